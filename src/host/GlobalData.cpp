@@ -1,0 +1,263 @@
+#include "host/GlobalData.h"
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <unistd.h>
+
+#include "data/XMLManager.h"
+#include "host/LogThreads.h"
+#include "platform/Desktop.h"
+#include "platform/IniFile.h"
+#include "search/MetaResults.h"
+#include "search/Results.h"
+#include "search/SearchEngines.h"
+#include "words/ExtGroups.h"
+#include "words/Plural.h"
+#include "words/Predefined.h"
+#include "words/Preferences.h"
+#include "words/Profile.h"
+#include "words/StrUtils.h"
+#include "words/WordUtils.h"
+
+namespace orvane {
+
+TGlobal* Global = nullptr;
+
+// ---- TOrvaneReg ----
+
+TOrvaneReg::TOrvaneReg(const std::string& fileName) : ini_(std::make_unique<TIniFile>(fileName)) {}
+TOrvaneReg::~TOrvaneReg() = default;
+
+int32_t TOrvaneReg::ReadInteger(const std::string& name, int32_t fallback) const {
+  return StrToIntDef(ini_->ReadString(kSection, name, ""), fallback);
+}
+
+std::string TOrvaneReg::ReadString(const std::string& name, const std::string& fallback) const {
+  const std::string value = ini_->ReadString(kSection, name, "");
+  return value.empty() ? fallback : value;
+}
+
+bool TOrvaneReg::WriteString(const std::string& name, const std::string& value) {
+  return ini_->WriteString(kSection, name, value);
+}
+
+const std::string& TOrvaneReg::FileName() const { return ini_->FileName; }
+
+// ---- TGuidEx ----
+
+std::string TGuidEx::NewGuidString() {
+  std::random_device device;
+  std::uniform_int_distribution<int> nibble(0, 15);
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string text = "{";
+  for (int group : {8, 4, 4, 4, 12}) {
+    if (text.size() > 1) text += '-';
+    for (int i = 0; i < group; ++i) text += kHex[nibble(device)];
+  }
+  return text + "}";
+}
+
+// ---- TGlobalData ----
+
+TGlobalData::TGlobalData() = default;
+TGlobalData::~TGlobalData() = default;
+
+// ---- TSessionData ----
+
+TSessionData::TSessionData(int32_t id, const std::string& preferencesFolder, bool metaBoost)
+    : Id(id),
+      Preferences(std::make_unique<TPreferences>(preferencesFolder)),
+      Results(std::make_unique<TResults>()),
+      MetaResults(std::make_unique<TMetaResults>(metaBoost)),
+      SeperateWords(std::make_unique<TSeperateWords>()),
+      Profile(std::make_unique<TProfile>()),
+      LastAccess(MonotonicNow()) {
+  Preferences->LoadPreferences();
+}
+
+TSessionData::~TSessionData() = default;
+
+void TSessionData::AddHtmlTime(double ms) {
+  double current = htmlTime_.load();
+  while (!htmlTime_.compare_exchange_weak(current, current + ms)) {
+  }
+}
+
+double TSessionData::HtmlTime() const { return htmlTime_.load(); }
+
+// ---- TGlobal ----
+
+namespace {
+
+void WriteFirstLine(const std::string& path, const std::string& line) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (out) out << line << "\r\n";
+}
+
+std::string ReadFirstLine(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  if (!in || !std::getline(in, line)) return "";
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+std::string ExecutableFolder() {
+  std::error_code ec;
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return "./";
+  return exe.parent_path().string() + "/";
+}
+
+std::string UserDataFolder() {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg && *xdg) return xdg;
+  const char* home = std::getenv("HOME");
+  if (home && *home) return std::string(home) + "/.local/share";
+  return "";
+}
+
+}  // namespace
+
+TGlobal::TGlobal(const std::string& configFile) {
+  Reg = std::make_unique<TOrvaneReg>(configFile);
+  Port = Reg->ReadInteger("Port", 425);
+  OrvaneURL = Reg->ReadString("OrvaneURL", "");
+  TimeOut = Reg->ReadInteger("TimeOut", 24);
+  if (TimeOut != 0) TimeOut = 1.0 / TimeOut;
+  AlwaysSearch = Reg->ReadString("AlwaysSearch", "0") == "1";
+  MetaBoost = Reg->ReadString("MetaBoost", "1") == "1";
+  DeepWordCluster = Reg->ReadString("DeepWordCluster", "0") == "1";
+  InstallationDir = Reg->ReadString("InstallationDir", ExecutableFolder());
+  HtmlDir = InstallationDir + "Resources/html/";
+  DataDir = InstallationDir + "Data/";
+  GoogleHost = Reg->ReadString("GoogleHost", "www.google.com");
+  MSNHost = Reg->ReadString("MSNHost", "search.msn.com");
+  YahooHost = Reg->ReadString("YahooHost", "search.yahoo.com");
+  LoadPath = Reg->ReadString("LoadPath", "");
+  SavePath = Reg->ReadString("SavePath", "");
+  WordClustersDebug = Reg->ReadInteger("WordClustersDebug", 0);
+
+  const std::string logName = InstallationDir + "OrvaneServer.log";
+  std::remove(logName.c_str());
+  logFile_ = std::make_unique<TLogFile>(logName);
+  logRemote_ = std::make_unique<TLogRemote>(OrvaneURL, [] { return IsConnected(); });
+
+  UID = Reg->ReadString("UID", "");
+  if (UID.empty()) {
+    UID = TGuidEx::NewGuidString();
+    Reg->WriteString("UID", UID);
+  }
+  WriteFirstLine(InstallationDir + "ie/affid.dat", UID);
+  WriteFirstLine(InstallationDir + "firefox/affid.dat", UID);
+
+  const std::string userBase = UserDataFolder();
+  UserDir = userBase.empty() ? "" : userBase + (userBase.back() == '/' ? "" : "/") + "Orvane/";
+  if (!UserDir.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(UserDir, ec);
+  }
+
+  XMLManager = std::make_unique<TXMLManager>(DataDir);
+  DomainGroupData = std::make_unique<TExtTypeGroups>(*XMLManager, "DomainGroupData");
+  FileGroupData = std::make_unique<TExtTypeGroups>(*XMLManager, "FileGroupData");
+  Predefined = std::make_unique<TPredefined>(*XMLManager, *DomainGroupData, *FileGroupData);
+  if (const pugi::xml_node colors = XMLManager->Section("Colors")) {
+    RelatedWordHighLightColor = XMLManager->ReadString(colors, "RelatedWordHighLightColor", false);
+    NarrowHighLightColor = XMLManager->ReadString(colors, "NarrowHighLightColor", false);
+  }
+  Data = std::make_unique<TGlobalData>();
+  Data->Plural = std::make_unique<TPlural>(*XMLManager);
+  Data->Version = GetFileVersion("%d.%d.%d.%d");
+  Engines = LoadSearchEngines(*XMLManager);
+  Refer = ReadFirstLine(DataDir + "refer.txt");
+}
+
+TGlobal::~TGlobal() {
+  {
+    std::lock_guard guard(SessionLock);
+    while (!Sessions.empty()) Sessions.pop_back();
+  }
+  Engines.clear();
+  logFile_->Stop();
+  logRemote_->Stop();
+}
+
+void TGlobal::Log(const std::string& module, const std::string& text) {
+  logFile_->Post("[" + DateTimeText(Now()) + "] [" + module + "] " + text);
+}
+
+void TGlobal::RemoteLog(const std::string& line) {
+  if (!logRemote_->Post(line)) Log("Remote log", "Failed to post thread message");
+}
+
+void TGlobal::LogException(const std::string& keywords, const std::string& engineName, const std::string& unitName,
+                           const std::string& methodName, const std::string& message) {
+  RemoteLog("UID:" + UID + "|EXCEPTION|" + DateTimeText(Now()) + "|" + keywords + "|" + engineName + "|" +
+            unitName + "|" + methodName + "|" + message);
+}
+
+std::string TGlobal::GetAddress() const { return "127.0.0.1:" + std::to_string(Port); }
+
+TSearchEngines* TGlobal::GetEngine(int index) const {
+  if (index < 0 || index >= static_cast<int>(Engines.size())) return nullptr;
+  return Engines[static_cast<size_t>(index)].get();
+}
+
+TSessionPtr TGlobal::FindSession(int32_t id) {
+  for (const auto& session : Sessions) {
+    if (session->Id == id) {
+      session->LastAccess = MonotonicNow();
+      return session;
+    }
+  }
+  return nullptr;
+}
+
+TSessionPtr TGlobal::CreateSession() {
+  auto session = std::make_shared<TSessionData>(NextSessionId, DataDir, MetaBoost);
+  Sessions.push_back(session);
+  ++NextSessionId;
+  return session;
+}
+
+void TGlobal::CleanUpSessions() {
+  const auto timeout = std::chrono::duration<double, std::ratio<86400>>(TimeOut);
+  const TMonotonic now = MonotonicNow();
+  // Sessions are released outside the lock: a request may still hold one, and
+  // its destructor runs when the last holder lets go.
+  std::vector<TSessionPtr> expired;
+  {
+    std::lock_guard guard(SessionLock);
+    for (auto it = Sessions.end(); it != Sessions.begin();) {
+      --it;
+      if (now - (*it)->LastAccess > timeout) {
+        expired.push_back(std::move(*it));
+        it = Sessions.erase(it);
+      }
+    }
+  }
+}
+
+std::string TGlobal::GetFileVersion(const std::string& format) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, format.c_str(), ORVANE_VERSION_MAJOR, ORVANE_VERSION_MINOR,
+                ORVANE_VERSION_RELEASE, ORVANE_VERSION_BUILD);
+  return buffer;
+}
+
+void Log(const std::string& module, const std::string& text) {
+  if (Global) Global->Log(module, text);
+}
+
+void RemoteLog(const std::string& line) {
+  if (Global) Global->RemoteLog(line);
+}
+
+void LogException(const std::string& keywords, const std::string& engineName, const std::string& unitName,
+                  const std::string& methodName, const std::string& message) {
+  if (Global) Global->LogException(keywords, engineName, unitName, methodName, message);
+}
+
+}  // namespace orvane

@@ -1,0 +1,203 @@
+// TGlobal: everything that lives as long as the process (configuration,
+// folders, log threads, the data store and what is loaded from it, the engine
+// definitions, the session table). Created by main before any other thread
+// exists and freed after the HTTP server has stopped; its configuration fields
+// are never written after construction and are read without a lock.
+//
+// TSessionData: one search session. Sessions are shared (std::shared_ptr): the
+// table owns one reference, every request that uses the session holds another,
+// so the clean-up never frees a session under a running request.
+//
+// Locks, always taken in this order and never the other way round:
+//   Global->SessionLock   the session table and NextSessionId; held only for a
+//                         lookup, a creation, a reuse check or the clean-up.
+//   Session.SearchLock    a search or a subject selection runs; held across
+//                         the engine downloads, so a second search of the same
+//                         session waits.
+//   Session.DataLock      (shared_mutex) everything a page reads: Preferences,
+//                         Profile, Results, MetaResults and what is built from
+//                         them. Pages and read-only steps take it shared;
+//                         actions, filters and the search's own changes take it
+//                         exclusively, never across a network wait.
+//   Session.ResultsLock   query threads hand in their results and timings.
+//   Session.FileLock      saved results files.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+#include <string>
+#include <vector>
+
+#include "host/HttpTypes.h"
+#include "platform/Clock.h"
+
+namespace orvane {
+
+class TLogFile;
+class TLogRemote;
+class TXMLManager;
+class TTrayIcon;
+class TPreferences;
+class TProfile;
+class TResults;
+class TMetaResults;
+class TSeperateWords;
+class TPlural;
+class TPredefined;
+class TExtTypeGroups;
+class TSearchEngines;
+class TIniFile;
+
+// The configuration store that stands in for the registry key
+// "Software\Orvane": an INI file with that section. Reads never fail: a
+// missing value, one of the wrong type or an empty string yields the default.
+class TOrvaneReg {
+ public:
+  static constexpr const char* kSection = "Software\\Orvane";
+  explicit TOrvaneReg(const std::string& fileName);
+  ~TOrvaneReg();
+
+  int32_t ReadInteger(const std::string& name, int32_t fallback) const;
+  std::string ReadString(const std::string& name, const std::string& fallback) const;
+  bool WriteString(const std::string& name, const std::string& value);
+  const std::string& FileName() const;
+
+ private:
+  std::unique_ptr<TIniFile> ini_;
+};
+
+class TGuidEx {
+ public:
+  // A new random identifier in registry form: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
+  static std::string NewGuidString();
+};
+
+struct TGlobalData {
+  TGlobalData();
+  ~TGlobalData();
+
+  std::unique_ptr<TPlural> Plural;
+  TDateTime StartTime = Now();
+  std::string Version;
+  std::atomic<int32_t> PageCount{0};
+  TTrayIcon* TrayIcon = nullptr;  // owned by the server object
+};
+
+class TSessionData {
+ public:
+  TSessionData(int32_t id, const std::string& preferencesFolder, bool metaBoost);
+  ~TSessionData();
+  TSessionData(const TSessionData&) = delete;
+  TSessionData& operator=(const TSessionData&) = delete;
+
+  const int32_t Id;
+
+  std::mutex SearchLock;
+  std::shared_mutex DataLock;
+  std::mutex ResultsLock;
+  std::mutex FileLock;
+
+  // Guarded by DataLock.
+  std::unique_ptr<TPreferences> Preferences;
+  std::unique_ptr<TResults> Results;
+  std::unique_ptr<TMetaResults> MetaResults;
+  std::unique_ptr<TSeperateWords> SeperateWords;
+  std::unique_ptr<TProfile> Profile;
+  std::string SavedResultsName;
+  bool SearchPending = true;
+  bool ResultsLoaded = false;
+
+  // Guarded by ResultsLock: totals of the engine query threads.
+  long double ParseTime = 0;     // seconds
+  long double DownloadTime = 0;  // seconds
+  int32_t ParseCount = 0;
+  int32_t DownloadCount = 0;
+
+  // Milliseconds spent building pages of this session.
+  void AddHtmlTime(double ms);
+  double HtmlTime() const;
+
+  // Guarded by Global->SessionLock.
+  TMonotonic LastAccess;
+
+ private:
+  std::atomic<double> htmlTime_{0};
+};
+
+using TSessionPtr = std::shared_ptr<TSessionData>;
+
+class TGlobal {
+ public:
+  // Reads the configuration file (see TOrvaneReg), starts the log threads and
+  // loads the data store. Raises when the data file is unusable.
+  explicit TGlobal(const std::string& configFile);
+  ~TGlobal();
+  TGlobal(const TGlobal&) = delete;
+  TGlobal& operator=(const TGlobal&) = delete;
+
+  void Log(const std::string& module, const std::string& text);
+  void RemoteLog(const std::string& line);
+  void LogException(const std::string& keywords, const std::string& engineName, const std::string& unitName,
+                    const std::string& methodName, const std::string& message);
+
+  std::string GetAddress() const;
+  TSearchEngines* GetEngine(int index) const;
+
+  // Caller holds SessionLock. Stamps LastAccess of the session found.
+  TSessionPtr FindSession(int32_t id);
+  // Caller holds SessionLock. Adds a new session under NextSessionId.
+  TSessionPtr CreateSession();
+  // Frees every session idle for longer than TimeOut; takes SessionLock.
+  void CleanUpSessions();
+
+  static std::string GetFileVersion(const std::string& format);
+
+  // Configuration, fixed after construction.
+  std::string OrvaneURL;
+  double TimeOut = 0;  // days
+  int32_t Port = 425;
+  std::string UID;
+  std::string Refer;
+  std::string InstallationDir;
+  std::string HtmlDir;
+  std::string DataDir;
+  std::string UserDir;
+  bool AlwaysSearch = false;
+  bool MetaBoost = true;
+  bool DeepWordCluster = false;
+  std::string RelatedWordHighLightColor;
+  std::string NarrowHighLightColor;
+  std::string GoogleHost, MSNHost, YahooHost;
+  std::string LoadPath, SavePath;
+  int32_t WordClustersDebug = 0;
+
+  std::unique_ptr<TOrvaneReg> Reg;
+  std::unique_ptr<TXMLManager> XMLManager;
+  std::unique_ptr<TGlobalData> Data;
+  std::unique_ptr<TExtTypeGroups> DomainGroupData;
+  std::unique_ptr<TExtTypeGroups> FileGroupData;
+  std::unique_ptr<TPredefined> Predefined;
+  std::vector<std::unique_ptr<TSearchEngines>> Engines;
+
+  std::mutex SessionLock;
+  int32_t NextSessionId = 0;
+  std::vector<TSessionPtr> Sessions;
+
+ private:
+  std::unique_ptr<TLogFile> logFile_;
+  std::unique_ptr<TLogRemote> logRemote_;
+};
+
+// The process-wide object; set by main (and by tests that need one).
+extern TGlobal* Global;
+
+// Logging entry points usable from any subsystem; they do nothing while no
+// TGlobal exists (unit tests of single modules).
+void Log(const std::string& module, const std::string& text);
+void RemoteLog(const std::string& line);
+void LogException(const std::string& keywords, const std::string& engineName, const std::string& unitName,
+                  const std::string& methodName, const std::string& message);
+
+}  // namespace orvane

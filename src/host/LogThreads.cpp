@@ -1,0 +1,126 @@
+#include "host/LogThreads.h"
+
+#include <cstdio>
+#include <curl/curl.h>
+#include <iostream>
+#include <stdexcept>
+
+#include "platform/Desktop.h"
+#include "words/StrUtils.h"
+
+namespace orvane {
+
+TLineThread::~TLineThread() { Stop(); }
+
+void TLineThread::StartThread() { thread_ = std::thread([this] { Run(); }); }
+
+bool TLineThread::Post(std::string line) {
+  {
+    std::lock_guard guard(lock_);
+    if (ended_ || quit_) return false;
+    queue_.push_back(std::move(line));
+  }
+  wake_.notify_one();
+  return true;
+}
+
+void TLineThread::Stop() {
+  {
+    std::lock_guard guard(lock_);
+    quit_ = true;
+  }
+  wake_.notify_one();
+  if (thread_.joinable()) thread_.join();
+}
+
+bool TLineThread::Running() const {
+  std::lock_guard guard(lock_);
+  return !ended_;
+}
+
+void TLineThread::Run() {
+  try {
+    while (true) {
+      std::string line;
+      {
+        std::unique_lock guard(lock_);
+        wake_.wait(guard, [this] { return quit_ || !queue_.empty(); });
+        if (quit_) break;
+        line = std::move(queue_.front());
+        queue_.pop_front();
+      }
+      Handle(line);
+    }
+  } catch (const std::exception& e) {
+    Failed(e.what());
+  }
+  std::lock_guard guard(lock_);
+  ended_ = true;
+  queue_.clear();
+}
+
+TLogFile::TLogFile(std::string fileName) : FileName(std::move(fileName)) { StartThread(); }
+
+TLogFile::~TLogFile() { Stop(); }
+
+void TLogFile::Handle(const std::string& line) {
+  // Opened and closed for every line, so other programs may read or even
+  // delete the file while the server runs.
+  FILE* file = std::fopen(FileName.c_str(), "ab");
+  if (!file) throw std::runtime_error("Cannot open file \"" + FileName + "\"");
+  const std::string text = line + "\r\n";
+  const size_t written = std::fwrite(text.data(), 1, text.size(), file);
+  std::fclose(file);
+  if (written != text.size()) throw std::runtime_error("Cannot write file \"" + FileName + "\"");
+}
+
+void TLogFile::Failed(const std::string& message) { ShowMessage("Orvane", "Exception: " + message); }
+
+TLogRemote::TLogRemote(std::string baseURL, std::function<bool()> isOnline)
+    : baseURL_(std::move(baseURL)), isOnline_(std::move(isOnline)) {
+  StartThread();
+}
+
+TLogRemote::~TLogRemote() { Stop(); }
+
+void TLogRemote::Handle(const std::string& line) {
+  if (baseURL_.empty() || !isOnline_()) return;
+  const std::string reply = HttpGet(baseURL_ + "/logaction.asp?message=" + HTTPEncode(line), 5);
+  std::clog << "LogRemote: " << reply.size() << " bytes answered" << std::endl;
+}
+
+void TLogRemote::Failed(const std::string& message) { std::clog << "LogRemoteException: " << message << std::endl; }
+
+namespace {
+
+size_t AppendBody(char* data, size_t size, size_t count, void* target) {
+  static_cast<std::string*>(target)->append(data, size * count);
+  return size * count;
+}
+
+}  // namespace
+
+void EnsureCurlInitialised() {
+  static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  (void)initialised;
+}
+
+std::string HttpGet(const std::string& url, long timeoutSeconds) {
+  EnsureCurlInitialised();
+  CURL* curl = curl_easy_init();
+  if (!curl) throw std::runtime_error("Cannot create an HTTP client");
+  std::string body;
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, AppendBody);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, timeoutSeconds);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, timeoutSeconds);
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+  const CURLcode result = curl_easy_perform(curl);
+  curl_easy_cleanup(curl);
+  if (result != CURLE_OK) throw std::runtime_error(curl_easy_strerror(result));
+  return body;
+}
+
+}  // namespace orvane

@@ -1,0 +1,80 @@
+// The two log threads. Request threads only post a line to a queue; one
+// thread appends lines to the log file, another sends remote records to the
+// maker's service. Each ends for good after its first unexpected error.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace orvane {
+
+// A thread with its own message queue of lines.
+class TLineThread {
+ public:
+  TLineThread() = default;
+  virtual ~TLineThread();
+  TLineThread(const TLineThread&) = delete;
+  TLineThread& operator=(const TLineThread&) = delete;
+
+  // False when the thread has ended (the line is dropped).
+  bool Post(std::string line);
+  // Posts the quit message and joins; lines queued behind it are not handled.
+  void Stop();
+  bool Running() const;
+
+ protected:
+  void StartThread();
+  // Handles one line; an exception ends the thread for good.
+  virtual void Handle(const std::string& line) = 0;
+  virtual void Failed(const std::string& message) = 0;
+
+ private:
+  void Run();
+
+  mutable std::mutex lock_;
+  std::condition_variable wake_;
+  std::deque<std::string> queue_;
+  bool quit_ = false;
+  bool ended_ = false;
+  std::thread thread_;
+};
+
+class TLogFile : public TLineThread {
+ public:
+  explicit TLogFile(std::string fileName);
+  ~TLogFile() override;
+  const std::string FileName;
+
+ protected:
+  void Handle(const std::string& line) override;
+  void Failed(const std::string& message) override;
+};
+
+class TLogRemote : public TLineThread {
+ public:
+  // baseURL empty: there is no service, records are dropped as when offline.
+  TLogRemote(std::string baseURL, std::function<bool()> isOnline);
+  ~TLogRemote() override;
+
+ protected:
+  void Handle(const std::string& line) override;
+  void Failed(const std::string& message) override;
+
+ private:
+  const std::string baseURL_;
+  const std::function<bool()> isOnline_;
+};
+
+// libcurl's process-wide set-up, done once before the first transfer of any
+// thread (curl_global_init itself is not thread-safe).
+void EnsureCurlInitialised();
+
+// A blocking HTTP GET with short time-outs; the body, or an exception for a
+// transfer error or an error status.
+std::string HttpGet(const std::string& url, long timeoutSeconds);
+
+}  // namespace orvane

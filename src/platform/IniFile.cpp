@@ -1,0 +1,174 @@
+#include "platform/IniFile.h"
+
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+#include <shared_mutex>
+#include <sstream>
+#include <unistd.h>
+
+#include "words/StrUtils.h"
+
+namespace orvane {
+
+namespace {
+
+// One lock for every INI file of the process: writes are rare and small, and
+// a single lock makes read-modify-write trivially safe across sessions.
+std::shared_mutex& IniLock() {
+  static std::shared_mutex lock;
+  return lock;
+}
+
+std::vector<std::string> ReadLines(const std::string& fileName) {
+  std::vector<std::string> lines;
+  std::ifstream in(fileName, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+bool IsSectionHeader(const std::string& line, std::string* name) {
+  const std::string trimmed = Trim(line);
+  if (trimmed.size() < 2 || trimmed.front() != '[' || trimmed.back() != ']') return false;
+  if (name) *name = Trim(std::string_view(trimmed).substr(1, trimmed.size() - 2));
+  return true;
+}
+
+// Splits "key=value"; false for lines without "=" and for comments.
+bool SplitEntry(const std::string& line, std::string& key, std::string& value) {
+  const std::string trimmed = TrimLeft(line);
+  if (trimmed.empty() || trimmed[0] == ';') return false;
+  const size_t eq = trimmed.find('=');
+  if (eq == std::string::npos) return false;
+  key = Trim(std::string_view(trimmed).substr(0, eq));
+  value = Trim(std::string_view(trimmed).substr(eq + 1));
+  return true;
+}
+
+// Index range [begin, end) of the section's body lines; begin == npos when the
+// section is absent.
+void FindSection(const std::vector<std::string>& lines, const std::string& section, size_t& begin, size_t& end) {
+  begin = std::string::npos;
+  end = lines.size();
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string name;
+    if (!IsSectionHeader(lines[i], &name)) continue;
+    if (begin != std::string::npos) {
+      end = i;
+      return;
+    }
+    if (SameText(name, section)) begin = i + 1;
+  }
+}
+
+bool FindValue(const std::vector<std::string>& lines, const std::string& section, const std::string& key,
+               std::string& value, size_t* lineIndex = nullptr) {
+  size_t begin, end;
+  FindSection(lines, section, begin, end);
+  if (begin == std::string::npos) return false;
+  for (size_t i = begin; i < end; ++i) {
+    std::string k, v;
+    if (SplitEntry(lines[i], k, v) && SameText(k, key)) {
+      value = v;
+      if (lineIndex) *lineIndex = i;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool WriteLinesAtomically(const std::string& fileName, const std::vector<std::string>& lines) {
+  const std::string temp = fileName + ".tmp" + std::to_string(::getpid());
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    for (const auto& line : lines) out << line << "\r\n";
+    out.flush();
+    if (!out) {
+      std::remove(temp.c_str());
+      return false;
+    }
+  }
+  if (std::rename(temp.c_str(), fileName.c_str()) != 0) {
+    std::remove(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& fallback) const {
+  std::shared_lock lock(IniLock());
+  std::string value;
+  return FindValue(ReadLines(FileName), section, key, value) ? value : fallback;
+}
+
+int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key, int32_t fallback) const {
+  return StrToIntDef(ReadString(section, key, ""), fallback);
+}
+
+bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {
+  std::shared_lock lock(IniLock());
+  std::string value;
+  return FindValue(ReadLines(FileName), section, key, value);
+}
+
+std::vector<std::string> TIniFile::ReadSection(const std::string& section) const {
+  std::shared_lock lock(IniLock());
+  const auto lines = ReadLines(FileName);
+  size_t begin, end;
+  FindSection(lines, section, begin, end);
+  std::vector<std::string> keys;
+  if (begin == std::string::npos) return keys;
+  for (size_t i = begin; i < end; ++i) {
+    std::string k, v;
+    if (SplitEntry(lines[i], k, v)) keys.push_back(k);
+  }
+  return keys;
+}
+
+bool TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+  std::unique_lock lock(IniLock());
+  auto lines = ReadLines(FileName);
+  std::string old;
+  size_t at = 0;
+  const std::string entry = key + "=" + value;
+  if (FindValue(lines, section, key, old, &at)) {
+    lines[at] = entry;
+  } else {
+    size_t begin, end;
+    FindSection(lines, section, begin, end);
+    if (begin == std::string::npos) {
+      lines.push_back("[" + section + "]");
+      lines.push_back(entry);
+    } else {
+      // Insert after the section's last entry, before trailing blank lines.
+      size_t insertAt = end;
+      while (insertAt > begin && Trim(lines[insertAt - 1]).empty()) --insertAt;
+      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+    }
+  }
+  return WriteLinesAtomically(FileName, lines);
+}
+
+bool TIniFile::WriteInteger(const std::string& section, const std::string& key, int32_t value) {
+  return WriteString(section, key, std::to_string(value));
+}
+
+bool TIniFile::DeleteKey(const std::string& section, const std::string& key) {
+  std::unique_lock lock(IniLock());
+  auto lines = ReadLines(FileName);
+  std::string old;
+  size_t at = 0;
+  if (!FindValue(lines, section, key, old, &at)) return true;
+  lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
+  return WriteLinesAtomically(FileName, lines);
+}
+
+}  // namespace orvane

@@ -1,0 +1,222 @@
+#include "words/StrUtils.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace orvane {
+
+namespace {
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string PercentEncode(std::string_view text, std::string_view keep, bool keepDigits) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size() * 3);
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    const bool digit = c >= '0' && c <= '9';
+    if (letter || (keepDigits && digit) || (c != '\0' && keep.find(c) != std::string_view::npos)) {
+      out += c;
+    } else if (c == ' ') {
+      out += '+';
+    } else {
+      out += '%';
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string LowerCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = AsciiLower(c);
+  return out;
+}
+
+std::string UpperCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = AsciiUpper(c);
+  return out;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
+}
+
+std::string TrimLeft(std::string_view text) {
+  size_t start = 0;
+  while (start < text.size() && IsBlank(text[start])) ++start;
+  return std::string(text.substr(start));
+}
+
+std::string TrimRight(std::string_view text) {
+  size_t end = text.size();
+  while (end > 0 && IsBlank(text[end - 1])) --end;
+  return std::string(text.substr(0, end));
+}
+
+std::string Trim(std::string_view text) {
+  size_t start = 0, end = text.size();
+  while (start < end && IsBlank(text[start])) ++start;
+  while (end > start && IsBlank(text[end - 1])) --end;
+  return std::string(text.substr(start, end - start));
+}
+
+bool TryStrToInt(std::string_view text, int32_t& value) {
+  if (text.empty()) return false;
+  size_t i = 0;
+  bool negative = false;
+  if (text[0] == '+' || text[0] == '-') {
+    negative = text[0] == '-';
+    i = 1;
+  }
+  if (i == text.size()) return false;
+  int64_t result = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c < '0' || c > '9') return false;
+    result = result * 10 + (c - '0');
+    if (result > static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1) return false;
+  }
+  if (negative) result = -result;
+  if (result > std::numeric_limits<int32_t>::max() || result < std::numeric_limits<int32_t>::min()) return false;
+  value = static_cast<int32_t>(result);
+  return true;
+}
+
+int32_t StrToIntDef(std::string_view text, int32_t fallback) {
+  int32_t value;
+  return TryStrToInt(text, value) ? value : fallback;
+}
+
+bool TryStrToFloat(std::string_view text, double& value) {
+  if (text.empty() || IsBlank(text.front()) || IsBlank(text.back())) return false;
+  // Only plain decimal notation: no hex floats, no "inf" or "nan".
+  for (char c : text) {
+    const bool ok = (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E';
+    if (!ok) return false;
+  }
+  const std::string copy(text);
+  char* end = nullptr;
+  errno = 0;
+  const double result = std::strtod(copy.c_str(), &end);
+  if (end != copy.c_str() + copy.size() || errno == ERANGE) return false;
+  value = result;
+  return true;
+}
+
+double StrToFloatDef(std::string_view text, double fallback) {
+  double value;
+  return TryStrToFloat(text, value) ? value : fallback;
+}
+
+std::string IntToStr(int64_t value) { return std::to_string(value); }
+
+std::string FloatToStr(double value) {
+  if (std::isnan(value)) return "NAN";
+  if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.15G", value);
+  std::string text(buffer);
+  const size_t e = text.find('E');
+  std::string mantissa = text.substr(0, e);
+  std::string exponent = e == std::string::npos ? "" : text.substr(e + 1);
+  if (mantissa.find('.') != std::string::npos) {
+    while (!mantissa.empty() && mantissa.back() == '0') mantissa.pop_back();
+    if (!mantissa.empty() && mantissa.back() == '.') mantissa.pop_back();
+  }
+  if (exponent.empty()) return mantissa;
+  // "E+05" -> "E+5", "E-07" -> "E-7".
+  const char sign = exponent[0];
+  size_t digits = 1;
+  while (digits + 1 < exponent.size() && exponent[digits] == '0') ++digits;
+  return mantissa + "E" + (sign == '-' ? "-" : "+") + exponent.substr(digits);
+}
+
+int64_t RoundHalfEven(double value) { return static_cast<int64_t>(std::nearbyint(value)); }
+
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+  if (from.empty()) return std::string(text);
+  std::string out;
+  out.reserve(text.size());
+  size_t pos = 0;
+  while (true) {
+    const size_t hit = text.find(from, pos);
+    if (hit == std::string_view::npos) break;
+    out.append(text.substr(pos, hit - pos));
+    out.append(to);
+    pos = hit + from.size();
+  }
+  out.append(text.substr(pos));
+  return out;
+}
+
+std::string ReplaceAllText(std::string_view text, std::string_view from, std::string_view to) {
+  if (from.empty()) return std::string(text);
+  const std::string lowerText = LowerCase(text);
+  const std::string lowerFrom = LowerCase(from);
+  std::string out;
+  out.reserve(text.size());
+  size_t pos = 0;
+  while (true) {
+    const size_t hit = lowerText.find(lowerFrom, pos);
+    if (hit == std::string::npos) break;
+    out.append(text.substr(pos, hit - pos));
+    out.append(to);
+    pos = hit + from.size();
+  }
+  out.append(text.substr(pos));
+  return out;
+}
+
+bool StartsText(std::string_view prefix, std::string_view text) {
+  return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
+}
+
+bool EndsText(std::string_view suffix, std::string_view text) {
+  return text.size() >= suffix.size() && SameText(text.substr(text.size() - suffix.size()), suffix);
+}
+
+std::string HTTPEncode(std::string_view text) { return PercentEncode(text, "*-.@_", false); }
+
+std::string URLEncode(std::string_view text) { return PercentEncode(text, "!$'()*-._@", true); }
+
+std::string URLDecode(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '+') {
+      out += ' ';
+    } else if (c == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+      i += 2;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace orvane

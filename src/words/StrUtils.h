@@ -1,0 +1,53 @@
+// Byte-string helpers shared by every subsystem. Text is single-byte
+// (Latin-1); case folding touches the ASCII letters only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orvane {
+
+std::string LowerCase(std::string_view text);
+std::string UpperCase(std::string_view text);
+bool SameText(std::string_view a, std::string_view b);
+
+// Removes blanks and control characters (bytes up to 0x20) at both ends.
+std::string Trim(std::string_view text);
+std::string TrimLeft(std::string_view text);
+std::string TrimRight(std::string_view text);
+
+// Decimal integer with an optional sign; no blanks, no trailing text, must fit
+// in 32 bits.
+bool TryStrToInt(std::string_view text, int32_t& value);
+int32_t StrToIntDef(std::string_view text, int32_t fallback);
+// Decimal number with "." as separator and an optional exponent.
+bool TryStrToFloat(std::string_view text, double& value);
+double StrToFloatDef(std::string_view text, double fallback);
+
+std::string IntToStr(int64_t value);
+// Shortest general form: at most 15 significant digits, no trailing zeros,
+// "E" exponent for very large or small magnitudes (0.1 + 0.2 gives "0.3").
+std::string FloatToStr(double value);
+// Rounds to the nearest whole number, halves to the even neighbour.
+int64_t RoundHalfEven(double value);
+
+// Replaces every occurrence of `from`, scanning left to right; inserted text
+// is not searched again. An empty `from` leaves the text as it is.
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+// Same without regard to ASCII letter case.
+std::string ReplaceAllText(std::string_view text, std::string_view from, std::string_view to);
+
+bool StartsText(std::string_view prefix, std::string_view text);
+bool EndsText(std::string_view suffix, std::string_view text);
+
+// Remote-log encoding: letters and "*-.@_" stay, a blank becomes "+", every
+// other byte (digits too) becomes "%" and two lower-case hex digits.
+std::string HTTPEncode(std::string_view text);
+// HTML form encoding: letters, digits and "!$'()*-._@" stay, a blank becomes
+// "+", every other byte becomes "%" and two lower-case hex digits.
+std::string URLEncode(std::string_view text);
+// Decodes "+" to a blank, then every "%" followed by two hex digits.
+std::string URLDecode(std::string_view text);
+
+}  // namespace orvane

@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include "words/StrUtils.h"
+
+namespace orvane {
+namespace {
+
+TEST(StrUtils, FloatToStrIsShortestGeneralForm) {
+  const struct { double value; const char* text; } rows[] = {
+      {0.1 + 0.2, "0.3"}, {1.0, "1"}, {-2.5, "-2.5"}, {1234567.125, "1234567.125"}, {1e20, "1E+20"}, {0.00001, "1E-5"},
+      {0, "0"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(FloatToStr(row.value), row.text) << row.value;
+}
+
+TEST(StrUtils, IntegerParsingRejectsAnythingButDecimal) {
+  int32_t v = 0;
+  EXPECT_TRUE(TryStrToInt("12", v));
+  EXPECT_EQ(v, 12);
+  EXPECT_TRUE(TryStrToInt("-2147483648", v));
+  EXPECT_EQ(v, INT32_MIN);
+  for (const char* bad : {"", "12x", " 12", "2147483648", "+", "1.0", "0x10"}) EXPECT_FALSE(TryStrToInt(bad, v)) << bad;
+}
+
+TEST(StrUtils, EncodingsKeepTheirOwnSafeSets) {
+  EXPECT_EQ(HTTPEncode("a b1|{"), "a+b%31%7c%7b");
+  EXPECT_EQ(HTTPEncode("*-.@_"), "*-.@_");
+  EXPECT_EQ(URLEncode("a b1!$'()*-._@/&"), "a+b1!$'()*-._@%2f%26");
+  EXPECT_EQ(URLDecode("a+b%2Bc%zz%4"), "a b+c%zz%4");
+}
+
+TEST(StrUtils, ReplaceAllDoesNotRescanInsertedText) {
+  EXPECT_EQ(ReplaceAll("aXa", "a", "aa"), "aaXaa");
+  EXPECT_EQ(ReplaceAll("abc", "", "z"), "abc");
+  EXPECT_EQ(ReplaceAllText("One one ONE", "one", "1"), "1 1 1");
+  EXPECT_EQ(Trim("\t x y \r\n"), "x y");
+  EXPECT_EQ(LowerCase("AbC\xC9"), "abc\xC9");
+}
+
+}  // namespace
+}  // namespace orvane
