@@ -1,0 +1,167 @@
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include "words/Regex.h"
+
+#include <cstring>
+#include <pcre2.h>
+#include <vector>
+
+#include "host/OvException.h"
+
+namespace orvane {
+
+namespace {
+
+// Layout of PCRE2's character tables (see pcre2_maketables): lower-case map,
+// flip-case map, ten 32-byte class bitmaps, then the ctypes byte per code.
+constexpr size_t kLowerCase = 0;
+constexpr size_t kClassBits = 512;
+constexpr size_t kCtypes = 512 + 320;
+constexpr size_t kTablesLength = 512 + 320 + 256;
+constexpr size_t kWordBits = 160;  // offset of the "word" bitmap in the class bits
+constexpr uint8_t kCtypeLetter = 0x02;
+constexpr uint8_t kCtypeWord = 0x10;
+
+bool IsLatin1Letter(int c) { return (c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7) || c == 0xAA || c == 0xB5 || c == 0xBA; }
+
+// Built once: the C-locale tables with the Latin-1 letters added to the word
+// characters. Case maps stay ASCII-only on purpose.
+const uint8_t* Latin1Tables() {
+  static const std::vector<uint8_t> tables = [] {
+    const uint8_t* base = pcre2_maketables(nullptr);
+    std::vector<uint8_t> copy(base, base + kTablesLength);
+    pcre2_maketables_free(nullptr, base);
+    for (int c = 0x80; c < 0x100; ++c) {
+      if (!IsLatin1Letter(c)) continue;
+      copy[kClassBits + kWordBits + c / 8] |= static_cast<uint8_t>(1u << (c % 8));
+      copy[kCtypes + c] |= kCtypeWord | kCtypeLetter;
+    }
+    (void)kLowerCase;
+    return copy;
+  }();
+  return tables.data();
+}
+
+std::string ErrorText(int code) {
+  PCRE2_UCHAR buffer[256];
+  pcre2_get_error_message(code, buffer, sizeof buffer);
+  return reinterpret_cast<const char*>(buffer);
+}
+
+// A JIT stack per thread: the default 32 KB is too small for long pages
+// matched with dot-all patterns.
+pcre2_match_context* ThreadMatchContext() {
+  struct Context {
+    pcre2_match_context* context = pcre2_match_context_create(nullptr);
+    pcre2_jit_stack* stack = pcre2_jit_stack_create(32 * 1024, 4 * 1024 * 1024, nullptr);
+    Context() { pcre2_jit_stack_assign(context, nullptr, stack); }
+    ~Context() {
+      pcre2_jit_stack_free(stack);
+      pcre2_match_context_free(context);
+    }
+  };
+  thread_local Context context;
+  return context.context;
+}
+
+}  // namespace
+
+TMatch::TMatch(const TRegex& regex)
+    : regex_(regex), data_(pcre2_match_data_create_from_pattern(regex.code_, nullptr)) {}
+
+TMatch::~TMatch() { pcre2_match_data_free(data_); }
+
+bool TMatch::IsSet(int number) const {
+  if (number < 0 || static_cast<uint32_t>(number) >= pcre2_get_ovector_count(data_)) return false;
+  return pcre2_get_ovector_pointer(data_)[2 * number] != PCRE2_UNSET;
+}
+
+size_t TMatch::Start(int number) const {
+  return IsSet(number) ? pcre2_get_ovector_pointer(data_)[2 * number] : std::string_view::npos;
+}
+
+size_t TMatch::End(int number) const {
+  return IsSet(number) ? pcre2_get_ovector_pointer(data_)[2 * number + 1] : std::string_view::npos;
+}
+
+std::string_view TMatch::Group(int number) const {
+  if (!IsSet(number)) return {};
+  const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data_);
+  const size_t start = ovector[2 * number], end = ovector[2 * number + 1];
+  if (end < start) return {};  // \K can make a match end before it starts
+  return subject_.substr(start, end - start);
+}
+
+std::string_view TMatch::Named(const char* name) const { return Group(regex_.GroupNumber(name)); }
+
+TRegex::TRegex(std::string_view pattern, unsigned flags) : pattern_(pattern) {
+  uint32_t options = 0;
+  if (flags & kCaseless) options |= PCRE2_CASELESS;
+  if (flags & kMultiline) options |= PCRE2_MULTILINE;
+  if (flags & kDotAll) options |= PCRE2_DOTALL;
+  if (flags & kExtended) options |= PCRE2_EXTENDED;
+  if (flags & kUngreedy) options |= PCRE2_UNGREEDY;
+  pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
+  pcre2_set_character_tables(context, Latin1Tables());
+  int error = 0;
+  PCRE2_SIZE offset = 0;
+  code_ = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern_.data()), pattern_.size(), options, &error, &offset,
+                        context);
+  pcre2_compile_context_free(context);
+  if (!code_)
+    throw TOvException("Invalid pattern at offset " + std::to_string(offset) + ": " + ErrorText(error), "Regex",
+                       "Compile");
+  pcre2_jit_compile(code_, PCRE2_JIT_COMPLETE);  // falls back to the interpreter when JIT is unavailable
+}
+
+TRegex::~TRegex() { pcre2_code_free(code_); }
+
+bool TRegex::Find(std::string_view subject, size_t start, TMatch& match) const {
+  match.subject_ = subject;
+  if (start > subject.size()) return false;
+  const int rc = pcre2_match(code_, reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), start, 0,
+                             match.data_, ThreadMatchContext());
+  if (rc >= 0) return true;
+  if (rc == PCRE2_ERROR_NOMATCH) return false;
+  throw TOvException("Pattern match failed: " + ErrorText(rc), "Regex", "Find");
+}
+
+bool TRegex::Matches(std::string_view subject) const {
+  TMatch match(*this);
+  return Find(subject, match);
+}
+
+std::string TRegex::ReplaceAll(std::string_view subject, std::string_view replacement) const {
+  TMatch match(*this);
+  std::string out;
+  out.reserve(subject.size());
+  size_t pos = 0, searchFrom = 0;
+  while (searchFrom <= subject.size() && Find(subject, searchFrom, match)) {
+    const size_t start = match.Start(), end = match.End();
+    out.append(subject.substr(pos, start - pos));
+    out.append(replacement);
+    pos = end;
+    if (end == start) {
+      // Empty match: copy one byte and go on, so the loop always advances.
+      if (end < subject.size()) out += subject[end];
+      pos = end + 1;
+      searchFrom = end + 1;
+    } else {
+      searchFrom = end;
+    }
+  }
+  if (pos < subject.size()) out.append(subject.substr(pos));
+  return out;
+}
+
+int TRegex::GroupNumber(const char* name) const {
+  const int number = pcre2_substring_number_from_name(code_, reinterpret_cast<PCRE2_SPTR>(name));
+  return number < 0 ? -1 : number;
+}
+
+int TRegex::GroupCount() const {
+  uint32_t count = 0;
+  pcre2_pattern_info(code_, PCRE2_INFO_CAPTURECOUNT, &count);
+  return static_cast<int>(count);
+}
+
+}  // namespace orvane
