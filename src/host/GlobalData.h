@@ -82,7 +82,7 @@ struct TGlobalData {
   TDateTime StartTime = Now();
   std::string Version;
   std::atomic<int32_t> PageCount{0};
-  TTrayIcon* TrayIcon = nullptr;  // owned by the server object
+  std::atomic<TTrayIcon*> TrayIcon{nullptr};  // owned by the server object
 };
 
 class TSessionData {

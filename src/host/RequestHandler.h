@@ -1,0 +1,53 @@
+// TRequestHandler: one per request. Finds the request's session, runs the
+// action, filter and page phases in that order (each keyed on the lower-cased
+// document name), and turns every error into a page answer. Owns nothing of
+// the session: it holds a shared reference for the request's lifetime.
+#pragma once
+
+#include <string>
+
+#include "host/GlobalData.h"
+#include "host/HttpTypes.h"
+#include "host/TimeLog.h"
+
+namespace orvane {
+
+class TRequestHandler {
+ public:
+  TRequestHandler(const THttpRequest& request, THttpResponse& response);
+
+  THttpResponse& Execute();
+
+  // Page phase helpers (StaticFiles.cpp).
+  std::string ServePage(const std::string& name);
+  std::string ServeImage(const std::string& name);
+  std::string PresentationDurationText() const;
+
+  // Search action (search/SearchRequest.cpp).
+  int32_t CheckSearchParams();
+  void HandleRequest_Search();
+
+  static std::string RedirectScript(const std::string& url);
+  // The answer the dispatcher gives for an error message that is not our own.
+  static std::string ErrorPageScript(const std::string& message);
+
+  const THttpRequest& Request;
+  THttpResponse& Response;
+  int32_t RankId = 0;
+  TSessionPtr Session;
+  int32_t SessionId = -1;
+  std::string Keywords;
+  std::string Site;
+  std::string SE;
+  TTimeLog TimeLog;
+
+ private:
+  void FindOrCreateSession(const std::string& doc);
+  void RunAction(const std::string& doc);
+  void RunFilter(const std::string& doc);
+  void RunPage(const std::string& doc);
+  void LogTiming(const std::string& kind, TMonotonic start) const;
+  std::string EngineNameForLog() const;
+};
+
+}  // namespace orvane

@@ -1,0 +1,129 @@
+#include "host/Server.h"
+
+#include <chrono>
+
+#include "host/GlobalData.h"
+#include "host/LogThreads.h"
+#include "host/OvException.h"
+#include "host/RequestHandler.h"
+#include "platform/Desktop.h"
+#include "words/StrUtils.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr auto kCleanUpInterval = std::chrono::milliseconds(1000);
+const char* const kOriginRefused = "Request origin unautorized!";
+
+// "127.0.0.1" or "localhost", optionally with a port.
+bool IsLocalHostHeader(const std::string& host) {
+  std::string name = host;
+  const size_t colon = name.rfind(':');
+  if (colon != std::string::npos) {
+    const std::string port = name.substr(colon + 1);
+    if (port.empty() || port.find_first_not_of("0123456789") != std::string::npos) return false;
+    name = name.substr(0, colon);
+  }
+  return name == "127.0.0.1" || SameText(name, "localhost");
+}
+
+}  // namespace
+
+TOrvaneServer::TOrvaneServer() = default;
+
+TOrvaneServer::~TOrvaneServer() { Stop(); }
+
+bool TOrvaneServer::IsLocalOrigin(const THttpRequest& request) {
+  if (request.RemoteIP != "127.0.0.1") return false;
+  // A page of another site that resolves its own name to 127.0.0.1 (DNS
+  // rebinding) sends its own name as Host: refuse it like a foreign peer.
+  const std::string* host = request.Header("Host");
+  return !host || IsLocalHostHeader(*host);
+}
+
+void TOrvaneServer::CommandGet(const THttpRequest& request, THttpResponse& response) {
+  if (!IsLocalOrigin(request)) {
+    Global->LogException("", "", "Server", "TOrvaneForm.IdHTTPServer1CommandGet", kOriginRefused);
+    response.ContentText = kOriginRefused;
+    return;
+  }
+  std::string text, target;
+  try {
+    TRequestHandler handler(request, response);
+    handler.Execute();
+    return;
+  } catch (const std::exception& e) {
+    text = std::string("Exception : ") + e.what();
+    target = "http://" + Global->GetAddress() + "/Error.htm?Error=" + URLEncode(e.what());
+  } catch (...) {
+    text = "Exception : unknown";
+    target = "http://" + Global->GetAddress() + "/Error.htm?Error=Unknown";
+  }
+  Global->LogException("", "", "Server", "TOrvaneForm.IdHTTPServer1CommandGet", text);
+  Global->Log("Server", text);
+  response.Redirect(target);
+}
+
+void TOrvaneServer::Start() {
+  {
+    std::lock_guard guard(timerLock_);
+    stopping_ = false;
+  }
+  cleanUpTimer_ = std::thread([this] { CleanUpLoop(); });
+  Global->Data->StartTime = Now();
+  http_ = std::make_unique<THttpServer>("Orvane server", &TOrvaneServer::CommandGet);
+  try {
+    http_->Activate(Global->Port);
+  } catch (...) {
+    http_.reset();
+    Stop();
+    throw;
+  }
+  trayIcon_ = std::make_unique<TTrayIcon>();
+  trayIcon_->Show();
+  Global->Data->TrayIcon = trayIcon_.get();
+  CheckForUpdate();
+  Global->RemoteLog("UID:" + Global->UID + "|STARTUP|" + DateTimeText(Now()) + "|" + Global->Data->Version + "|" +
+                    Global->Refer + "|");
+}
+
+void TOrvaneServer::Stop() {
+  {
+    std::lock_guard guard(timerLock_);
+    stopping_ = true;
+  }
+  timerWake_.notify_all();
+  if (cleanUpTimer_.joinable()) cleanUpTimer_.join();
+  if (http_) http_->Deactivate();
+  http_.reset();
+  if (trayIcon_) {
+    trayIcon_->Remove();
+    Global->Data->TrayIcon = nullptr;
+    trayIcon_.reset();
+  }
+}
+
+void TOrvaneServer::CleanUpLoop() {
+  std::unique_lock guard(timerLock_);
+  while (!timerWake_.wait_for(guard, kCleanUpInterval, [this] { return stopping_; })) {
+    guard.unlock();
+    Global->CleanUpSessions();
+    guard.lock();
+  }
+}
+
+void CheckForUpdate() {
+  try {
+    if (Global->OrvaneURL.empty() || !IsConnected()) return;
+    const std::string& version = Global->Data->Version;
+    const std::string offered = HttpGet(Global->OrvaneURL + "/checkforupdate.asp?version=" + version, 5);
+    if (offered.empty() || !(offered > version)) return;
+    if (AskYesNo("Orvane update", "A new version has been realeased.\r\nDo you wish to download the newer version?"))
+      OpenInBrowser(Global->OrvaneURL + "/checkforupdateui.asp?version=" + version);
+  } catch (...) {
+    // The update check never stands in the way of a start.
+  }
+}
+
+}  // namespace orvane

@@ -1,0 +1,120 @@
+#include "pages/TemplateEngine.h"
+
+#include <exception>
+
+#include "host/GlobalData.h"
+#include "search/Results.h"
+#include "words/Preferences.h"
+#include "words/Regex.h"
+#include "words/StrUtils.h"
+
+namespace orvane {
+
+namespace {
+
+// The pass list is applied to one text; each pass replaces every occurrence
+// of its tag, case-sensitively, left to right.
+class TPage {
+ public:
+  explicit TPage(std::string text) : text_(std::move(text)) {}
+  void Replace(const std::string& tag, const std::string& value) { text_ = ReplaceAll(text_, tag, value); }
+  std::string& Text() { return text_; }
+
+ private:
+  std::string text_;
+};
+
+void FillCommonTags(const TPageContext& context, const std::string& page, TPage& text) {
+  text.Replace("<ov:id/>", std::to_string(context.SessionId));
+  const std::string version = Global->Data->Version;
+  text.Replace("<ov:engine:version/>", version);
+  text.Replace("<ov:engine:versionformatted/>", ReplaceAll(version, ".", "_"));
+
+  TSessionData* session = context.Session;
+  if (session && session->Preferences->AdminMode) {
+    text.Replace("<ov:AdminMode>", "");
+    text.Replace("</ov:AdminMode>", "");
+  } else {
+    text.Replace("<ov:AdminMode>", "<!--");
+    text.Replace("</ov:AdminMode>", "-->");
+  }
+  if (!session) return;
+
+  const TResults& results = *session->Results;
+  const TTask* first = results.FirstTask();
+  const TTask* last = results.LastTask();
+  const std::string firstKeywords = first ? first->Keywords : "";
+  text.Replace("<ov:KeywordsJS/>", EscapeJS(firstKeywords));
+  if (last && !last->SiteOnly.empty())
+    text.Replace("<ov:KeywordsWithSiteJS/>",
+                 EscapeJS(firstKeywords + " (Searched within site: " + last->SiteOnly + ")"));
+  else
+    text.Replace("<ov:KeywordsWithSiteJS/>", EscapeJS(firstKeywords));
+  text.Replace("<ov:Keywords/>", EscapeHTML(last ? last->Keywords : ""));
+  if (page == "results.htm") text.Replace("<ov:EscapedKeywords/>", URLEncode(firstKeywords));
+  if (!results.Narrow.empty()) {
+    text.Replace("<ov:ShowOnly/>", "(results narrowed down by \"<ov:NarrowJS/>\")");
+    text.Replace("<ov:Narrow/>", EscapeHTML(results.Narrow));
+    text.Replace("<ov:NarrowJS/>", EscapeJS(results.Narrow));
+  }
+}
+
+}  // namespace
+
+std::string EscapeJS(const std::string& text) {
+  // Beyond the apostrophe, everything that could end the string or the
+  // script element is written as an escape with the same value, so a
+  // keyword can never inject script into our own origin.
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '\'': out += "\\'"; break;
+      case '\\': out += "\\\\"; break;
+      case '"': out += "\\x22"; break;
+      case '<': out += "\\x3c"; break;
+      case '>': out += "\\x3e"; break;
+      case '&': out += "\\x26"; break;
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string EscapeHTML(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string RemoveUnfilledTags(const std::string& text) {
+  static const TRegex kAnyTag("<ov:.*?>", TRegex::kCaseless | TRegex::kDotAll);
+  return kAnyTag.ReplaceAll(text, "");
+}
+
+std::string ReplaceTags(const TPageContext& context, const std::string& pageName, const std::string& pageText) {
+  try {
+    const std::string page = LowerCase(pageName);
+    TPage text(pageText);
+    FillCommonTags(context, page, text);
+    // The results frame, the options frame, the statistics and the rank
+    // explanation arrive with the result pages.
+    return RemoveUnfilledTags(text.Text());
+  } catch (const std::exception& e) {
+    Log("ReplaceTags", std::string("Exception: ") + e.what());
+    return "";
+  }
+}
+
+}  // namespace orvane

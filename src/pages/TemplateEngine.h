@@ -1,0 +1,34 @@
+// The template engine: fills the <ov:...> tags of a page from the request's
+// session by a fixed sequence of find-and-replace passes (later passes see
+// what earlier ones inserted), then deletes every tag left. Runs on the
+// request's thread with the session's DataLock held shared; changes nothing
+// but its own copy of the text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace orvane {
+
+class TSessionData;
+class TRequestHandler;
+
+struct TPageContext {
+  int32_t SessionId = -1;
+  TSessionData* Session = nullptr;  // borrowed; null without a session
+  int32_t RankId = 0;
+  TRequestHandler* Handler = nullptr;
+};
+
+// The filled page, or the empty text after a failure (which is logged).
+std::string ReplaceTags(const TPageContext& context, const std::string& pageName, const std::string& pageText);
+
+// For a JavaScript string literal: "'" becomes "\'", and quotes, backslashes,
+// line breaks, "<", ">" and "&" become escapes of the same value.
+std::string EscapeJS(const std::string& text);
+// For HTML text and attribute values: & < > and the double quote.
+std::string EscapeHTML(const std::string& text);
+// Deletes every "<ov:" up to the first ">" after it, across lines.
+std::string RemoveUnfilledTags(const std::string& text);
+
+}  // namespace orvane
