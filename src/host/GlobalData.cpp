@@ -142,7 +142,9 @@ TGlobal::TGlobal(const std::string& configFile) {
   const std::string logName = InstallationDir + "OrvaneServer.log";
   std::remove(logName.c_str());
   logFile_ = std::make_unique<TLogFile>(logName);
-  logRemote_ = std::make_unique<TLogRemote>(OrvaneURL, [] { return IsConnected(); });
+  // A service on this machine needs no Internet connection.
+  const bool localService = StartsText("http://127.", OrvaneURL) || StartsText("http://localhost", OrvaneURL);
+  logRemote_ = std::make_unique<TLogRemote>(OrvaneURL, [localService] { return localService || IsConnected(); });
 
   UID = Reg->ReadString("UID", "");
   if (UID.empty()) {

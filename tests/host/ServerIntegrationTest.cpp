@@ -1,0 +1,228 @@
+// The real binary on a temporary installation tree, spoken to over HTTP.
+#include <arpa/inet.h>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <mutex>
+#include <netinet/in.h>
+#include <regex>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+#include "support/ServerProcess.h"
+
+namespace orvane::test {
+namespace {
+
+class ServerIntegration : public ::testing::Test {
+ protected:
+  TServerProcess server;
+};
+
+TEST_F(ServerIntegration, AnswersPagesWithTheirHeaders) {
+  WriteFile(server.Install + "Resources/html/plain.css", "a { }\n/* <ov:id/> */");
+  WriteFile(server.Install + "Resources/html/lf.htm", "one\ntwo <ov:id/>");
+  ASSERT_TRUE(server.Start());
+
+  const THttpAnswer page = HttpGet(server.Port, "/default.htm");
+  EXPECT_EQ(page.Status, 200);
+  EXPECT_EQ(page.Headers.at("server"), "Orvane server");
+  EXPECT_EQ(page.Headers.at("connection"), "close");
+  EXPECT_EQ(page.Headers.at("cache-control"), "no-cache");
+  EXPECT_TRUE(page.Headers.count("expires"));
+  EXPECT_NE(page.Body.find("Orvane 1.0.0.1"), std::string::npos);
+  EXPECT_EQ(page.Body.find("<ov:"), std::string::npos);
+
+  const THttpAnswer css = HttpGet(server.Port, "/Plain.CSS");
+  EXPECT_EQ(css.Headers.at("content-type"), "text/css");
+  EXPECT_EQ(css.Body, "a { }\r\n/* <ov:id/> */\r\n");
+  EXPECT_EQ(HttpGet(server.Port, "/lf.htm").Body, "one\r\ntwo -1\r\n");
+  EXPECT_NE(HttpGet(server.Port, "/bottomframe.htm").Body.find("Options"), std::string::npos);
+
+  const THttpAnswer image = HttpGet(server.Port, "/spacer.gif");
+  EXPECT_EQ(image.Status, 200);
+  EXPECT_EQ(image.Body.substr(0, 6), "GIF89a");
+  EXPECT_TRUE(image.Headers.count("last-modified"));
+  EXPECT_FALSE(image.Headers.count("cache-control"));
+  const THttpAnswer cached = HttpGet(server.Port, "/missing.gif", "If-Modified-Since: whatever\r\n");
+  EXPECT_EQ(cached.Status, 304);
+  EXPECT_TRUE(cached.Body.empty());
+  EXPECT_TRUE(WaitFor([&] { return server.Log().find("file: spacer.gif loaded from disk") != std::string::npos; }));
+}
+
+TEST_F(ServerIntegration, RefusesForeignPeersAndForeignHostNames) {
+  ASSERT_TRUE(server.Start());
+  const std::string refused = "Request origin unautorized!";
+  const THttpAnswer foreignPeer =
+      RawHttp(server.Port, "GET /default.htm HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", "127.0.0.2");
+  EXPECT_EQ(foreignPeer.Status, 200);
+  EXPECT_EQ(foreignPeer.Body, refused);
+  EXPECT_EQ(foreignPeer.Headers.at("server"), "Orvane server");
+
+  const struct { std::string host; bool allowed; } rows[] = {
+      {"127.0.0.1", true}, {"127.0.0.1:" + std::to_string(server.Port), true}, {"LocalHost", true},
+      {"localhost:80", true}, {"evil.example", false}, {"evil.example:" + std::to_string(server.Port), false},
+      {"127.0.0.1.evil.example", false}, {"localhost:", false},
+  };
+  for (const auto& row : rows) {
+    const THttpAnswer answer = RawHttp(server.Port, "GET /spacer.htm HTTP/1.1\r\nHost: " + row.host + "\r\n\r\n");
+    EXPECT_EQ(answer.Body == refused, !row.allowed) << row.host;
+  }
+}
+
+TEST_F(ServerIntegration, ErrorsBecomeRedirectScriptsThatCannotCarryScript) {
+  ASSERT_TRUE(server.Start());
+  const std::string home = "<script>parent.location=\"http://127.0.0.1:" + std::to_string(server.Port) +
+                           "/default.htm\"</script>";
+  EXPECT_EQ(HttpGet(server.Port, "/nothere.htm").Body, home);
+  EXPECT_EQ(HttpGet(server.Port, "/mainframe.htm?id=42").Body, home);
+  EXPECT_EQ(HttpGet(server.Port, "/mainframe.htm?id=4x").Body.find("<script>"), std::string::npos);
+  EXPECT_EQ(HttpGet(server.Port, "/../../etc/passwd").Body, home);
+  EXPECT_EQ(HttpGet(server.Port, "/search?keywords=").Body, home);
+
+  const THttpAnswer bad = HttpGet(server.Port, "/explainrank.htm?id=-1&RankId=%22%3C/script%3E%3Cb%3E");
+  EXPECT_EQ(bad.Headers.at("cache-control"), "no-cache");
+  EXPECT_NE(bad.Body.find("/Error.htm?Error=\\x27%22%3c%2fscript%3e%3cb%3e\\x27+is+not+a+valid+integer+value"),
+            std::string::npos)
+      << bad.Body;
+  EXPECT_EQ(bad.Body.find("</script><b>"), std::string::npos);
+  EXPECT_TRUE(WaitFor([&] { return server.Log().find("[RequestHandler] OvException : Source timeout") !=
+                                   std::string::npos; }));
+  EXPECT_NE(server.Log().find("[TrayIcon] Balloon \"Orvane Server\""), std::string::npos);
+}
+
+TEST_F(ServerIntegration, SessionsLiveWhileUsedAndExpire) {
+  server.Config["TimeOut"] = "0";
+  ASSERT_TRUE(server.Start());
+  const THttpAnswer search = HttpGet(server.Port, "/search?keywords=alpha&se=1");
+  EXPECT_NE(search.Body.find("'0'"), std::string::npos);  // the start page now names session 0
+  const std::string home = "parent.location=";
+  EXPECT_TRUE(WaitFor([&] { return HttpGet(server.Port, "/mainframe.htm?id=0").Body.find(home) != std::string::npos; }));
+  const THttpAnswer second = HttpGet(server.Port, "/search?keywords=beta&se=1");
+  EXPECT_NE(second.Body.find("'1'"), std::string::npos);  // ids are never reused
+}
+
+TEST_F(ServerIntegration, SessionsOutliveShortGapsWithTheDefaultTimeout) {
+  ASSERT_TRUE(server.Start());
+  HttpGet(server.Port, "/search?keywords=alpha&se=1");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // more than one clean-up round
+  EXPECT_EQ(HttpGet(server.Port, "/mainframe.htm?id=0").Body.find("parent.location="), std::string::npos);
+  EXPECT_NE(HttpGet(server.Port, "/mainframe.htm").Body.find("Search the web"), std::string::npos);
+}
+
+TEST_F(ServerIntegration, SecondStartOpensTheRunningServerAndLeavesItAlone) {
+  ASSERT_TRUE(server.Start());
+  HttpGet(server.Port, "/default.htm");
+  EXPECT_TRUE(WaitFor([&] { return !server.Log().empty(); }));
+  EXPECT_EQ(server.RunToEnd({}), 0);
+  const std::string url = "http://127.0.0.1:" + std::to_string(server.Port) + "/default.htm\n";
+  EXPECT_EQ(ReadFile(server.BrowserLog), url);
+  EXPECT_EQ(HttpGet(server.Port, "/spacer.htm").Status, 200);
+  EXPECT_NE(server.Log().find("[TrayIcon]"), std::string::npos);  // its log was not wiped
+}
+
+TEST_F(ServerIntegration, BoostOpensTheStartPageAndTheServerStillRuns) {
+  ASSERT_TRUE(server.Start({"/BOOST"}));
+  EXPECT_TRUE(WaitFor([&] { return !ReadFile(server.BrowserLog).empty(); }));
+  EXPECT_EQ(ReadFile(server.BrowserLog), "http://127.0.0.1:" + std::to_string(server.Port) + "/default.htm\n");
+  EXPECT_EQ(server.Stop(), 0);
+}
+
+TEST_F(ServerIntegration, BusyPortEndsWithAClearMessage) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(server.Port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  listen(fd, 1);
+  std::string errorText;
+  EXPECT_NE(server.RunToEnd({}, &errorText), 0);
+  EXPECT_NE(errorText.find("Cannot listen on 127.0.0.1:" + std::to_string(server.Port)), std::string::npos);
+  close(fd);
+}
+
+TEST_F(ServerIntegration, LogLinesAreCompleteUnderConcurrentRequests) {
+  ASSERT_TRUE(server.Start());
+  std::vector<std::thread> clients;
+  for (int i = 0; i < 8; ++i)
+    clients.emplace_back([&] {
+      for (int j = 0; j < 10; ++j) HttpGet(server.Port, "/missing" + std::to_string(j) + ".htm");
+    });
+  for (auto& client : clients) client.join();
+  EXPECT_EQ(server.Stop(), 0);
+  const std::regex line(R"(\[\d{4}-\d\d-\d\d( \d\d:\d\d:\d\d)?\] \[[^\]]*\] .*)");
+  std::istringstream log(server.Log());
+  std::string text;
+  int notFound = 0;
+  while (std::getline(log, text)) {
+    ASSERT_FALSE(text.empty());
+    ASSERT_EQ(text.back(), '\r');
+    text.pop_back();
+    EXPECT_TRUE(std::regex_match(text, line)) << text;
+    if (text.find("[ServePage] File not found: ") != std::string::npos) ++notFound;
+  }
+  EXPECT_EQ(notFound, 80);
+}
+
+TEST_F(ServerIntegration, SleepingRequestsDoNotDelayPages) {
+  ASSERT_TRUE(server.Start());
+  std::atomic<int> sleepsDone{0};
+  std::vector<std::thread> sleepers;
+  for (int i = 0; i < 20; ++i)
+    sleepers.emplace_back([&] {
+      HttpGet(server.Port, "/sleep");
+      ++sleepsDone;
+    });
+  EXPECT_TRUE(WaitFor([&] { return server.Log().find("[/sleep]") == std::string::npos; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // let the sleepers connect
+  EXPECT_EQ(HttpGet(server.Port, "/default.htm").Status, 200);
+  EXPECT_EQ(sleepsDone.load(), 0);
+  for (auto& sleeper : sleepers) sleeper.join();
+  EXPECT_EQ(sleepsDone.load(), 20);
+}
+
+TEST_F(ServerIntegration, RemoteRecordsReachTheServiceUntilItFails) {
+  httplib::Server stub;
+  std::mutex lock;
+  std::vector<std::string> messages;
+  stub.Get("/logaction.asp", [&](const httplib::Request& request, httplib::Response& response) {
+    std::lock_guard guard(lock);
+    messages.push_back(request.get_param_value("message"));
+    response.set_content("ok", "text/plain");
+  });
+  const int stubPort = stub.bind_to_any_port("127.0.0.1");
+  std::thread stubThread([&] { stub.listen_after_bind(); });
+  server.Config["OrvaneURL"] = "http://127.0.0.1:" + std::to_string(stubPort);
+  ASSERT_TRUE(server.Start());
+  auto count = [&] {
+    std::lock_guard guard(lock);
+    return messages.size();
+  };
+  ASSERT_TRUE(WaitFor([&] { return count() >= 1; }));
+  {
+    std::lock_guard guard(lock);
+    EXPECT_TRUE(std::regex_match(messages[0], std::regex(R"(UID:\{[0-9A-F-]{36}\}\|STARTUP\|[-0-9: ]+\|1\.0\.0\.1\|\|)")))
+        << messages[0];
+  }
+  RawHttp(server.Port, "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", "127.0.0.3");
+  ASSERT_TRUE(WaitFor([&] { return count() >= 2; }));
+  {
+    std::lock_guard guard(lock);
+    EXPECT_NE(messages[1].find("|EXCEPTION|"), std::string::npos);
+    EXPECT_NE(messages[1].find("|||Server|TOrvaneForm.IdHTTPServer1CommandGet|Request origin unautorized!"),
+              std::string::npos)
+        << messages[1];
+  }
+  stub.stop();
+  stubThread.join();
+  RawHttp(server.Port, "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", "127.0.0.3");  // this one fails to send
+  EXPECT_TRUE(WaitFor([&] {
+    RawHttp(server.Port, "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", "127.0.0.3");
+    return server.Log().find("[Remote log] Failed to post thread message") != std::string::npos;
+  }));
+}
+
+}  // namespace
+}  // namespace orvane::test

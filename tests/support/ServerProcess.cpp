@@ -1,0 +1,189 @@
+#include "support/ServerProcess.h"
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <fcntl.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <netinet/in.h>
+#include <sstream>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace orvane::test {
+
+namespace fs = std::filesystem;
+
+std::string MakeTempDir(const std::string& prefix) {
+  std::string pattern = (fs::temp_directory_path() / (prefix + "-XXXXXX")).string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  return pattern;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+int FreePort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds deadline) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  while (std::chrono::steady_clock::now() < end) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return done();
+}
+
+THttpAnswer RawHttp(int port, const std::string& request, const std::string& sourceIp) {
+  THttpAnswer answer;
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in source{};
+  source.sin_family = AF_INET;
+  inet_pton(AF_INET, sourceIp.c_str(), &source.sin_addr);
+  bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source);
+  sockaddr_in target{};
+  target.sin_family = AF_INET;
+  target.sin_port = htons(static_cast<uint16_t>(port));
+  target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  timeval timeout{30, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&target), sizeof target) != 0) {
+    close(fd);
+    return answer;
+  }
+  send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+  std::string raw;
+  char buffer[8192];
+  ssize_t got;
+  while ((got = recv(fd, buffer, sizeof buffer, 0)) > 0) raw.append(buffer, static_cast<size_t>(got));
+  close(fd);
+  const size_t headerEnd = raw.find("\r\n\r\n");
+  if (headerEnd == std::string::npos) return answer;
+  std::istringstream head(raw.substr(0, headerEnd));
+  std::string line;
+  std::getline(head, line);
+  if (line.size() > 12) answer.Status = std::atoi(line.c_str() + 9);
+  while (std::getline(head, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t colon = line.find(':');
+    if (colon == std::string::npos) continue;
+    std::string name = line.substr(0, colon);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::string value = line.substr(colon + 1);
+    while (!value.empty() && value.front() == ' ') value.erase(0, 1);
+    answer.Headers[name] = answer.Headers.count(name) ? answer.Headers[name] + ", " + value : value;
+  }
+  answer.Body = raw.substr(headerEnd + 4);
+  return answer;
+}
+
+THttpAnswer HttpGet(int port, const std::string& target, const std::string& extraHeaders) {
+  return RawHttp(port, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n" +
+                           extraHeaders + "\r\n");
+}
+
+TServerProcess::TServerProcess() {
+  Root = MakeTempDir("orvane-it");
+  Install = Root + "/install/";
+  fs::create_directories(Install + "Data");
+  fs::copy(std::string(ORVANE_BINARY_DIR) + "/Resources", Install + "Resources", fs::copy_options::recursive);
+  fs::copy_file(std::string(ORVANE_BINARY_DIR) + "/Data/data.xml", Install + "Data/data.xml");
+  ConfigFile = Root + "/orvane.ini";
+  BrowserLog = Root + "/browser.log";
+  WriteFile(Root + "/browser.sh", "#!/bin/sh\necho \"$1\" >> '" + BrowserLog + "'\n");
+  fs::permissions(Root + "/browser.sh", fs::perms::owner_all);
+  Port = FreePort();
+  // The engines point at a closed local port: no test ever reaches the web.
+  Config = {{"Port", std::to_string(Port)},      {"InstallationDir", Install},
+            {"GoogleHost", "127.0.0.1:9"},      {"MSNHost", "127.0.0.1:9"},
+            {"YahooHost", "127.0.0.1:9"},       {"OrvaneURL", ""}};
+}
+
+TServerProcess::~TServerProcess() {
+  if (pid_ > 0) Stop();
+  std::error_code ec;
+  fs::remove_all(Root, ec);
+}
+
+void TServerProcess::WriteConfig() {
+  std::string text = "[Software\\Orvane]\n";
+  for (const auto& [key, value] : Config) text += key + "=" + value + "\n";
+  WriteFile(ConfigFile, text);
+}
+
+pid_t TServerProcess::Spawn(const std::vector<std::string>& args, const std::string& errFile) {
+  WriteConfig();
+  const std::string binary = std::string(ORVANE_BINARY_DIR) + "/orvane-server";
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  setenv("XDG_RUNTIME_DIR", Root.c_str(), 1);
+  setenv("HOME", Root.c_str(), 1);
+  setenv("XDG_DATA_HOME", (Root + "/userdata").c_str(), 1);
+  setenv("BROWSER", (Root + "/browser.sh").c_str(), 1);
+  unsetenv("ORVANE_CONFIG");
+  std::vector<std::string> all = {binary, "--config", ConfigFile};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& arg : all) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (err >= 0) dup2(err, 2);
+  execv(binary.c_str(), argv.data());
+  _exit(127);
+}
+
+bool TServerProcess::Start(const std::vector<std::string>& args) {
+  pid_ = Spawn(args, Root + "/stderr.txt");
+  return WaitFor([this] { return HttpGet(Port, "/spacer.htm").Status == 200; });
+}
+
+int TServerProcess::RunToEnd(const std::vector<std::string>& args, std::string* errorText) {
+  const std::string errFile = Root + "/stderr-run.txt";
+  const pid_t pid = Spawn(args, errFile);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (errorText) *errorText = ReadFile(errFile);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int TServerProcess::Stop() {
+  if (pid_ <= 0) return -1;
+  kill(pid_, SIGTERM);
+  int status = 0;
+  const bool ended = WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, std::chrono::seconds(15));
+  if (!ended) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return -1;
+  }
+  pid_ = -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string TServerProcess::Log() const { return ReadFile(Install + "OrvaneServer.log"); }
+
+}  // namespace orvane::test
