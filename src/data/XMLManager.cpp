@@ -23,6 +23,24 @@ std::string ReadWholeFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// All text below the element, in document order. A pattern that contains
+// "]]>" has to be split over two CDATA sections, and text may mix escaped
+// runs with CDATA; the first text node alone would cut such a value short.
+std::string ElementText(pugi::xml_node element) {
+  std::string text;
+  for (pugi::xml_node node = element.first_child(); node;) {
+    if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) text += node.value();
+    if (node.first_child()) {
+      node = node.first_child();
+      continue;
+    }
+    while (node && node != element && !node.next_sibling()) node = node.parent();
+    if (!node || node == element) break;
+    node = node.next_sibling();
+  }
+  return text;
+}
+
 }  // namespace
 
 TXMLManager::TXMLManager(const std::string& folder) : folder_(folder) {
@@ -62,7 +80,7 @@ bool TXMLManager::Lookup(pugi::xml_node node, const std::string& name, bool from
   }
   const pugi::xml_node child = node.child(name.c_str());
   if (!child) return false;
-  text = child.text().get();
+  text = ElementText(child);
   return true;
 }
 

@@ -1,6 +1,9 @@
 #include "platform/IniFile.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <shared_mutex>
@@ -28,7 +31,18 @@ std::vector<std::string> ReadLines(const std::string& fileName) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);
   }
+  // Editors on other systems like to start the file with a UTF-8 byte order
+  // mark, which would otherwise hide the first section header.
+  if (!lines.empty() && lines[0].starts_with("\xEF\xBB\xBF")) lines[0].erase(0, 3);
   return lines;
+}
+
+// A line break inside a value would split it and could smuggle in a section
+// or key of its own.
+std::string SingleLine(std::string text) {
+  for (char& c : text)
+    if (c == '\r' || c == '\n') c = ' ';
+  return text;
 }
 
 bool IsSectionHeader(const std::string& line, std::string* name) {
@@ -81,8 +95,25 @@ bool FindValue(const std::vector<std::string>& lines, const std::string& section
   return false;
 }
 
+// The file the name stands for: writes go through a symbolic link instead of
+// replacing it.
+std::string TargetOf(const std::string& fileName) {
+  std::error_code ec;
+  if (!std::filesystem::is_symlink(fileName, ec)) return fileName;
+  const auto target = std::filesystem::weakly_canonical(fileName, ec);
+  return ec ? fileName : target.string();
+}
+
 bool WriteLinesAtomically(const std::string& fileName, const std::vector<std::string>& lines) {
-  const std::string temp = fileName + ".tmp" + std::to_string(::getpid());
+  const std::string target = TargetOf(fileName);
+  struct stat info {};
+  const bool exists = ::stat(target.c_str(), &info) == 0;
+  // A file without any write permission is read-only even for root, who
+  // would otherwise pass every access check; the rename below would replace
+  // it regardless of its own permissions.
+  if (exists && ((info.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) return false;
+
+  const std::string temp = target + ".tmp" + std::to_string(::getpid());
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (!out) return false;
@@ -93,7 +124,8 @@ bool WriteLinesAtomically(const std::string& fileName, const std::vector<std::st
       return false;
     }
   }
-  if (std::rename(temp.c_str(), fileName.c_str()) != 0) {
+  if (exists) ::chmod(temp.c_str(), info.st_mode & 07777);
+  if (std::rename(temp.c_str(), target.c_str()) != 0) {
     std::remove(temp.c_str());
     return false;
   }
@@ -138,14 +170,14 @@ bool TIniFile::WriteString(const std::string& section, const std::string& key, c
   auto lines = ReadLines(FileName);
   std::string old;
   size_t at = 0;
-  const std::string entry = key + "=" + value;
+  const std::string entry = SingleLine(key) + "=" + SingleLine(value);
   if (FindValue(lines, section, key, old, &at)) {
     lines[at] = entry;
   } else {
     size_t begin, end;
     FindSection(lines, section, begin, end);
     if (begin == std::string::npos) {
-      lines.push_back("[" + section + "]");
+      lines.push_back("[" + SingleLine(section) + "]");
       lines.push_back(entry);
     } else {
       // Insert after the section's last entry, before trailing blank lines.

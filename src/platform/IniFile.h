@@ -2,7 +2,8 @@
 // read parses the whole file; every write is a read-modify-write of the whole
 // file under a process-wide lock, written to a temporary file and renamed, so
 // concurrent writers never lose an update and a reader never sees half a file.
-// Section and key names compare without regard to ASCII case.
+// Section and key names compare without regard to ASCII case. A file without
+// write permission is never rewritten.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +24,8 @@ class TIniFile {
   std::vector<std::string> ReadSection(const std::string& section) const;  // key names
 
   // False when the file could not be written (the caller decides whether that
-  // matters); creates the file and the section as needed.
+  // matters); creates the file and the section as needed. Line breaks in the
+  // value become blanks.
   bool WriteString(const std::string& section, const std::string& key, const std::string& value);
   bool WriteInteger(const std::string& section, const std::string& key, int32_t value);
   bool DeleteKey(const std::string& section, const std::string& key);
