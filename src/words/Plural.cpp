@@ -1,0 +1,54 @@
+#include "words/Plural.h"
+
+#include <utility>
+
+#include "data/XMLManager.h"
+#include "words/StrUtils.h"
+#include "words/WordUtils.h"
+
+namespace orvane {
+
+namespace {
+
+std::vector<std::string> ReadIrregulars(const TXMLManager& data) {
+  const pugi::xml_node section = data.Section("IrregularPlurals");
+  if (!section) return {};
+  return SplitDelimited('|', section.text().get());
+}
+
+// The singular a regular plural folds into: the first of "w-s", "w-es",
+// "w-ies+y" that the table holds; empty when none does.
+std::string RegularSingular(const std::string& word, const TPluralWordTable& words) {
+  const size_t n = word.size();
+  if (n <= 3 || word[n - 1] != 's') return {};
+  std::string candidate = word.substr(0, n - 1);
+  if (words.Contains(candidate)) return candidate;
+  if (word[n - 2] != 'e') return {};
+  candidate = word.substr(0, n - 2);
+  if (words.Contains(candidate)) return candidate;
+  if (word[n - 3] != 'i') return {};
+  candidate = word.substr(0, n - 3) + "y";
+  return words.Contains(candidate) ? candidate : std::string();
+}
+
+}  // namespace
+
+TPlural::TPlural(const TXMLManager& data) : irregulars_(ReadIrregulars(data)) {}
+
+TPlural::TPlural(std::vector<std::string> irregulars) : irregulars_(std::move(irregulars)) {}
+
+void TPlural::MergePlurals(TPluralWordTable& words) const {
+  for (const std::string& entry : irregulars_) {
+    const size_t equals = entry.find('=');
+    const std::string singular = Trim(std::string_view(entry).substr(0, equals));
+    const std::string plural = equals == std::string::npos ? std::string() : Trim(entry.substr(equals + 1));
+    if (singular.empty() || plural.empty()) continue;
+    if (words.Contains(singular) && words.Contains(plural)) words.Merge(singular, plural);
+  }
+  words.ForEachWord([&](const std::string& word) {
+    const std::string singular = RegularSingular(word, words);
+    if (!singular.empty()) words.Merge(singular, word);
+  });
+}
+
+}  // namespace orvane

@@ -1,0 +1,158 @@
+#include "words/WordUtils.h"
+
+#include "words/Regex.h"
+#include "words/StrUtils.h"
+
+namespace orvane {
+
+namespace {
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+const TRegex& WordPattern() {
+  static const TRegex pattern("(?<!&|\\.|#)\\b[A-Za-z0-9][A-Za-z0-9_/]+", 0);
+  return pattern;
+}
+
+// Entity names first, so "&amp;" goes whole before "&" alone could match \W.
+const TRegex& CleanPattern() {
+  static const TRegex pattern("&gt;|&nbsp;|&quot;|&amp;|&lt;|_|\\W", 0);
+  return pattern;
+}
+
+// Reads a quoted item starting at text[pos] == quote; a doubled quote stands
+// for one. An unclosed quote takes the rest of the text.
+std::string ReadQuoted(std::string_view text, size_t& pos, char quote) {
+  std::string item;
+  ++pos;
+  while (pos < text.size()) {
+    const char c = text[pos++];
+    if (c != quote) {
+      item += c;
+    } else if (pos < text.size() && text[pos] == quote) {
+      item += quote;
+      ++pos;
+    } else {
+      break;
+    }
+  }
+  return item;
+}
+
+void SkipBlanks(std::string_view text, size_t& pos) {
+  while (pos < text.size() && IsBlank(text[pos])) ++pos;
+}
+
+}  // namespace
+
+void TSeperateWords::Separate(std::string_view text, TWordList& words) const {
+  words.clear();
+  const std::string lower = LowerCase(text);
+  const TRegex& pattern = WordPattern();
+  TMatch match(pattern);
+  size_t start = 0;
+  while (start < lower.size() && pattern.Find(lower, start, match)) {
+    words.push_back({std::string(match.Group(0)), static_cast<int32_t>(match.Start() + 1)});
+    start = match.End();
+  }
+}
+
+TWordList TSeperateWords::Separate(std::string_view text) const {
+  TWordList words;
+  Separate(text, words);
+  return words;
+}
+
+std::string TClearArgument::Clear(std::string_view text) const {
+  return CleanPattern().ReplaceAll(LowerCase(text), "");
+}
+
+void SplitKeywords(std::string_view keywords, std::vector<std::string>& list, const TClearArgument& cleaner,
+                   std::string& joined) {
+  std::string text = ReplaceAll(keywords, " ", "+");
+  text = LowerCase(ReplaceAll(text, "\"", ""));
+  joined = cleaner.Clear(text);
+  SetDelimitedList('+', text, list);
+}
+
+std::string ExtractSiteName(std::string_view url, std::string_view extension) {
+  const std::string s = LowerCase(url);
+  std::string site;
+  const size_t www = s.find("www.");
+  const size_t firstDot = s.find('.');
+  if (www != std::string::npos) {
+    site = s.substr(www + 4);
+  } else if (firstDot == std::string::npos || firstDot + 1 == LastPos(".", s)) {
+    // One dot or none: the host is "name.ext", keep it all after the scheme.
+    // Without "http://" the copy starts at the seventh character all the same.
+    const size_t scheme = s.find("http://");
+    const size_t from = scheme == std::string::npos ? 6 : scheme + 7;
+    if (from < s.size()) site = s.substr(from);
+  } else {
+    site = s.substr(firstDot + 1);
+  }
+  site = ReplaceAll(site, "." + LowerCase(extension), "");
+  site = ReplaceAll(site, ".", "");
+  return ReplaceAll(site, "/", "");
+}
+
+size_t LastPos(std::string_view pattern, std::string_view text) {
+  if (pattern.empty()) return 0;
+  const size_t found = text.rfind(pattern);
+  return found == std::string_view::npos ? 0 : found + 1;
+}
+
+void SetDelimitedList(char delimiter, std::string_view text, std::vector<std::string>& list, char quote) {
+  list.clear();
+  size_t pos = 0;
+  SkipBlanks(text, pos);
+  while (pos < text.size()) {
+    if (text[pos] == quote) {
+      list.push_back(ReadQuoted(text, pos, quote));
+    } else {
+      const size_t first = pos;
+      while (pos < text.size() && !IsBlank(text[pos]) && text[pos] != delimiter) ++pos;
+      list.emplace_back(text.substr(first, pos - first));
+    }
+    SkipBlanks(text, pos);
+    if (pos < text.size() && text[pos] == delimiter) {
+      ++pos;
+      SkipBlanks(text, pos);
+      if (pos == text.size()) list.emplace_back();
+    }
+  }
+}
+
+std::vector<std::string> SplitDelimited(char delimiter, std::string_view text, char quote) {
+  std::vector<std::string> list;
+  SetDelimitedList(delimiter, text, list, quote);
+  return list;
+}
+
+std::string DelimitedText(char delimiter, const std::vector<std::string>& list, char quote) {
+  // A lone empty item would vanish, and so would empty items between blank
+  // delimiters: those are written as a pair of quotes.
+  const bool quoteEmpty = list.size() == 1 || IsBlank(delimiter);
+  std::string text;
+  for (size_t i = 0; i < list.size(); ++i) {
+    const std::string& item = list[i];
+    if (i > 0) text += delimiter;
+    bool needsQuotes = item.empty() && quoteEmpty;
+    for (char c : item) {
+      if (IsBlank(c) || c == quote || c == delimiter) needsQuotes = true;
+    }
+    if (!needsQuotes) {
+      text += item;
+      continue;
+    }
+    text += quote;
+    for (char c : item) {
+      text += c;
+      if (c == quote) text += quote;
+    }
+    text += quote;
+  }
+  return text;
+}
+
+}  // namespace orvane
