@@ -6,149 +6,94 @@
 
 #include "data/XMLManager.h"
 #include "words/ExtGroups.h"
-#include "words/TestFolder.h"
 #include "words/StrUtils.h"
+#include "words/TestFolder.h"
 #include "words/WordUtils.h"
 
 namespace orvane {
 namespace {
 
-class PredefinedLoading : public ::testing::Test {
- protected:
-  TPredefined& Load(const std::string& predefined, const std::string& profiles = "") {
-    folder_.Write("data.xml", "<d Version=\"1.1\"><predefined>" + predefined + "</predefined><profiles>" + profiles +
-                                  "</profiles><DomainGroupData><West>fr,es</West></DomainGroupData></d>");
-    store_ = std::make_unique<TXMLManager>(folder_.Path());
-    domains_ = std::make_unique<TExtTypeGroups>(*store_, "DomainGroupData");
-    files_ = std::make_unique<TExtTypeGroups>(*store_, "FileGroupData");
-    predefined_ = std::make_unique<TPredefined>(*store_, *domains_, *files_);
-    return *predefined_;
-  }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& profile : predefined_->Profiles) names.push_back(profile->Name);
+using Strings = std::vector<std::string>;
+
+struct TLoaded {
+  explicit TLoaded(const std::string& folder)
+      : store(folder), domains(store, "DomainGroupData"), files(store, "FileGroupData"), predefined(store, domains, files) {}
+  Strings Names() const {
+    Strings names;
+    for (const auto& profile : predefined.Profiles) names.push_back(profile->Name);
     return names;
   }
-
-  testing::TTestFolder folder_;
-  std::unique_ptr<TXMLManager> store_;
-  std::unique_ptr<TExtTypeGroups> domains_, files_;
-  std::unique_ptr<TPredefined> predefined_;
+  TXMLManager store;
+  TExtTypeGroups domains, files;
+  TPredefined predefined;
 };
 
-TEST_F(PredefinedLoading, AttributesTakeTheirDefaultsWhenAbsent) {
-  const TPredefined& p = Load("<Plain/>");
-  ASSERT_EQ(p.Profiles.size(), 1u);
-  const TProfile& profile = *p.Profiles[0];
-  EXPECT_TRUE(profile.Visible);
-  EXPECT_FALSE(profile.Default);
-  EXPECT_TRUE(profile.RunSearch);
-  EXPECT_FALSE(profile.FindSearchTermsinHost);
-  EXPECT_EQ(profile.WordList, 1);
-  EXPECT_EQ(profile.ProfileResultMatchPenalty, 1.0);
-  EXPECT_EQ(profile.TitleRank, 0);  // no element in "profiles"
-  EXPECT_TRUE(profile.Domains.empty());
+std::unique_ptr<TLoaded> Load(const testing::TTestFolder& folder, const std::string& predefined,
+                              const std::string& profiles = "") {
+  folder.Write("data.xml", "<d Version=\"1.1\"><predefined>" + predefined + "</predefined><profiles>" + profiles +
+                               "</profiles><DomainGroupData><West>fr,es</West></DomainGroupData></d>");
+  return std::make_unique<TLoaded>(folder.Path());
 }
 
-TEST_F(PredefinedLoading, ReadsAttributesOptionsAndExpandsGroups) {
-  const TPredefined& p =
-      Load("<A/><B Visible=\"false\" Default=\"1\" RunSearch=\"FALSE\" FindSearchTermsinHost=\"True\" "
-           "WordList=\"2\" ProfileResultMatchPenalty=\"0.25\"/>",
-           "<B><bHomepageonly>-1</bHomepageonly><titleRank>1.5</titleRank><MetaBoostWeight>0.3</MetaBoostWeight>"
-           "<Domains>west, com,com</Domains><FileTypes>pdf</FileTypes></B>");
-  ASSERT_EQ(p.Profiles.size(), 2u);
-  const TProfile& b = *p.Profiles[1];
-  EXPECT_EQ(b.Index, 1);
-  EXPECT_FALSE(b.Visible);
-  EXPECT_TRUE(b.Default);
-  EXPECT_FALSE(b.RunSearch);
-  EXPECT_TRUE(b.FindSearchTermsinHost);
-  EXPECT_EQ(b.WordList, 2);
-  EXPECT_EQ(b.ProfileResultMatchPenalty, 0.25);
-  EXPECT_TRUE(b.HomepageOnly);
-  EXPECT_EQ(b.TitleRank, 1.5);
-  EXPECT_EQ(b.MetaBoostWeight, 0.3);
-  EXPECT_EQ(b.Domains, (std::vector<std::string>{"west", "com"}));
-  EXPECT_EQ(b.DomainExtensions, (std::vector<std::string>{"fr", "es", "west", "com"}));
-  EXPECT_EQ(b.FileExtensions, (std::vector<std::string>{"pdf"}));
+TEST(PredefinedLoading, ReadsAttributesWithDefaultsWordStringsAndExpandedOptions) {
+  testing::TTestFolder folder;
+  const auto loaded = Load(folder,
+                           "<Plain/><S Visible=\"false\" Default=\"1\" RunSearch=\"FALSE\" FindSearchTermsinHost=\"True\" "
+                           "WordList=\"2\" ProfileResultMatchPenalty=\"0.25\"><WordList>new+york;0;0;;1|News;1;0;;1"
+                           "</WordList><SingalWordList>Big+Apple, ,Times,</SingalWordList></S>",
+                           "<S><titleRank>1.5</titleRank><Domains>west, com,com</Domains></S>");
+  const auto& profiles = loaded->predefined.Profiles;
+  ASSERT_EQ(profiles.size(), 2u);
+  const TProfile& plain = *profiles[0];
+  EXPECT_TRUE(plain.Visible && !plain.Default && plain.RunSearch && !plain.FindSearchTermsinHost);
+  EXPECT_EQ(plain.WordList, 1);
+  EXPECT_EQ(plain.ProfileResultMatchPenalty, 1.0);
+  EXPECT_EQ(plain.TitleRank, 0);  // no element in "profiles"
+
+  const TProfile& s = *profiles[1];
+  EXPECT_EQ(s.Index, 1);
+  EXPECT_TRUE(!s.Visible && s.Default && !s.RunSearch && s.FindSearchTermsinHost);
+  EXPECT_EQ(s.WordList, 2);
+  EXPECT_EQ(s.ProfileResultMatchPenalty, 0.25);
+  EXPECT_EQ(s.WordStrings, (Strings{"new york", "news", "big apple", "times"}));
+  EXPECT_EQ(s.TitleRank, 1.5);
+  EXPECT_EQ(s.DomainExtensions, (Strings{"fr", "es", "west", "com"}));
 }
 
-TEST_F(PredefinedLoading, WordStringsHoldWordsAndPhrasesWithoutQuotesThenSingleWords) {
-  const TPredefined& p = Load(
-      "<S><WordList>new+york;0;0;;1|News;1;0;;1</WordList>"
-      "<SingalWordList>Big+Apple, ,Times,</SingalWordList></S>");
-  ASSERT_EQ(p.Profiles.size(), 1u);
-  EXPECT_EQ(p.Profiles[0]->WordStrings, (std::vector<std::string>{"new york", "news", "big apple", "times"}));
-}
-
-TEST_F(PredefinedLoading, BrokenProfileEndsTheLoadingKeepingTheOnesBefore) {
-  const char* broken[] = {"<Bad><WordList>w;0;0;;</WordList></Bad>", "<Bad><WordList>w;0;0</WordList></Bad>",
+TEST(PredefinedLoading, BrokenProfileEndsTheLoadingKeepingTheOnesBefore) {
+  for (const char* bad : {"<Bad><WordList>w;0;0;;</WordList></Bad>", "<Bad><WordList>w;0;0</WordList></Bad>",
                           "<Bad Visible=\"maybe\"/>", "<Bad WordList=\"one\"/>",
-                          "<Bad ProfileResultMatchPenalty=\"high\"/>"};
-  for (const char* bad : broken) {
-    SCOPED_TRACE(bad);
-    Load(std::string("<First/>") + bad + "<After/>");
-    EXPECT_EQ(Names(), (std::vector<std::string>{"First"}));
+                          "<Bad ProfileResultMatchPenalty=\"high\"/>"}) {
+    testing::TTestFolder folder;
+    EXPECT_EQ(Load(folder, std::string("<First/>") + bad + "<After/>")->Names(), Strings{"First"}) << bad;
   }
 }
 
-TEST_F(PredefinedLoading, LookupsAreCaseSensitiveAndFollowFileOrder) {
-  TPredefined& p = Load("<News/><Web Default=\"True\"/><Other Default=\"True\"/><Custom Visible=\"False\"/>");
-  EXPECT_NE(p.FindProfile("News"), nullptr);
-  EXPECT_EQ(p.FindProfile("news"), nullptr);
-  EXPECT_EQ(p.DefaultProfileName(), "Web");
-  p.SetProfileVisible("Custom", true);
-  p.SetProfileVisible("Missing", true);
-  EXPECT_TRUE(p.FindProfile("Custom")->Visible);
-
-  TProfile copy;
-  copy.Name = "untouched";
-  EXPECT_FALSE(p.CopyProfile("custom", copy));
-  EXPECT_EQ(copy.Name, "untouched");
-  EXPECT_TRUE(p.CopyProfile("Custom", copy));
-  EXPECT_EQ(copy.Name, "Custom");
-}
-
-TEST_F(PredefinedLoading, NoDefaultOrNoSectionGivesEmptyAnswers) {
-  EXPECT_EQ(Load("<A/>").DefaultProfileName(), "");
-  testing::TTestFolder empty;
-  TXMLManager store(empty.Path());
-  TExtTypeGroups groups;
-  TPredefined p(store, groups, groups);
-  EXPECT_TRUE(p.Profiles.empty());
-  EXPECT_EQ(p.FindProfile("Web"), nullptr);
-}
-
-TEST_F(PredefinedLoading, SavedProfileChangesTheNamedProfileInPlace) {
-  TPredefined& p = Load("<Custom/>", "<Custom><titleRank>1</titleRank></Custom>");
+TEST(PredefinedLoading, SavedProfileChangesTheNamedProfileForEveryone) {
+  testing::TTestFolder folder;
+  const auto loaded = Load(folder, "<Custom Visible=\"False\"/>");
+  TPredefined& p = loaded->predefined;
   pugi::xml_document doc;
   doc.load_string("<Profile><name>Custom</name><bDomde>1</bDomde><titleRank>2</titleRank></Profile>");
-  EXPECT_FALSE(p.ReadProfileXml("Other", doc.child("Profile")));
+  EXPECT_FALSE(p.ReadProfileXml("custom", doc.child("Profile")));
   EXPECT_TRUE(p.ReadProfileXml("Custom", doc.child("Profile")));
-  EXPECT_EQ(p.FindProfile("Custom")->TitleRank, 2);
-  EXPECT_EQ(p.FindProfile("Custom")->Domains, (std::vector<std::string>{"de"}));
+  p.SetProfileVisible("Custom", true);
+  TProfile copy;
+  EXPECT_FALSE(p.CopyProfile("Other", copy));
+  ASSERT_TRUE(p.CopyProfile("Custom", copy));
+  EXPECT_TRUE(copy.Visible);
+  EXPECT_EQ(copy.TitleRank, 2);
+  EXPECT_EQ(copy.Domains, Strings{"de"});
 }
 
-// The data file that ships with the server.
-class ShippedData : public ::testing::Test {
- protected:
-  ShippedData()
-      : store_(ORVANE_SOURCE_DIR "/resources/data/"),
-        domains_(store_, "DomainGroupData"),
-        files_(store_, "FileGroupData"),
-        predefined_(store_, domains_, files_) {}
-  TXMLManager store_;
-  TExtTypeGroups domains_, files_;
-  TPredefined predefined_;
-};
-
-TEST_F(ShippedData, LoadsEveryProfileWithWeightsAndTheWebProfileAsDefault) {
-  ASSERT_TRUE(store_.Loaded());
-  std::vector<std::string> names;
-  for (const auto& profile : predefined_.Profiles) names.push_back(profile->Name);
-  EXPECT_EQ(names, (std::vector<std::string>{"Web", "News", "Research", "Shopping", "Travel", "Software", "Custom"}));
-  EXPECT_EQ(predefined_.DefaultProfileName(), "Web");
-  for (const auto& profile : predefined_.Profiles) {
+TEST(ShippedData, LoadsEveryProfileGroupAndTheIgnoreList) {
+  TLoaded data(ORVANE_SOURCE_DIR "/resources/data/");
+  ASSERT_TRUE(data.store.Loaded());
+  EXPECT_EQ(data.Names(), (Strings{"Web", "News", "Research", "Shopping", "Travel", "Software", "Custom"}));
+  EXPECT_EQ(data.predefined.DefaultProfileName(), "Web");
+  EXPECT_EQ(data.predefined.FindProfile("news"), nullptr);  // names compare exactly
+  EXPECT_FALSE(data.predefined.FindProfile("Custom")->Visible);
+  for (const auto& profile : data.predefined.Profiles) {
     SCOPED_TRACE(profile->Name);
     EXPECT_GT(profile->TitleRank, 0);
     EXPECT_GT(profile->MetaBoostWeight, 0);
@@ -156,46 +101,25 @@ TEST_F(ShippedData, LoadsEveryProfileWithWeightsAndTheWebProfileAsDefault) {
       EXPECT_GE(profile->Words.size(), 5u);
       EXPECT_GT(profile->ProfileResultMatchPenalty, 0);
       EXPECT_LT(profile->ProfileResultMatchPenalty, 1);
-      EXPECT_TRUE(profile->Visible);
     }
   }
-  const TProfile* custom = predefined_.FindProfile("Custom");
-  ASSERT_NE(custom, nullptr);
-  EXPECT_FALSE(custom->Visible);
-  EXPECT_FALSE(custom->RunSearch);
-  EXPECT_FALSE(predefined_.FindProfile("Web")->RunSearch);
-}
 
-TEST_F(ShippedData, GroupsLoadWithNamesThatSurviveASavedProfile) {
-  ASSERT_GE(domains_.Groups.size(), 8u);
-  ASSERT_GE(files_.Groups.size(), 5u);
-  for (const TExtTypeGroups* groups : {&domains_, &files_}) {
+  ASSERT_GE(data.domains.Groups.size(), 8u);
+  ASSERT_GE(data.files.Groups.size(), 5u);
+  for (const TExtTypeGroups* groups : {&data.domains, &data.files}) {
     std::set<std::string> seen;
     for (const auto& group : groups->Groups) {
-      SCOPED_TRACE(group.Name);
-      EXPECT_LE(group.Name.size(), 10u);  // saved profiles keep ten characters
-      EXPECT_FALSE(group.Extensions.empty());
-      for (const auto& extension : group.Extensions) {
-        EXPECT_TRUE(seen.insert(extension).second) << extension << " is in two groups";
-      }
+      EXPECT_LE(group.Name.size(), 10u) << group.Name;  // saved profiles keep ten characters
+      for (const auto& extension : group.Extensions) EXPECT_TRUE(seen.insert(extension).second) << extension;
     }
   }
-  EXPECT_EQ(domains_.GroupName(domains_.GroupIndexOf("de")), "Europe");
-  EXPECT_EQ(domains_.GroupName(domains_.GroupIndexOf("edu")), "Education");
-  EXPECT_EQ(files_.GroupName(files_.GroupIndexOf("PDF")), "Documents");
-  EXPECT_EQ(files_.GroupIndexOf("other"), -1);
-}
+  EXPECT_EQ(data.domains.GroupName(data.domains.GroupIndexOf("de")), "Europe");
+  EXPECT_EQ(data.files.GroupName(data.files.GroupIndexOf("PDF")), "Documents");
+  EXPECT_EQ(data.files.GroupIndexOf("other"), -1);
 
-TEST_F(ShippedData, IgnoreListHoldsLowerCaseWordsOfTwoLettersOrMore) {
-  const auto words =
-      SplitDelimited('|', store_.ReadString(store_.Section("AutoClusters"), "IgnoreList", false));
-  ASSERT_GE(words.size(), 100u);
-  std::set<std::string> all(words.begin(), words.end());
-  for (const char* expected : {"the", "and", "www", "http", "copyright"}) EXPECT_TRUE(all.count(expected)) << expected;
-  for (const auto& word : words) {
-    EXPECT_GE(word.size(), 2u) << "'" << word << "'";
-    EXPECT_EQ(word, LowerCase(word));
-  }
+  const Strings ignore = SplitDelimited('|', data.store.ReadString(data.store.Section("AutoClusters"), "IgnoreList", false));
+  EXPECT_GE(ignore.size(), 100u);
+  for (const auto& word : ignore) EXPECT_TRUE(word.size() >= 2 && word == LowerCase(word)) << "'" << word << "'";
 }
 
 }  // namespace

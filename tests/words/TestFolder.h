@@ -1,12 +1,11 @@
 // A fresh temporary folder for one test, removed with everything in it.
 #pragma once
 
-#include <cstdlib>
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
-#include <stdlib.h>
 #include <string>
 
 namespace orvane::testing {
@@ -27,16 +26,8 @@ class TTestFolder {
 
   const std::string& Path() const { return path_; }
   std::string File(const std::string& name) const { return path_ + name; }
-
   void Write(const std::string& name, const std::string& text) const {
-    std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
-    out << text;
-  }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(File(name), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    std::ofstream(File(name), std::ios::binary | std::ios::trunc) << text;
   }
 
  private:
