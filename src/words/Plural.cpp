@@ -1,5 +1,6 @@
 #include "words/Plural.h"
 
+#include <unordered_set>
 #include <utility>
 
 #include "data/XMLManager.h"
@@ -38,14 +39,20 @@ TPlural::TPlural(const TXMLManager& data) : irregulars_(ReadIrregulars(data)) {}
 TPlural::TPlural(std::vector<std::string> irregulars) : irregulars_(std::move(irregulars)) {}
 
 void TPlural::MergePlurals(TPluralWordTable& words) const {
+  // A plural folded by its irregular pair is not folded again by its ending
+  // ("lives" into "live" after "life"): its data would count twice.
+  std::unordered_set<std::string> folded;
   for (const std::string& entry : irregulars_) {
     const size_t equals = entry.find('=');
     const std::string singular = Trim(std::string_view(entry).substr(0, equals));
     const std::string plural = equals == std::string::npos ? std::string() : Trim(entry.substr(equals + 1));
     if (singular.empty() || plural.empty()) continue;
-    if (words.Contains(singular) && words.Contains(plural)) words.Merge(singular, plural);
+    if (folded.contains(plural) || !words.Contains(singular) || !words.Contains(plural)) continue;
+    words.Merge(singular, plural);
+    folded.insert(plural);
   }
   words.ForEachWord([&](const std::string& word) {
+    if (folded.contains(word)) return;
     const std::string singular = RegularSingular(word, words);
     if (!singular.empty()) words.Merge(singular, word);
   });

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include "words/WordUtils.h"
+
+namespace orvane {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST(SeperateWords, FindsWordsWithTheirPositions) {
+  struct Case {
+    const char* text;
+    TWordList words;
+  };
+  const Case cases[] = {
+      {"Hello World", {{"hello", 1}, {"world", 7}}},
+      {"www.example.com", {{"www", 1}}},  // nothing after a dot
+      {"AT&amp;T rocks", {{"at", 1}, {"rocks", 10}}},
+      {"version 2.0 and 10x", {{"version", 1}, {"and", 13}, {"10x", 17}}},
+      {"tcp/ip input/output", {{"tcp/ip", 1}, {"input/output", 8}}},
+      {"&#39;quoted&#39; #tag", {{"quoted", 6}}},
+      {"snake_case x_y", {{"snake_case", 1}, {"x_y", 12}}},
+      {"Echo echo", {{"echo", 1}, {"echo", 6}}},
+      // Latin-1 letters are word characters: they end an ASCII word, and no
+      // word starts right after one.
+      {"caf\xE9 na\xEFve \xE9t\xE9", {{"caf", 1}, {"na", 6}}},
+      {"", {}},
+  };
+  const TSeperateWords separator;
+  for (const Case& c : cases) EXPECT_EQ(separator.Separate(c.text), c.words) << c.text;
+}
+
+TEST(ClearArgument, KeepsOnlyLowerCaseLettersAndDigits) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Hello, World_2 &amp; more", "helloworld2more"},
+      {"&lt;b&gt;Bold&lt;/b&gt;", "bboldb"},
+      {"&#39;x&#39;", "39x39"},
+      {"Caf\xC9 \xA9 2024", "caf\xC9" "2024"},  // accented letters stay, upper case too
+      {"", ""},
+  };
+  const TClearArgument cleaner;
+  for (const auto& [text, cleared] : cases) EXPECT_EQ(cleaner.Clear(text), cleared) << text;
+}
+
+TEST(SplitKeywords, SplitsAtBlanksAndPlusAndJoinsTheCleanedText) {
+  struct Case {
+    const char* keywords;
+    Strings list;
+    const char* joined;
+  };
+  const Case cases[] = {
+      {"\"Big Apple\" Pie", {"big", "apple", "pie"}, "bigapplepie"},
+      {"a  b", {"a", "", "b"}, "ab"},
+      {"tea ", {"tea", ""}, "tea"},
+      {"salt+Pepper", {"salt", "pepper"}, "saltpepper"},
+      {"AT&T, Inc.", {"at&t,", "inc."}, "attinc"},
+      {"", {}, ""},
+  };
+  const TClearArgument cleaner;
+  for (const Case& c : cases) {
+    Strings list{"stale"};
+    std::string joined = "stale";
+    SplitKeywords(c.keywords, list, cleaner, joined);
+    EXPECT_EQ(list, c.list) << c.keywords;
+    EXPECT_EQ(joined, c.joined) << c.keywords;
+  }
+}
+
+TEST(ExtractSiteName, KeepsTheNamePartOfHostAndPath) {
+  struct Case {
+    const char* url;
+    const char* extension;
+    const char* site;
+  };
+  const Case cases[] = {
+      {"http://www.example.com/", "com", "example"},
+      {"http://example.com/", "com", "example"},
+      {"http://docs.example.com/", "com", "example"},
+      {"http://www.example.com/b.com/", "com", "exampleb"},
+      {"HTTP://WWW.Example.COM/", "COM", "example"},
+      {"https://example.com/", "com", "example"},  // copied from the 7th character: "//example.com/"
+      {"http://localhost/", "", "localhost"},
+      {"abc", "com", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ExtractSiteName(c.url, c.extension), c.site) << c.url;
+  EXPECT_EQ(LastPos("ab", "abab"), 3u);
+  EXPECT_EQ(LastPos("", "abc"), 0u);
+}
+
+TEST(SetDelimitedList, ReadsLooseDelimitedText) {
+  struct Case {
+    const char* text;
+    Strings items;
+  };
+  const Case cases[] = {
+      {"", {}},
+      {"a,b", {"a", "b"}},
+      {"a,,b", {"a", "", "b"}},
+      {"a,", {"a", ""}},
+      {"a, ", {"a", ""}},
+      {",", {"", ""}},
+      {"a b,c", {"a", "b", "c"}},
+      {"a\tb\nc", {"a", "b", "c"}},
+      {"\"\"", {""}},
+      {"\"a b\",c", {"a b", "c"}},
+      {"\"say \"\"hi\"\"\",x", {"say \"hi\"", "x"}},
+      {"\"unclosed, text", {"unclosed, text"}},
+      {"a\"b,c", {"a\"b", "c"}},  // a quote counts only at the start of an item
+      {"\"a\"b", {"a", "b"}},
+  };
+  for (const Case& c : cases) {
+    Strings items{"stale"};
+    SetDelimitedList(',', c.text, items);
+    EXPECT_EQ(items, c.items) << c.text;
+  }
+  EXPECT_EQ(SplitDelimited(' ', "|New York| tea", '|'), (Strings{"New York", "tea"}));
+}
+
+TEST(DelimitedText, QuotesOnlyWhatWouldNotReadBack) {
+  EXPECT_EQ(DelimitedText(',', {"a", "b c", "d\"e", "f,g", ""}), "a,\"b c\",\"d\"\"e\",\"f,g\",");
+
+  const struct {
+    char delimiter;
+    char quote;
+    Strings items;
+  } roundTrips[] = {
+      {',', '"', {"a b", "say \"hi\"", "", "x,y", "plain"}},
+      {' ', '|', {"new york", "", "a|b", "tea", ""}},
+      {'+', '"', {"c", "", "\t"}},
+      {',', '"', {""}},
+  };
+  for (const auto& t : roundTrips) {
+    const std::string text = DelimitedText(t.delimiter, t.items, t.quote);
+    EXPECT_EQ(SplitDelimited(t.delimiter, text, t.quote), t.items) << text;
+  }
+}
+
+}  // namespace
+}  // namespace orvane
