@@ -131,6 +131,21 @@ double StrToFloatDef(std::string_view text, double fallback) {
   return TryStrToFloat(text, value) ? value : fallback;
 }
 
+bool TryStrToBool(std::string_view text, bool& value) {
+  if (SameText(text, "true")) {
+    value = true;
+    return true;
+  }
+  if (SameText(text, "false")) {
+    value = false;
+    return true;
+  }
+  double number = 0;
+  if (!TryStrToFloat(text, number)) return false;
+  value = number != 0;
+  return true;
+}
+
 std::string IntToStr(int64_t value) { return std::to_string(value); }
 
 std::string FloatToStr(double value) {

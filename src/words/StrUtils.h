@@ -25,6 +25,9 @@ int32_t StrToIntDef(std::string_view text, int32_t fallback);
 bool TryStrToFloat(std::string_view text, double& value);
 double StrToFloatDef(std::string_view text, double fallback);
 
+// "True"/"False" in any letter case, or a number (0 false, any other true).
+bool TryStrToBool(std::string_view text, bool& value);
+
 std::string IntToStr(int64_t value);
 // Shortest general form: at most 15 significant digits, no trailing zeros,
 // "E" exponent for very large or small magnitudes (0.1 + 0.2 gives "0.3").

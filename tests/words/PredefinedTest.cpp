@@ -1,0 +1,126 @@
+#include "words/Predefined.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "data/XMLManager.h"
+#include "words/ExtGroups.h"
+#include "words/StrUtils.h"
+#include "words/TestFolder.h"
+#include "words/WordUtils.h"
+
+namespace orvane {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+struct TLoaded {
+  explicit TLoaded(const std::string& folder)
+      : store(folder), domains(store, "DomainGroupData"), files(store, "FileGroupData"), predefined(store, domains, files) {}
+  Strings Names() const {
+    Strings names;
+    for (const auto& profile : predefined.Profiles) names.push_back(profile->Name);
+    return names;
+  }
+  TXMLManager store;
+  TExtTypeGroups domains, files;
+  TPredefined predefined;
+};
+
+std::unique_ptr<TLoaded> Load(const testing::TTestFolder& folder, const std::string& predefined,
+                              const std::string& profiles = "") {
+  folder.Write("data.xml", "<d Version=\"1.1\"><predefined>" + predefined + "</predefined><profiles>" + profiles +
+                               "</profiles><DomainGroupData><West>fr,es</West></DomainGroupData></d>");
+  return std::make_unique<TLoaded>(folder.Path());
+}
+
+TEST(PredefinedLoading, ReadsAttributesWithDefaultsWordStringsAndExpandedOptions) {
+  testing::TTestFolder folder;
+  const auto loaded = Load(folder,
+                           "<Plain/><S Visible=\"false\" Default=\"1\" RunSearch=\"FALSE\" FindSearchTermsinHost=\"True\" "
+                           "WordList=\"2\" ProfileResultMatchPenalty=\"0.25\"><WordList>new+york;0;0;;1|News;1;0;;1"
+                           "</WordList><SingalWordList>Big+Apple, ,Times,</SingalWordList></S>",
+                           "<S><titleRank>1.5</titleRank><Domains>west, com,com</Domains></S>");
+  const auto& profiles = loaded->predefined.Profiles;
+  ASSERT_EQ(profiles.size(), 2u);
+  const TProfile& plain = *profiles[0];
+  EXPECT_TRUE(plain.Visible && !plain.Default && plain.RunSearch && !plain.FindSearchTermsinHost);
+  EXPECT_EQ(plain.WordList, 1);
+  EXPECT_EQ(plain.ProfileResultMatchPenalty, 1.0);
+  EXPECT_EQ(plain.TitleRank, 0);  // no element in "profiles"
+
+  const TProfile& s = *profiles[1];
+  EXPECT_EQ(s.Index, 1);
+  EXPECT_TRUE(!s.Visible && s.Default && !s.RunSearch && s.FindSearchTermsinHost);
+  EXPECT_EQ(s.WordList, 2);
+  EXPECT_EQ(s.ProfileResultMatchPenalty, 0.25);
+  EXPECT_EQ(s.WordStrings, (Strings{"new york", "news", "big apple", "times"}));
+  EXPECT_EQ(s.TitleRank, 1.5);
+  EXPECT_EQ(s.DomainExtensions, (Strings{"fr", "es", "west", "com"}));
+}
+
+TEST(PredefinedLoading, BrokenProfileEndsTheLoadingKeepingTheOnesBefore) {
+  for (const char* bad : {"<Bad><WordList>w;0;0;;</WordList></Bad>", "<Bad><WordList>w;0;0</WordList></Bad>",
+                          "<Bad Visible=\"maybe\"/>", "<Bad WordList=\"one\"/>",
+                          "<Bad ProfileResultMatchPenalty=\"high\"/>"}) {
+    testing::TTestFolder folder;
+    EXPECT_EQ(Load(folder, std::string("<First/>") + bad + "<After/>")->Names(), Strings{"First"}) << bad;
+  }
+}
+
+TEST(PredefinedLoading, SavedProfileChangesTheNamedProfileForEveryone) {
+  testing::TTestFolder folder;
+  const auto loaded = Load(folder, "<Custom Visible=\"False\"/>");
+  TPredefined& p = loaded->predefined;
+  pugi::xml_document doc;
+  doc.load_string("<Profile><name>Custom</name><bDomde>1</bDomde><titleRank>2</titleRank></Profile>");
+  EXPECT_FALSE(p.ReadProfileXml("custom", doc.child("Profile")));
+  EXPECT_TRUE(p.ReadProfileXml("Custom", doc.child("Profile")));
+  p.SetProfileVisible("Custom", true);
+  TProfile copy;
+  EXPECT_FALSE(p.CopyProfile("Other", copy));
+  ASSERT_TRUE(p.CopyProfile("Custom", copy));
+  EXPECT_TRUE(copy.Visible);
+  EXPECT_EQ(copy.TitleRank, 2);
+  EXPECT_EQ(copy.Domains, Strings{"de"});
+}
+
+TEST(ShippedData, LoadsEveryProfileGroupAndTheIgnoreList) {
+  TLoaded data(ORVANE_SOURCE_DIR "/resources/data/");
+  ASSERT_TRUE(data.store.Loaded());
+  EXPECT_EQ(data.Names(), (Strings{"Web", "News", "Research", "Shopping", "Travel", "Software", "Custom"}));
+  EXPECT_EQ(data.predefined.DefaultProfileName(), "Web");
+  EXPECT_EQ(data.predefined.FindProfile("news"), nullptr);  // names compare exactly
+  EXPECT_FALSE(data.predefined.FindProfile("Custom")->Visible);
+  for (const auto& profile : data.predefined.Profiles) {
+    SCOPED_TRACE(profile->Name);
+    EXPECT_GT(profile->TitleRank, 0);
+    EXPECT_GT(profile->MetaBoostWeight, 0);
+    if (profile->RunSearch) {
+      EXPECT_GE(profile->Words.size(), 5u);
+      EXPECT_GT(profile->ProfileResultMatchPenalty, 0);
+      EXPECT_LT(profile->ProfileResultMatchPenalty, 1);
+    }
+  }
+
+  ASSERT_GE(data.domains.Groups.size(), 8u);
+  ASSERT_GE(data.files.Groups.size(), 5u);
+  for (const TExtTypeGroups* groups : {&data.domains, &data.files}) {
+    std::set<std::string> seen;
+    for (const auto& group : groups->Groups) {
+      EXPECT_LE(group.Name.size(), 10u) << group.Name;  // saved profiles keep ten characters
+      for (const auto& extension : group.Extensions) EXPECT_TRUE(seen.insert(extension).second) << extension;
+    }
+  }
+  EXPECT_EQ(data.domains.GroupName(data.domains.GroupIndexOf("de")), "Europe");
+  EXPECT_EQ(data.files.GroupName(data.files.GroupIndexOf("PDF")), "Documents");
+  EXPECT_EQ(data.files.GroupIndexOf("other"), -1);
+
+  const Strings ignore = SplitDelimited('|', data.store.ReadString(data.store.Section("AutoClusters"), "IgnoreList", false));
+  EXPECT_GE(ignore.size(), 100u);
+  for (const auto& word : ignore) EXPECT_TRUE(word.size() >= 2 && word == LowerCase(word)) << "'" << word << "'";
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,111 @@
+#include "words/Preferences.h"
+
+#include <gtest/gtest.h>
+
+#include "host/OvException.h"
+#include "platform/IniFile.h"
+#include "words/TestFolder.h"
+
+namespace orvane {
+namespace {
+
+TEST(PreferencesIni, FirstStartWithoutFileUsesDefaultsAndWritesThemBack) {
+  testing::TTestFolder folder;
+  TPreferences preferences(folder.Path());
+  preferences.LoadPreferences();
+  EXPECT_EQ(preferences.SE, 0);
+  EXPECT_EQ(preferences.SEName, "Google");
+  EXPECT_TRUE(preferences.OpenInNewWindow);
+  EXPECT_FALSE(preferences.AdminMode);
+  const TIniFile ini(folder.File("Preferences.ini"));
+  EXPECT_EQ(ini.ReadSection("General"), (std::vector<std::string>{"SE", "OpenInNewWindow"}));
+  EXPECT_EQ(ini.ReadString("General", "OpenInNewWindow", ""), "-1");
+}
+
+TEST(PreferencesIni, ReadsStoredValuesAndRefusesOnesThatDoNotConvert) {
+  testing::TTestFolder folder;
+  folder.Write("Preferences.ini", "[general]\r\nse=7\r\nOpenInNewWindow=False\r\nAdminMode=-1\r\n");
+  TPreferences preferences(folder.Path());
+  preferences.LoadPreferences();
+  EXPECT_EQ(preferences.GetSE(), 7);  // kept, with no engine name
+  EXPECT_EQ(preferences.GetSEName(), "");
+  EXPECT_FALSE(preferences.OpenInNewWindow);
+  EXPECT_TRUE(preferences.AdminMode);
+  for (const char* file : {"[General]\nSE=Yahoo\n", "[General]\nSE=\n", "[General]\nAdminMode=on\n"}) {
+    folder.Write("Preferences.ini", file);
+    TPreferences broken(folder.Path());
+    EXPECT_THROW(broken.LoadPreferences(), TOvException) << file;
+  }
+}
+
+TEST(PreferencesIni, SaveWritesTheSettingsAndTheNextSessionStartsFromThem) {
+  testing::TTestFolder folder;
+  TPreferences preferences(folder.Path());
+  preferences.LoadPreferences();
+  preferences.SetSE(1);
+  preferences.SetOpenInNewWindow(false);
+  preferences.SetProfileName("News");
+  preferences.SetPreferenceType("2");
+  preferences.SetShowOnlyWord("filters%20stay");
+  preferences.History = {"plain", "with blank", "with|bar", ""};
+  preferences.SavePreferences();
+  EXPECT_EQ(TIniFile(folder.File("Preferences.ini")).ReadString("General", "PreferenceType", ""), "Data Tools");
+
+  TPreferences next(folder.Path());
+  next.LoadPreferences();
+  EXPECT_EQ(next.SEName, "MSN");
+  EXPECT_FALSE(next.OpenInNewWindow);
+  EXPECT_EQ(next.History, preferences.History);
+  EXPECT_EQ(next.ProfileName, "");  // written, never read back
+  EXPECT_EQ(next.ShowOnlyWord, "");
+}
+
+TEST(PreferencesXml, SavedElementReadsBackAndClearFiltersKeepsProfileAndPage) {
+  testing::TTestFolder folder, other;
+  TPreferences source(folder.Path());
+  source.LoadPreferences();
+  source.SetProfileName("News");
+  source.SetShowOnlyDomainExtension("de");
+  source.SetShowOnlyFileExtension("pdf");
+  source.SetShowOnlyWord("two%20words");
+  source.SetWhatToShow("3");
+  source.SetShowOnlyDomainExtGroup("Europe");
+  source.SetShowOnlyFileExtGroup("Documents");
+  source.SetPreferenceType("1");
+  source.SetSE(2);
+  source.SetCheckAllExt(true);
+  pugi::xml_document doc;
+  source.WritePreferencesXml(doc.append_child("Preferences"));
+
+  TPreferences copy(other.Path());
+  copy.LoadPreferences();
+  copy.ReadPreferencesXml(doc.child("Preferences"));
+  const std::vector<std::string> expected = {"de", "pdf", "two words", "3", "Europe", "Documents", "News", "Advanced"};
+  EXPECT_EQ((std::vector<std::string>{copy.ShowOnlyDomainExtension, copy.ShowOnlyFileExtension, copy.ShowOnlyWord,
+                                      copy.WhatToShow, copy.ShowOnlyDomainExtGroup, copy.ShowOnlyFileExtGroup,
+                                      copy.ProfileName, copy.PreferenceType}),
+            expected);
+  EXPECT_EQ(copy.SEName, "Yahoo");
+  EXPECT_TRUE(copy.CheckAllExt);
+  EXPECT_EQ(TIniFile(other.File("Preferences.ini")).ReadString("General", "SE", ""), "2");
+
+  copy.SetCheckAllExt(false);
+  copy.ClearFilters(false, false);
+  EXPECT_EQ((std::vector<std::string>{copy.ShowOnlyDomainExtension, copy.ShowOnlyFileExtension, copy.ShowOnlyWord,
+                                      copy.WhatToShow, copy.ShowOnlyDomainExtGroup, copy.ShowOnlyFileExtGroup,
+                                      copy.ProfileName, copy.PreferenceType}),
+            (std::vector<std::string>{"", "", "", "", "", "", "News", "Advanced"}));
+  EXPECT_FALSE(copy.CheckAllExt);
+  copy.ClearFilters(true, true);
+  EXPECT_EQ(copy.ProfileName, "");
+  EXPECT_TRUE(copy.CheckAllExt);
+
+  pugi::xml_document empty;
+  copy.ReadPreferencesXml(empty.append_child("Preferences"));  // missing items: empty, 0, false
+  EXPECT_EQ(copy.SE, 0);
+  EXPECT_FALSE(copy.CheckAllExt);
+  EXPECT_EQ(copy.PreferenceType, "");
+}
+
+}  // namespace
+}  // namespace orvane
