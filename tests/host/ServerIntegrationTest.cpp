@@ -5,12 +5,12 @@
 #include <httplib.h>
 #include <mutex>
 #include <netinet/in.h>
-#include <regex>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
 #include "support/ServerProcess.h"
+#include "words/Regex.h"
 
 namespace orvane::test {
 namespace {
@@ -152,7 +152,7 @@ TEST_F(ServerIntegration, LogLinesAreCompleteUnderConcurrentRequests) {
     });
   for (auto& client : clients) client.join();
   EXPECT_EQ(server.Stop(), 0);
-  const std::regex line(R"(\[\d{4}-\d\d-\d\d( \d\d:\d\d:\d\d)?\] \[[^\]]*\] .*)");
+  const TRegex line(R"(^\[\d{4}-\d\d-\d\d(\ \d\d:\d\d:\d\d)?\]\ \[[^\]]*\]\ .*$)", 0);
   std::istringstream log(server.Log());
   std::string text;
   int notFound = 0;
@@ -160,7 +160,7 @@ TEST_F(ServerIntegration, LogLinesAreCompleteUnderConcurrentRequests) {
     ASSERT_FALSE(text.empty());
     ASSERT_EQ(text.back(), '\r');
     text.pop_back();
-    EXPECT_TRUE(std::regex_match(text, line)) << text;
+    EXPECT_TRUE(line.Matches(text)) << text;
     if (text.find("[ServePage] File not found: ") != std::string::npos) ++notFound;
   }
   EXPECT_EQ(notFound, 80);
@@ -203,8 +203,8 @@ TEST_F(ServerIntegration, RemoteRecordsReachTheServiceUntilItFails) {
   ASSERT_TRUE(WaitFor([&] { return count() >= 1; }));
   {
     std::lock_guard guard(lock);
-    EXPECT_TRUE(std::regex_match(messages[0], std::regex(R"(UID:\{[0-9A-F-]{36}\}\|STARTUP\|[-0-9: ]+\|1\.0\.0\.1\|\|)")))
-        << messages[0];
+    const TRegex startup(R"(^UID:\{[0-9A-F-]{36}\}\|STARTUP\|[-0-9: ]+\|1\.0\.0\.1\|\|$)", 0);
+    EXPECT_TRUE(startup.Matches(messages[0])) << messages[0];
   }
   RawHttp(server.Port, "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", "127.0.0.3");
   ASSERT_TRUE(WaitFor([&] { return count() >= 2; }));
