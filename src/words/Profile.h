@@ -12,6 +12,8 @@ class TProfile {
   bool HomepageOnly = false;
   bool ExactMatch = false;
   int SortBy = 0;
+  double MetaBoostWeight = 0;
+  double ProfileResultMatchPenalty = 0;
 };
 
 }  // namespace orvane
