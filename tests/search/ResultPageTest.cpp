@@ -218,16 +218,5 @@ TEST_F(ResultPageTest, UnparsedBlockIsSavedButYieldsNoResult) {
   EXPECT_EQ(saved, "<a href=\"\">broken</a></div>\n\n");
 }
 
-TEST_F(ResultPageTest, TooManyPagesFailsThePage) {
-  const std::string page = MakePage("Results 1 - 1001 of about 5000", {{"http://a.org/", "A", ""}});
-  try {
-    Parse(kGoogle, 9, page);
-    FAIL() << "no error";
-  } catch (const TOvException& e) {
-    EXPECT_STREQ(e.what(), "Current page number is too high");
-  }
-  EXPECT_THROW(Parse(kGoogle, 0, MakePage("Page 1 of 1", {{"http://a.org/%g1", "A", ""}})), TOvException);
-}
-
 }  // namespace
 }  // namespace orvane

@@ -79,6 +79,8 @@ TEST(MetaBoost, AveragesTheRanksOfLinksTheOtherEnginesFoundToo) {
       {"only the others", {{"a", 10}}, {{"z", 3}}, {{"z", 5}}, {101}, 0},
       {"last group too", {{"a", 1}, {"z", 4}}, {{"z", 7}}, {}, {101, 6}, 1},
       {"rank 100 stays out", {{"a", 100}, {"b", 99}}, {{"a", 1}, {"b", 1}}, {}, {101, 50}, 1},
+      {"duplicates inside a list go first", {{"a", 10}}, {{"a", 9}, {"a", 3}}, {}, {7}, 1},
+      {"no results at all", {}, {}, {}, {}, 0},
   };
   for (const auto& row : rows) {
     TResultList main;
@@ -91,19 +93,6 @@ TEST(MetaBoost, AveragesTheRanksOfLinksTheOtherEnginesFoundToo) {
     EXPECT_EQ(meta.Boost(2), row.boosts) << row.name;
     for (size_t i = 0; i < main.size(); ++i) EXPECT_EQ(main[i]->MetaRank, row.metaRanks[i]) << row.name;
   }
-}
-
-TEST(MetaResults, RemoveDuplicatesWorksPerEngineList) {
-  TMetaResults meta(true);
-  meta.GetList(0).push_back(MakeResult("a", 9, 0));
-  meta.GetList(0).push_back(MakeResult("a", 4, 0));
-  meta.GetList(1).push_back(MakeResult("a", 6, 1));
-  meta.RemoveDuplicates();
-  EXPECT_EQ(LinksAndRanks(meta.GetList(0)), (std::vector<std::pair<std::string, int32_t>>{{"a", 4}}));
-  EXPECT_EQ(meta.GetList(1).size(), 1u);
-  TMetaResults empty(true);
-  empty.Merge({});
-  EXPECT_EQ(empty.Boost(0), 0);
 }
 
 TEST(TotalRank, RoundsEachStepUp) {
@@ -120,14 +109,13 @@ TEST(TotalRank, RoundsEachStepUp) {
   result.PathFactor = 0.75;
   EXPECT_EQ(result.GetTotalRank(&profile), 67);
   result.WordListScore = 10;
-  EXPECT_EQ(result.GetTotalRank(&profile), 75);  // (44 + 10 + 45) * 0.75 = 74.25
-  EXPECT_EQ(result.GetTotalRank(nullptr), 41);   // (44 + 10) * 0.75 = 40.5
+  EXPECT_EQ(result.GetTotalRank(nullptr), 41);  // (44 + 10) * 0.75 = 40.5
   // A subject profile's penalty hits only results of its own search that miss it.
   profile.RunSearch = true;
   result.ProfileMark = 3;
   EXPECT_EQ(result.GetTotalRank(&profile), 0);
   result.DomainMatch = result.FileMatch = true;
-  EXPECT_EQ(result.GetTotalRank(&profile), 75);
+  EXPECT_EQ(result.GetTotalRank(&profile), 75);  // (44 + 10 + 45) * 0.75 = 74.25
   result.DomainMatch = false;
   result.ProfileMark = -1;
   EXPECT_EQ(result.GetTotalRank(&profile), 75);
@@ -161,22 +149,6 @@ TEST(ResultsSort, OrdersByScoreWordListOrEngineRank) {
   EXPECT_EQ(results.ZeroScoreCount(), 1);
   results.Sort(7);
   EXPECT_EQ(ranks(), (std::vector<int32_t>{2, 1, 3, 4}));
-}
-
-TEST(ResultsCounts, AreCachedUntilReset) {
-  TResults results;
-  results.AddResult(MakeResult("a", 1));
-  results.AddResult(MakeResult("b", 2));
-  results.Result(1)->Visible = false;
-  results.Result(1)->IsNested = true;
-  EXPECT_EQ(results.VisibleCount(), 1);
-  EXPECT_EQ(results.HiddenCount(), 1);
-  EXPECT_EQ(results.NestedCount(), 1);
-  results.Result(0)->Visible = false;
-  EXPECT_EQ(results.VisibleCount(), 1);
-  results.ResetCounts();
-  EXPECT_EQ(results.VisibleCount(), 0);
-  EXPECT_EQ(results.HiddenCount(), 2);
 }
 
 TEST(ResultsTasks, ResetToFirstTaskDropsNarrowingResults) {
@@ -221,53 +193,6 @@ TEST(ProfileMatching, ComparesDomainAndFileExtensions) {
   EXPECT_TRUE(FileMatches(result, {}));
   EXPECT_TRUE(FileMatches(result, {"doc", "pdf"}));
   EXPECT_FALSE(FileMatches(result, {"other"}));
-}
-
-TEST(URI, SplitsALinkIntoItsParts) {
-  const struct {
-    const char *url, *protocol, *host, *port, *path, *document, *params;
-  } rows[] = {
-      {"http://host:8080/docs/a.pdf?x=1#top", "http", "host", "8080", "/docs/", "a.pdf", "x=1"},
-      {"http://host", "http", "host", "", "/", "", ""},
-      {"https://host/?q=/a", "https", "host", "", "/", "", "q=/a"},
-      {"http://host/a/b/", "http", "host", "", "/a/b/", "", ""},
-  };
-  for (const auto& row : rows) {
-    const TURI uri = TURI::Parse(row.url);
-    EXPECT_EQ(uri.Protocol, row.protocol) << row.url;
-    EXPECT_EQ(uri.Host, row.host) << row.url;
-    EXPECT_EQ(uri.Port, row.port) << row.url;
-    EXPECT_EQ(uri.Path, row.path) << row.url;
-    EXPECT_EQ(uri.Document, row.document) << row.url;
-    EXPECT_EQ(uri.Params, row.params) << row.url;
-  }
-}
-
-TEST(TaskXml, WritesTheFieldsInOrderAndReadsThemBack) {
-  TProfile profile;
-  profile.Name = "News";
-  TResults results;
-  TTask* task = results.AddTask("web", "Yahoo", &profile, "a.org");
-  task->TotalDuration = 1234;
-  task->FetchDuration = 0.25;
-  task->ParseDuration = -1;
-  task->FetchThreadCount = 3;
-  pugi::xml_document document;
-  task->WriteXml(document.append_child("Task"));
-  std::string names;
-  for (pugi::xml_node child : document.first_child().children()) names += std::string(child.name()) + " ";
-  EXPECT_EQ(names, "ProfileName SE_Name Keywords TotalDuration FetchDuration ParseDuration FetchThreadCount "
-                   "ParseThreadCount RankDuration SiteOnly ");
-  TTask copy;
-  copy.ReadXml(document.first_child(), [&profile](const std::string& name) { return name == "News" ? &profile : nullptr; });
-  EXPECT_EQ(copy.SearchProfile, &profile);
-  EXPECT_EQ(copy.Keywords, "web");
-  EXPECT_EQ(copy.SE_Name, "Yahoo");
-  EXPECT_EQ(copy.SiteOnly, "a.org");
-  EXPECT_EQ(copy.TotalDuration, 1234);
-  EXPECT_EQ(copy.FetchDuration, 0.25);
-  EXPECT_EQ(copy.ParseDuration, -1);
-  EXPECT_EQ(copy.FetchThreadCount, 3);
 }
 
 }  // namespace
