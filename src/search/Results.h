@@ -1,25 +1,165 @@
-// TResult, TTask, TResults: the results of one session. (Placeholder with the
-// fields the pages read.)
+// TResult, TTask, TResults: the results of one session and its search tasks.
+// A session owns one TResults (TSessionData::Results, guarded by DataLock);
+// query threads only append to a result list inside Session.ResultsLock, every
+// other operation runs on the request thread that holds the session.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include <pugixml.hpp>
+
 namespace orvane {
 
-struct TTask {
-  std::string Keywords;
-  std::string SiteOnly;
+class TProfile;
+struct TTask;
+
+// A link taken apart: "http://host:8080/docs/a.pdf?x=1#top" gives Protocol
+// "http", Host "host", Port "8080", Path "/docs/", Document "a.pdf", Params
+// "x=1", Bookmark "top". Path always begins and ends with "/".
+struct TURI {
+  std::string Protocol, Host, Port, Path, Document, Params, Bookmark;
+  static TURI Parse(const std::string& url);
 };
+
+class TResult {
+ public:
+  const std::string& Description() const { return description_; }
+  // Trims blanks and control characters at both ends.
+  void SetDescription(const std::string& text);
+
+  // The total score under a profile (none: no boost weight, no penalty).
+  int32_t GetTotalRank(const TProfile* profile) const;
+
+  int32_t MetaRank = 101;  // 101: not boosted
+  double PathFactor = 1.0;
+  double LinkWordProximity = 0;
+  double DescriptionWordProximity = 0;
+  double TitleWordProximity = 0;
+  int32_t ListPosition = -1;
+  int32_t FilterMark = 0;  // 0 untouched, 2 found while narrowing, 1 kept
+  std::optional<TURI> URI;
+  int32_t TotalScore = 0;
+  bool DomainMatch = false;
+  bool FileMatch = false;
+  int32_t Engine = -1;
+  int32_t EngineRank = -1;
+  int32_t WordListScore = -1;  // -1: not scored
+  std::string Title;
+  std::string Link;
+  bool IsHomePage = false;
+  bool Visible = true;
+  bool IsNested = false;
+  int32_t ExactMatch = -1;
+  int32_t DomainClusterIndex = -1;
+  int32_t DomainGroupIndex = -1;
+  double TitleScore = 0;
+  double DescriptionScore = 0;
+  double LinkScore = 0;
+  std::string DomainExt;
+  std::string FileExt;
+  int32_t FileClusterIndex = -1;
+  int32_t FileGroupIndex = -1;
+  std::string SearchKeywords;
+  int32_t ProfileMark = -1;
+  bool WordsSplit = false;
+  TTask* Task = nullptr;  // borrowed from the owning TResults
+
+ private:
+  std::string description_;
+};
+
+using TResultList = std::vector<std::unique_ptr<TResult>>;
+
+// One search of a session; the first is the search as asked, later ones
+// narrow it.
+struct TTask {
+  int32_t Index = 0;
+  std::string Keywords;
+  std::string SE_Name;
+  double TotalDuration = 0;  // ms
+  double FetchDuration = 0;  // s per page, -1 when nothing was counted
+  double ParseDuration = 0;
+  double RankDuration = 0;  // ms
+  int32_t FetchThreadCount = 0;
+  int32_t ParseThreadCount = 0;
+  std::string SiteOnly;
+  const TProfile* Profile = nullptr;        // borrowed
+  const TProfile* SearchProfile = nullptr;  // borrowed; its name is what gets saved
+
+  void WriteXml(pugi::xml_node node) const;
+  // findProfile turns a saved profile name back into a profile (may be empty).
+  void ReadXml(pugi::xml_node node, const std::function<const TProfile*(const std::string&)>& findProfile = {});
+};
+
+// Profile matching used by the ranking.
+bool DomainMatches(const TResult& result, const std::vector<std::string>& domainExtensions);
+bool FileMatches(const TResult& result, const std::vector<std::string>& fileExtensions);
+
+// Removes results with equal links from a list sorted by link, keeping the
+// better engine rank (the first on a tie). When profileMatches is given, a
+// result with a ProfileMark yields to its partner, which is collected there.
+// Returns the number removed; logs it when not zero. Leaves the list sorted by
+// link.
+int32_t RemoveDuplicateLinks(TResultList& list, std::vector<TResult*>* profileMatches);
 
 class TResults {
  public:
+  enum SortOrder { kByScore = 0, kByWordListScore = 1, kByEngineRank = 2 };
+
+  TResults();
+  ~TResults();
+  TResults(const TResults&) = delete;
+  TResults& operator=(const TResults&) = delete;
+
+  TTask* AddTask(const std::string& keywords, const std::string& engineName, const TProfile* profile,
+                 const std::string& site);
   TTask* FirstTask() const { return Tasks.empty() ? nullptr : Tasks.front().get(); }
   TTask* LastTask() const { return Tasks.empty() ? nullptr : Tasks.back().get(); }
+  void DeleteTask(size_t index);
+  // Frees every result not of the first task; the rest lose their profile mark.
+  void ResetToFirstTask();
 
-  std::vector<std::unique_ptr<TTask>> Tasks;
+  TResult* Result(size_t index) const { return List[index].get(); }
+  TResult* AddResult(std::unique_ptr<TResult> result);
+  size_t Count() const { return List.size(); }
+  void DeleteResult(size_t index);
+
+  // Cached until ResetCounts (or Rank, ScoreWordList) sets them back to -1.
+  int32_t VisibleCount();
+  int32_t HiddenCount();
+  int32_t NestedCount();
+  int32_t ZeroScoreCount();
+  void ResetCounts();
+  int32_t ProfileResultCount() const;
+
+  void ClearWordListScores();
+  // Order 0 stores every result's total score first; an unknown order leaves
+  // the list as it is. Ties keep their relative order.
+  void Sort(int order);
+  void SortByDomainExt();
+  void SortByFileExt();
+
+  // Sorts by link and drops duplicate links; results that both searches found
+  // get the profile index as their mark.
+  void RemoveDuplicates(int32_t profileIndex);
+
+  const TProfile* Profile = nullptr;  // the session's profile, borrowed
+  int32_t ProfileMatchCount = 0;
+  int32_t SearchProfileDicWordsResults = 0;
+  int32_t DicWordsUrlCount = 0;
+  int32_t SearchTermHostResults = 0;
+  TResultList List;
+  int32_t VisibleCountCache = -1;
+  int32_t ZeroScoreCountCache = -1;
+  int32_t HiddenCountCache = -1;
+  int32_t NestedCountCache = -1;
   std::string Narrow;
+  std::vector<std::unique_ptr<TTask>> Tasks;
 };
 
 }  // namespace orvane

@@ -1,7 +1,143 @@
 #include "search/SearchEngines.h"
 
+#include "data/XMLManager.h"
+#include "host/GlobalData.h"
+#include "host/OvException.h"
+
 namespace orvane {
 
-std::vector<std::unique_ptr<TSearchEngines>> LoadSearchEngines(const TXMLManager&) { return {}; }
+namespace {
+
+bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// The count pattern is matched against a whole page and the element patterns
+// against one block; neither runs in extended mode, so their blanks count.
+constexpr unsigned kCountFlags = TRegex::kCaseless | TRegex::kDotAll;
+constexpr unsigned kBlockFlags = TRegex::kCaseless | TRegex::kExtended;
+constexpr unsigned kElementFlags = TRegex::kCaseless | TRegex::kDotAll;
+
+std::unique_ptr<TRegex> CompileIfSet(const std::string& pattern, unsigned flags) {
+  if (pattern.empty()) return nullptr;
+  return std::make_unique<TRegex>(pattern, flags);
+}
+
+}  // namespace
+
+std::string EngineName(int index) {
+  switch (index) {
+    case kGoogle: return "Google";
+    case kMSN: return "MSN";
+    case kYahoo: return "Yahoo";
+    default: return "";
+  }
+}
+
+std::vector<std::string> SplitElementPatterns(std::string_view text) {
+  std::vector<std::string> items;
+  size_t i = 0;
+  const size_t n = text.size();
+  auto skipBlanks = [&] {
+    while (i < n && IsBlankOrControl(text[i])) ++i;
+  };
+  skipBlanks();
+  while (i < n) {
+    std::string item;
+    if (text[i] == '"') {
+      ++i;
+      while (i < n) {
+        if (text[i] == '"') {
+          if (i + 1 < n && text[i + 1] == '"') {
+            item += '"';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        item += text[i++];
+      }
+    } else {
+      while (i < n && !IsBlankOrControl(text[i]) && text[i] != '_') item += text[i++];
+    }
+    items.push_back(std::move(item));
+    skipBlanks();
+    if (i < n && text[i] == '_') {
+      if (i + 1 == n) items.emplace_back();
+      ++i;
+      skipBlanks();
+    }
+  }
+  return items;
+}
+
+TSearchEngines::TSearchEngines(std::string name, const TXMLManager& store) : Name(std::move(name)) {
+  try {
+    const pugi::xml_node engines = store.Section("engines");
+    const pugi::xml_node section = engines ? engines.child(Name.c_str()) : pugi::xml_node();
+    if (section) {
+      ResultCount = store.ReadString(section, "ResultCount", false);
+      ResultBlock = store.ReadString(section, "ResultBlock", false);
+      ResultElements = store.ReadString(section, "ResultElements", false);
+      Seperator = store.ReadString(section, "Seperator", false);
+      LeftParinhesis = store.ReadString(section, "LeftParinhesis", false);
+      RightParinhesis = store.ReadString(section, "RightParinhesis", false);
+    }
+  } catch (const std::exception& e) {
+    Log("SearchEngines", Name + ": " + e.what());
+  }
+  Compile();
+}
+
+TSearchEngines::TSearchEngines(std::string name, std::string resultCount, std::string resultBlock,
+                               std::string resultElements)
+    : Name(std::move(name)),
+      ResultCount(std::move(resultCount)),
+      ResultBlock(std::move(resultBlock)),
+      ResultElements(std::move(resultElements)) {
+  Compile();
+}
+
+TSearchEngines::~TSearchEngines() = default;
+
+void TSearchEngines::Compile() {
+  try {
+    resultCount_ = CompileIfSet(ResultCount, kCountFlags);
+    resultBlock_ = CompileIfSet(ResultBlock, kBlockFlags);
+    for (const std::string& item : SplitElementPatterns(ResultElements))
+      elements_.push_back(CompileIfSet(item, kElementFlags));
+  } catch (const std::exception& e) {
+    // Searching with this engine reports the error; the others still work.
+    compileError_ = e.what();
+    resultCount_.reset();
+    resultBlock_.reset();
+    elements_.clear();
+    Log("SearchEngines", Name + ": " + compileError_);
+  }
+}
+
+void TSearchEngines::CheckCompiled() const {
+  if (!compileError_.empty()) throw TOvException(compileError_, "SearchEngines", "Compile");
+}
+
+const TRegex* TSearchEngines::ResultCountRegex() const {
+  CheckCompiled();
+  return resultCount_.get();
+}
+
+const TRegex* TSearchEngines::ResultBlockRegex() const {
+  CheckCompiled();
+  return resultBlock_.get();
+}
+
+const std::vector<std::unique_ptr<TRegex>>& TSearchEngines::ElementRegexes() const {
+  CheckCompiled();
+  return elements_;
+}
+
+std::vector<std::unique_ptr<TSearchEngines>> LoadSearchEngines(const TXMLManager& store) {
+  std::vector<std::unique_ptr<TSearchEngines>> engines;
+  for (int index : {kGoogle, kMSN, kYahoo}) engines.push_back(std::make_unique<TSearchEngines>(EngineName(index), store));
+  return engines;
+}
 
 }  // namespace orvane

@@ -1,17 +1,69 @@
-// TSearchEngines: one engine's definition from the data file. (Placeholder.)
+// TSearchEngines: one web search engine as the data file describes it (the
+// patterns that take its result pages apart and its profile query syntax).
+// Global owns the three definitions; they are filled and compiled once at
+// start-up and only read afterwards, by any number of threads, without a lock.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "words/Regex.h"
 
 namespace orvane {
 
 class TXMLManager;
 
+enum TEngineIndex : int { kGoogle = 0, kMSN = 1, kYahoo = 2 };
+
+// "Google", "MSN", "Yahoo"; empty text for any other index.
+std::string EngineName(int index);
+
+// Splits a "_"-separated list of patterns: an item may be in double quotes
+// (then it may hold "_", blanks and "" for one quote); outside quotes blanks
+// and control characters end an item too; a trailing "_" adds an empty item.
+std::vector<std::string> SplitElementPatterns(std::string_view text);
+
 class TSearchEngines {
  public:
-  std::string Name;
+  static constexpr int kResultsPerPage = 100;
+
+  // Reads the engine's section under "engines". A missing section or element
+  // leaves the field empty; a pattern that does not compile is kept as its
+  // error, raised when a page is parsed with it.
+  TSearchEngines(std::string name, const TXMLManager& store);
+  // The same from the texts themselves.
+  TSearchEngines(std::string name, std::string resultCount, std::string resultBlock, std::string resultElements);
+  ~TSearchEngines();
+  TSearchEngines(const TSearchEngines&) = delete;
+  TSearchEngines& operator=(const TSearchEngines&) = delete;
+
+  int ResultsPerPage() const { return kResultsPerPage; }
+
+  // Compiled patterns; nullptr for an empty pattern (it finds nothing).
+  // These raise the compile error of a broken pattern.
+  const TRegex* ResultCountRegex() const;
+  const TRegex* ResultBlockRegex() const;
+  // One entry per item of ResultElements, in list order.
+  const std::vector<std::unique_ptr<TRegex>>& ElementRegexes() const;
+
+  std::string Seperator;
+  std::string LeftParinhesis;
+  std::string RightParinhesis;
+  const std::string Name;
+  std::string ResultCount;
+  std::string ResultBlock;
+  std::string ResultElements;
+
+ private:
+  void Compile();
+  void CheckCompiled() const;
+
+  std::unique_ptr<TRegex> resultCount_;
+  std::unique_ptr<TRegex> resultBlock_;
+  std::vector<std::unique_ptr<TRegex>> elements_;
+  std::string compileError_;
 };
 
 // The definitions of "Google", "MSN" and "Yahoo", in this order.

@@ -1,0 +1,95 @@
+#include "platform/HttpClient.h"
+
+#include <curl/curl.h>
+#include <memory>
+
+#include "host/LogThreads.h"
+#include "host/OvException.h"
+
+namespace orvane {
+
+namespace {
+
+const char* const kAccept =
+    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/x-gsarcade-launch, "
+    "application/x-shockwave-flash, application/vnd.ms-excel, application/vnd.ms-powerpoint, application/msword, */*";
+const char* const kAcceptLanguage = "Accept-Language: en-us";
+const char* const kUserAgent =
+    "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; .NET CLR 1.1.4322; .NET CLR 2.0.40903)";
+
+size_t AppendBody(char* data, size_t size, size_t count, void* target) {
+  static_cast<std::string*>(target)->append(data, size * count);
+  return size * count;
+}
+
+int Progress(void* client, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  const auto& onProgress = static_cast<THttpClient*>(client)->OnProgress;
+  return onProgress && !onProgress() ? 1 : 0;
+}
+
+struct CurlDeleter {
+  void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+};
+struct HeaderListDeleter {
+  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+}  // namespace
+
+std::string EscapeUnsafeURLBytes(const std::string& url) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(url.size());
+  for (const char c : url) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= 0x20 || byte >= 0x7F) {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string THttpClient::Get(const std::string& url) {
+  EnsureCurlInitialised();
+  std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+  if (!curl) throw TOvException("Cannot create an HTTP client", "HttpClient", "Get");
+  std::unique_ptr<curl_slist, HeaderListDeleter> headers(curl_slist_append(nullptr, kAccept));
+  curl_slist_append(headers.get(), kAcceptLanguage);
+
+  const std::string target = EscapeUnsafeURLBytes(url);
+  std::string body;
+  char errorText[CURL_ERROR_SIZE] = "";
+  CURL* handle = curl.get();
+  curl_easy_setopt(handle, CURLOPT_URL, target.c_str());
+  curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 5L);
+  curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
+  curl_easy_setopt(handle, CURLOPT_USERAGENT, kUserAgent);
+  curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
+  curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, AppendBody);
+  curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
+  curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, Progress);
+  curl_easy_setopt(handle, CURLOPT_XFERINFODATA, this);
+  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, ConnectTimeoutSeconds);
+  curl_easy_setopt(handle, CURLOPT_TIMEOUT, TransferTimeoutSeconds);
+  curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
+
+  const CURLcode result = curl_easy_perform(handle);
+  if (result == CURLE_ABORTED_BY_CALLBACK) throw TAbortException();
+  if (result != CURLE_OK)
+    throw TOvException(*errorText ? errorText : curl_easy_strerror(result), "HttpClient", "Get");
+  long status = 0;
+  curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+  if (status >= 400) throw TOvException("HTTP error " + std::to_string(status), "HttpClient", "Get");
+  return body;
+}
+
+}  // namespace orvane

@@ -1,0 +1,40 @@
+// THttpClient: one blocking HTTP GET of an engine's result page through
+// libcurl, with the browser-like request headers the engines expect and gzip
+// or deflate bodies decoded. Not shared: a query thread makes one per fetch.
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace orvane {
+
+// Raised when the progress callback asked to stop the transfer.
+class TAbortException : public std::runtime_error {
+ public:
+  TAbortException() : std::runtime_error("Operation aborted") {}
+};
+
+class THttpClient {
+ public:
+  static constexpr long kConnectTimeoutSeconds = 30;
+  // Below the orchestration's 150 s wait, so a stuck engine fails its page.
+  static constexpr long kTransferTimeoutSeconds = 120;
+
+  // Called repeatedly during the transfer (about once a second when idle);
+  // returning false aborts it with TAbortException.
+  std::function<bool()> OnProgress;
+  long ConnectTimeoutSeconds = kConnectTimeoutSeconds;
+  long TransferTimeoutSeconds = kTransferTimeoutSeconds;
+
+  // The decoded body. Raises TOvException for a transfer failure or an HTTP
+  // status of 400 or more. Blanks and other bytes that cannot stand in a URL
+  // are sent percent-encoded.
+  std::string Get(const std::string& url);
+};
+
+// Percent-encodes the bytes a URL cannot carry as they are (controls, blank,
+// bytes above 0x7E); everything else is left alone.
+std::string EscapeUnsafeURLBytes(const std::string& url);
+
+}  // namespace orvane

@@ -1,0 +1,243 @@
+#include "search/ResultPage.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "host/GlobalData.h"
+#include "host/OvException.h"
+#include "search/SearchEngines.h"
+#include "search/SearchQuery.h"
+#include "words/Regex.h"
+#include "words/StrUtils.h"
+
+namespace orvane {
+
+namespace {
+
+// Yahoo wraps result links in click-tracking redirects; the target follows the
+// prefix and ends before "&y=".
+constexpr std::string_view kYahooRedirects[] = {"http://click.yahoo.com/click?u=",
+                                                "http://track.yahoo.com/click?u="};
+constexpr std::string_view kYahooTargetEnd = "&y=";
+constexpr std::string_view kGoogleInternalLink = "/url?q=";
+
+const char* const kHomeDocuments[] = {"index.htm",   "index.html",   "index.asp", "default.htm",
+                                      "default.html", "default.asp", "default.php"};
+
+bool PlainNumber(std::string_view text, int32_t& value) {
+  if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return false;
+  return TryStrToInt(text, value);
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+TResultCount ReadResultCount(const TSearchEngines& engine, std::string_view page) {
+  TResultCount count;
+  const TRegex* regex = engine.ResultCountRegex();
+  if (!regex) return count;
+  TMatch match(*regex);
+  if (!regex->Find(page, match)) return count;
+  auto readPair = [&](const char* shown, const char* total) {
+    if (PlainNumber(match.Named(shown), count.LastShown)) PlainNumber(match.Named(total), count.MaxResults);
+  };
+  if (!match.Named("ResultCount").empty())
+    readPair("ResultCount", "MaxResultCount");
+  else if (!match.Named("ResultCount2").empty())
+    readPair("ResultCount2", "MaxResultCount2");
+  // "ResultCount3" only recognises a page without results: nothing to read.
+  return count;
+}
+
+void PageNumbers(int engine, int32_t lastShown, int32_t& pageCount, int32_t& firstRank) {
+  constexpr int32_t perPage = TSearchEngines::kResultsPerPage;
+  if (engine == kMSN) {
+    pageCount = lastShown;  // MSN shows the page number
+    firstRank = (lastShown - 1) * perPage + 1;
+  } else {
+    pageCount = lastShown / perPage + (lastShown % perPage != 0 ? 1 : 0);
+    firstRank = (pageCount - 1) * perPage + 1;
+  }
+}
+
+std::vector<std::string_view> SplitBlocks(const TSearchEngines& engine, std::string_view page) {
+  std::vector<std::string_view> blocks;
+  const TRegex* regex = engine.ResultBlockRegex();
+  if (!regex) return blocks;
+  TMatch match(*regex);
+  size_t from = 0;
+  size_t blockStart = std::string_view::npos;
+  while (from <= page.size() && regex->Find(page, from, match)) {
+    if (blockStart != std::string_view::npos) blocks.push_back(page.substr(blockStart, match.Start() - blockStart));
+    blockStart = match.End();
+    from = match.End() > match.Start() ? match.End() : match.End() + 1;
+  }
+  if (blockStart != std::string_view::npos) blocks.push_back(page.substr(blockStart));
+  return blocks;
+}
+
+std::string DecodeLink(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '+') {
+      out += ' ';
+    } else if (c == '%') {
+      const int high = i + 1 < text.size() ? HexDigit(text[i + 1]) : -1;
+      const int low = i + 2 < text.size() ? HexDigit(text[i + 2]) : -1;
+      if (high < 0 || low < 0)
+        throw TOvException("Invalid URL escape at position " + IntToStr(static_cast<int64_t>(i) + 1) + " of " +
+                               std::string(text),
+                           "SEQueryThread", "ParseResult");
+      out += static_cast<char>(high * 16 + low);
+      i += 2;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+TBlockFields ParseBlock(const TSearchEngines& engine, std::string_view block) {
+  TBlockFields fields;
+  for (const auto& regex : engine.ElementRegexes()) {
+    if (!regex) continue;  // an empty item matches nothing
+    TMatch match(*regex);
+    if (!regex->Find(block, match)) continue;
+    fields.Title = match.Named("Title");
+    fields.Description = match.Named("Description");
+    fields.Link = DecodeLink(match.Named("Link"));
+    break;
+  }
+  fields.Parsed = !fields.Link.empty();
+  if (fields.Parsed) {
+    if (fields.Title.empty() || fields.Title == "<") fields.Title = fields.Link;
+    if (fields.Description == "<") fields.Description.clear();
+  }
+  return fields;
+}
+
+std::string StripTags(std::string_view text) {
+  static const TRegex tag("<.*?>", TRegex::kStandard);
+  return tag.ReplaceAll(text, "");
+}
+
+std::string CleanDescription(std::string_view text) {
+  // Engine notes that are not part of the page's own description.
+  static const TRegex translate(".*?translate this page.*?]", TRegex::kCaseless);
+  static const TRegex fileFormat(".*?file format:.*?<br>", TRegex::kCaseless);
+  static const TRegex tag("<.*?>", TRegex::kCaseless);
+  return tag.ReplaceAll(fileFormat.ReplaceAll(translate.ReplaceAll(text, ""), ""), "");
+}
+
+bool NormaliseLink(int engine, std::string& link) {
+  link = Trim(ReplaceAll(StripTags(link), "\"", ""));
+  if (engine == kGoogle && link.starts_with(kGoogleInternalLink)) return false;
+  if (engine == kYahoo) {
+    for (std::string_view prefix : kYahooRedirects) {
+      if (!link.starts_with(prefix)) continue;
+      const size_t end = link.find(kYahooTargetEnd, prefix.size());
+      link = end == std::string::npos ? std::string() : link.substr(prefix.size(), end - prefix.size());
+      break;
+    }
+  }
+  return !link.empty();
+}
+
+bool IsHomePage(const TURI& uri) {
+  if (uri.Path != "/") return false;
+  return uri.Document.empty() ||
+         std::any_of(std::begin(kHomeDocuments), std::end(kHomeDocuments),
+                     [&uri](const char* name) { return uri.Document == name; });
+}
+
+std::string DomainExtension(std::string_view link, bool& hasPath) {
+  if (const size_t scheme = link.find("//"); scheme != std::string_view::npos) link.remove_prefix(scheme + 2);
+  const size_t slash = link.find('/');
+  hasPath = slash != std::string_view::npos;
+  if (hasPath) link = link.substr(0, slash);
+  const size_t dot = link.rfind('.');
+  // Host names are case-insensitive; the clusters compare extensions as bytes.
+  return LowerCase(dot == std::string_view::npos ? link : link.substr(dot + 1));
+}
+
+std::string FileExtension(std::string_view link) {
+  const size_t dot = link.rfind('.');
+  if (dot == std::string_view::npos || link.find('?') != std::string_view::npos) return "";
+  const size_t slash = link.rfind('/');
+  if (slash != std::string_view::npos && dot < slash) return "";
+  const std::string_view ext = link.substr(dot + 1);
+  return ext.size() == 3 || ext.size() == 4 ? std::string(ext) : "";
+}
+
+void SaveDebugPage(const std::string& fileName, std::string_view text) {
+  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  if (out) out << text << '\n';
+}
+
+// ---- TResultPage ----
+
+TResultPage::TResultPage(const TSearchEngines& engine, const TSearchQuery& query, std::string logModule,
+                         std::string failedBlockFolder)
+    : engine_(engine), query_(query), logModule_(std::move(logModule)), failedBlockFolder_(std::move(failedBlockFolder)) {}
+
+void TResultPage::Parse(std::string_view page) {
+  Count = ReadResultCount(engine_, page);
+  PageNumbers(query_.Engine, Count.LastShown, PageCount, FirstRank);
+  if (PageCount > kMaxPages) throw TOvException("Current page number is too high", "SEQueryThread", "FetchParse");
+
+  const std::vector<std::string_view> blocks = SplitBlocks(engine_, page);
+  TResultList parsed;
+  int32_t rank = FirstRank;
+  for (size_t i = 0; i < blocks.size(); ++i) {
+    TBlockFields fields = ParseBlock(engine_, blocks[i]);
+    if (!fields.Parsed) {
+      const int32_t number = query_.Page * TSearchEngines::kResultsPerPage + static_cast<int32_t>(i);
+      SaveFailedBlock(blocks[i], number);
+      Log(logModule_, "Failed to parse result " + IntToStr(number));
+    }
+    if (!NormaliseLink(query_.Engine, fields.Link)) continue;
+    // Google indents further results of the same site after a blockquote.
+    const bool nested = query_.Engine == kGoogle && i >= 1 && blocks[i - 1].find("<blockquote") != std::string_view::npos;
+    parsed.push_back(MakeResult(std::move(fields), nested, rank++));
+  }
+  Results = std::move(parsed);
+}
+
+std::unique_ptr<TResult> TResultPage::MakeResult(TBlockFields fields, bool nested, int32_t rank) const {
+  auto result = std::make_unique<TResult>();
+  result->Engine = query_.Engine;
+  result->Task = query_.Task;
+  result->SearchKeywords = query_.SearchKeywords;
+  result->ProfileMark = query_.ProfileMark;
+  result->IsNested = nested;
+  result->EngineRank = rank;
+  result->SetDescription(CleanDescription(fields.Description));
+  result->Title = StripTags(fields.Title);
+  result->Link = std::move(fields.Link);
+
+  // Engines often give links without a scheme; parse them as http.
+  const std::string& link = result->Link;
+  result->URI = TURI::Parse(link.starts_with("http") ? link : "http://" + link);
+  result->IsHomePage = IsHomePage(*result->URI);
+  bool hasPath = false;
+  result->DomainExt = DomainExtension(link, hasPath);
+  const std::string fileExt = hasPath ? FileExtension(link) : std::string();
+  result->FileExt = fileExt.empty() ? "other" : LowerCase(fileExt);
+  return result;
+}
+
+void TResultPage::SaveFailedBlock(std::string_view block, int32_t number) const {
+  if (failedBlockFolder_.empty()) return;
+  SaveDebugPage(failedBlockFolder_ + engine_.Name + "_file_" + IntToStr(number) + ".htm", block);
+}
+
+}  // namespace orvane

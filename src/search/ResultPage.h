@@ -1,0 +1,83 @@
+// TResultPage: one downloaded result page of an engine taken apart into
+// results with the engine's patterns. Made and owned by a query thread for
+// one page; reads the engine definition and the query, shares nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "search/Results.h"
+
+namespace orvane {
+
+class TSearchEngines;
+class TSearchQuery;
+
+struct TResultCount {
+  int32_t LastShown = 0;   // last result shown on the page (MSN: the page number)
+  int32_t MaxResults = 0;  // the engine's total
+};
+
+struct TBlockFields {
+  std::string Title, Description, Link;
+  bool Parsed = false;  // a pattern matched and gave a link
+};
+
+// Reads the count groups; a group that is not a plain decimal number leaves
+// the values read so far and stops the reading.
+TResultCount ReadResultCount(const TSearchEngines& engine, std::string_view page);
+// Number of pages the engine has and the rank of this page's first result.
+void PageNumbers(int engine, int32_t lastShown, int32_t& pageCount, int32_t& firstRank);
+// The text after each match of the block pattern up to the next match.
+std::vector<std::string_view> SplitBlocks(const TSearchEngines& engine, std::string_view page);
+// Title, description and the URL-decoded link of the first element pattern
+// that matches. Raises on a link with a broken "%" escape.
+TBlockFields ParseBlock(const TSearchEngines& engine, std::string_view block);
+// Cleans the link in place; false when the result must be dropped (an
+// engine-internal link, a redirect without target, nothing left).
+bool NormaliseLink(int engine, std::string& link);
+std::string StripTags(std::string_view text);
+std::string CleanDescription(std::string_view text);
+// "+" to a blank and "%" with two hex digits to that byte; raises on a "%"
+// without two hex digits.
+std::string DecodeLink(std::string_view text);
+bool IsHomePage(const TURI& uri);
+// Domain extension of a link ("uk", "com:8080"); tells whether it has a path.
+std::string DomainExtension(std::string_view link, bool& hasPath);
+// "pdf", "Html"; empty when the link names no file of that kind.
+std::string FileExtension(std::string_view link);
+
+class TResultPage {
+ public:
+  static constexpr int32_t kMaxPages = 10;
+
+  // logModule: where parse failures are logged; failedBlockFolder: where a
+  // block that did not parse is saved for inspection (empty: not saved).
+  TResultPage(const TSearchEngines& engine, const TSearchQuery& query, std::string logModule,
+              std::string failedBlockFolder);
+
+  // Raises "Current page number is too high" for an engine that claims more
+  // than ten pages; Results then stays empty.
+  void Parse(std::string_view page);
+
+  TResultCount Count;
+  int32_t PageCount = 0;
+  int32_t FirstRank = 0;
+  TResultList Results;  // in page order
+
+ private:
+  std::unique_ptr<TResult> MakeResult(TBlockFields fields, bool nested, int32_t rank) const;
+  void SaveFailedBlock(std::string_view block, int32_t number) const;
+
+  const TSearchEngines& engine_;
+  const TSearchQuery& query_;
+  const std::string logModule_;
+  const std::string failedBlockFolder_;
+};
+
+// Writes text plus a line break, replacing the file; failures are ignored.
+void SaveDebugPage(const std::string& fileName, std::string_view text);
+
+}  // namespace orvane

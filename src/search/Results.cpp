@@ -1,0 +1,288 @@
+#include "search/Results.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+#include "host/GlobalData.h"
+#include "words/Profile.h"
+#include "words/StrUtils.h"
+
+namespace orvane {
+
+// ---- TURI ----
+
+TURI TURI::Parse(const std::string& url) {
+  TURI uri;
+  std::string_view rest = url;
+  if (const size_t scheme = rest.find("://"); scheme != std::string_view::npos) {
+    uri.Protocol = rest.substr(0, scheme);
+    rest.remove_prefix(scheme + 3);
+  }
+  if (const size_t hash = rest.find('#'); hash != std::string_view::npos) {
+    uri.Bookmark = rest.substr(hash + 1);
+    rest = rest.substr(0, hash);
+  }
+  if (const size_t question = rest.find('?'); question != std::string_view::npos) {
+    uri.Params = rest.substr(question + 1);
+    rest = rest.substr(0, question);
+  }
+  const size_t slash = rest.find('/');
+  std::string_view authority = rest.substr(0, slash);
+  const std::string_view path = slash == std::string_view::npos ? std::string_view("/") : rest.substr(slash);
+  if (const size_t colon = authority.rfind(':'); colon != std::string_view::npos) {
+    uri.Port = authority.substr(colon + 1);
+    authority = authority.substr(0, colon);
+  }
+  uri.Host = authority;
+  const size_t lastSlash = path.rfind('/');
+  uri.Path = path.substr(0, lastSlash + 1);
+  uri.Document = path.substr(lastSlash + 1);
+  return uri;
+}
+
+// ---- TResult ----
+
+void TResult::SetDescription(const std::string& text) { description_ = Trim(text); }
+
+int32_t TResult::GetTotalRank(const TProfile* profile) const {
+  const double boostWeight = profile ? profile->MetaBoostWeight : 0.0;
+  double score = std::ceil((TitleScore + DescriptionScore + LinkScore) * 100);
+  if (WordListScore != -1) score += WordListScore;
+  score += std::ceil((101 - MetaRank) * boostWeight);
+  score = std::ceil(score * PathFactor);
+  if (profile && profile->RunSearch && !(DomainMatch && FileMatch) && ProfileMark != -1)
+    score = std::ceil((1 - profile->ProfileResultMatchPenalty) * score);
+  return static_cast<int32_t>(score);
+}
+
+// ---- TTask ----
+
+void TTask::WriteXml(pugi::xml_node node) const {
+  auto add = [&node](const char* name, const std::string& value) {
+    node.append_child(name).text().set(value.c_str());
+  };
+  add("ProfileName", SearchProfile ? SearchProfile->Name : "");
+  add("SE_Name", SE_Name);
+  add("Keywords", Keywords);
+  add("TotalDuration", FloatToStr(TotalDuration));
+  add("FetchDuration", FloatToStr(FetchDuration));
+  add("ParseDuration", FloatToStr(ParseDuration));
+  add("FetchThreadCount", IntToStr(FetchThreadCount));
+  add("ParseThreadCount", IntToStr(ParseThreadCount));
+  add("RankDuration", FloatToStr(RankDuration));
+  add("SiteOnly", SiteOnly);
+}
+
+void TTask::ReadXml(pugi::xml_node node, const std::function<const TProfile*(const std::string&)>& findProfile) {
+  auto text = [&node](const char* name) { return std::string(node.child(name).text().get()); };
+  auto number = [&text](const char* name) { return StrToFloatDef(text(name), 0.0); };
+  const std::string profileName = text("ProfileName");
+  Profile = SearchProfile = findProfile ? findProfile(profileName) : nullptr;
+  SE_Name = text("SE_Name");
+  Keywords = text("Keywords");
+  TotalDuration = number("TotalDuration");
+  FetchDuration = number("FetchDuration");
+  ParseDuration = number("ParseDuration");
+  FetchThreadCount = StrToIntDef(text("FetchThreadCount"), 0);
+  ParseThreadCount = StrToIntDef(text("ParseThreadCount"), 0);
+  RankDuration = number("RankDuration");
+  SiteOnly = text("SiteOnly");
+}
+
+// ---- profile matching ----
+
+bool DomainMatches(const TResult& result, const std::vector<std::string>& domainExtensions) {
+  if (domainExtensions.empty()) return true;
+  // A second-level entry ("co.") is compared with the host's label just
+  // before its last one, taken with its trailing dot.
+  std::string secondLevel;
+  if (result.URI) {
+    const std::string& host = result.URI->Host;
+    const size_t last = host.rfind('.');
+    if (last != std::string::npos && last >= 3) {
+      const size_t previous = host.rfind('.', last - 1);
+      if (previous != std::string::npos && previous >= 1)
+        secondLevel = host.substr(previous + 1, last - previous);
+    }
+  }
+  for (const std::string& entry : domainExtensions) {
+    if (!entry.empty() && entry.back() == '.') {
+      if (!secondLevel.empty() && entry == secondLevel) return true;
+    } else if (entry == result.DomainExt) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool FileMatches(const TResult& result, const std::vector<std::string>& fileExtensions) {
+  return fileExtensions.empty() ||
+         std::find(fileExtensions.begin(), fileExtensions.end(), result.FileExt) != fileExtensions.end();
+}
+
+// ---- duplicate removal ----
+
+int32_t RemoveDuplicateLinks(TResultList& list, std::vector<TResult*>* profileMatches) {
+  std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return a->Link < b->Link; });
+  std::unordered_set<TResult*> remembered;
+  std::vector<bool> removed(list.size(), false);
+  int32_t count = 0;
+  size_t kept = 0;  // the survivor every following equal link is compared with
+  for (size_t next = 1; next < list.size(); ++next) {
+    TResult* a = list[kept].get();
+    TResult* b = list[next].get();
+    if (a->Link != b->Link) {
+      kept = next;
+      continue;
+    }
+    ++count;
+    bool dropFirst;
+    if (profileMatches && a->ProfileMark != -1) {
+      remembered.insert(b);
+      dropFirst = true;
+    } else if (profileMatches && b->ProfileMark != -1) {
+      remembered.insert(a);
+      dropFirst = false;
+    } else {
+      dropFirst = a->EngineRank > b->EngineRank;
+    }
+    if (dropFirst) {
+      remembered.erase(a);
+      removed[kept] = true;
+      kept = next;
+    } else {
+      remembered.erase(b);
+      removed[next] = true;
+    }
+  }
+  if (count > 0) {
+    size_t index = 0;
+    std::erase_if(list, [&removed, &index](const auto&) { return removed[index++]; });
+    Log("Results", "Found and deleted " + IntToStr(count) + " duplicate results");
+  }
+  if (profileMatches) {
+    // Keep list order so callers see a stable sequence.
+    for (const auto& result : list)
+      if (remembered.count(result.get())) profileMatches->push_back(result.get());
+  }
+  return count;
+}
+
+// ---- TResults ----
+
+TResults::TResults() = default;
+TResults::~TResults() = default;
+
+TTask* TResults::AddTask(const std::string& keywords, const std::string& engineName, const TProfile* profile,
+                         const std::string& site) {
+  auto task = std::make_unique<TTask>();
+  task->Index = static_cast<int32_t>(Tasks.size());
+  task->Keywords = keywords;
+  task->SE_Name = engineName;
+  task->SiteOnly = site;
+  task->Profile = task->SearchProfile = profile;
+  Tasks.push_back(std::move(task));
+  return Tasks.back().get();
+}
+
+void TResults::DeleteTask(size_t index) {
+  if (index < Tasks.size()) Tasks.erase(Tasks.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void TResults::ResetToFirstTask() {
+  const TTask* first = FirstTask();
+  std::erase_if(List, [first](const auto& result) { return result->Task != first; });
+  for (const auto& result : List) result->ProfileMark = -1;
+}
+
+TResult* TResults::AddResult(std::unique_ptr<TResult> result) {
+  List.push_back(std::move(result));
+  return List.back().get();
+}
+
+void TResults::DeleteResult(size_t index) {
+  if (index < List.size()) List.erase(List.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+namespace {
+
+template <typename Predicate>
+int32_t CountIf(const TResultList& list, Predicate predicate) {
+  return static_cast<int32_t>(std::count_if(list.begin(), list.end(), [&](const auto& r) { return predicate(*r); }));
+}
+
+}  // namespace
+
+int32_t TResults::VisibleCount() {
+  if (VisibleCountCache == -1) VisibleCountCache = CountIf(List, [](const TResult& r) { return r.Visible; });
+  return VisibleCountCache;
+}
+
+int32_t TResults::HiddenCount() {
+  if (HiddenCountCache == -1) HiddenCountCache = CountIf(List, [](const TResult& r) { return !r.Visible; });
+  return HiddenCountCache;
+}
+
+int32_t TResults::NestedCount() {
+  if (NestedCountCache == -1) NestedCountCache = CountIf(List, [](const TResult& r) { return r.IsNested; });
+  return NestedCountCache;
+}
+
+int32_t TResults::ZeroScoreCount() {
+  if (ZeroScoreCountCache == -1)
+    ZeroScoreCountCache = CountIf(List, [this](const TResult& r) { return r.GetTotalRank(Profile) == 0; });
+  return ZeroScoreCountCache;
+}
+
+void TResults::ResetCounts() { VisibleCountCache = ZeroScoreCountCache = HiddenCountCache = NestedCountCache = -1; }
+
+int32_t TResults::ProfileResultCount() const {
+  return CountIf(List, [](const TResult& r) { return r.ProfileMark != -1; });
+}
+
+void TResults::ClearWordListScores() {
+  for (const auto& result : List) result->WordListScore = -1;
+}
+
+void TResults::Sort(int order) {
+  using Ptr = std::unique_ptr<TResult>;
+  switch (order) {
+    case kByScore:
+      for (const auto& result : List) result->TotalScore = result->GetTotalRank(Profile);
+      std::stable_sort(List.begin(), List.end(), [](const Ptr& a, const Ptr& b) {
+        if (a->TotalScore != b->TotalScore) return a->TotalScore > b->TotalScore;
+        return a->EngineRank < b->EngineRank;
+      });
+      break;
+    case kByWordListScore:
+      std::stable_sort(List.begin(), List.end(), [](const Ptr& a, const Ptr& b) {
+        if (a->WordListScore != b->WordListScore) return a->WordListScore > b->WordListScore;
+        return a->EngineRank < b->EngineRank;
+      });
+      break;
+    case kByEngineRank:
+      std::stable_sort(List.begin(), List.end(),
+                       [](const Ptr& a, const Ptr& b) { return a->EngineRank < b->EngineRank; });
+      break;
+    default:
+      break;
+  }
+}
+
+void TResults::SortByDomainExt() {
+  std::stable_sort(List.begin(), List.end(), [](const auto& a, const auto& b) { return a->DomainExt < b->DomainExt; });
+}
+
+void TResults::SortByFileExt() {
+  std::stable_sort(List.begin(), List.end(), [](const auto& a, const auto& b) { return a->FileExt < b->FileExt; });
+}
+
+void TResults::RemoveDuplicates(int32_t profileIndex) {
+  std::vector<TResult*> matches;
+  RemoveDuplicateLinks(List, &matches);
+  ProfileMatchCount = static_cast<int32_t>(matches.size());
+  for (TResult* result : matches) result->ProfileMark = profileIndex;
+}
+
+}  // namespace orvane

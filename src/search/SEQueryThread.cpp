@@ -1,0 +1,155 @@
+#include "search/SEQueryThread.h"
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "host/GlobalData.h"
+#include "platform/HttpClient.h"
+#include "platform/Threads.h"
+#include "search/ResultPage.h"
+#include "search/SearchEngines.h"
+#include "search/SearchQuery.h"
+#include "words/StrUtils.h"
+
+namespace orvane {
+
+namespace {
+
+double SecondsSince(TMonotonic start) { return std::chrono::duration<double>(MonotonicNow() - start).count(); }
+
+std::string RoundedSeconds(double seconds) { return FloatToStr(std::round(seconds * 100) / 100); }
+
+// Blocks that fail to parse are kept next to the data folder for inspection.
+std::string FailedBlockFolder() {
+  if (!Global || Global->DataDir.empty()) return "";
+  std::filesystem::path data(Global->DataDir);
+  if (!data.has_filename()) data = data.parent_path();
+  const std::string folder = data.parent_path().string();
+  return folder.empty() ? "" : folder + "/";
+}
+
+std::string ReadWholeFile(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw TOvException("Cannot open file " + fileName, "SEQueryThread", "Fetch");
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+TSEQueryThread::TSEQueryThread(TSessionData& session, TSearchQuery& query, const TSearchEngines* engine)
+    : session_(session), query_(query), engine_(engine ? engine : query.EngineDefinition()) {}
+
+TSEQueryThread::~TSEQueryThread() {
+  Terminate();
+  Join();
+}
+
+void TSEQueryThread::Start() {
+  if (!thread_.joinable()) thread_ = std::thread([this] { FetchParse(); });
+}
+
+void TSEQueryThread::Terminate() { terminated_ = true; }
+
+bool TSEQueryThread::Done() const {
+  std::lock_guard guard(doneLock_);
+  return done_;
+}
+
+bool TSEQueryThread::WaitUntil(TMonotonic deadline) const {
+  std::unique_lock lock(doneLock_);
+  return doneSignal_.wait_until(lock, deadline, [this] { return done_; });
+}
+
+bool TSEQueryThread::WaitFor(int64_t milliseconds) const {
+  return WaitUntil(MonotonicNow() + std::chrono::milliseconds(milliseconds));
+}
+
+void TSEQueryThread::Join() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void TSEQueryThread::SetDone() {
+  {
+    std::lock_guard guard(doneLock_);
+    done_ = true;
+  }
+  doneSignal_.notify_all();
+}
+
+void TSEQueryThread::FetchParse() {
+  const std::string tid = IntToStr(CurrentThreadId());
+  const std::string module = "Query Thread " + tid;
+  error_.reset();
+  try {
+    Log(module, "Start, tid=" + tid);
+    const TMonotonic downloadStart = MonotonicNow();
+    const std::string page = FetchPage();
+    const double downloadSeconds = SecondsSince(downloadStart);
+    {
+      std::lock_guard guard(session_.ResultsLock);
+      session_.DownloadTime += downloadSeconds;
+      session_.DownloadCount += 1;
+    }
+    Log(module, "Downloaded page " + RoundedSeconds(downloadSeconds) + " s.");
+    Parse(page, module);
+  } catch (const std::exception& e) {
+    Log(module, std::string("Exception: ") + e.what());
+    error_.emplace(e.what(), "TSEQueryThread", "Execute");
+  } catch (...) {
+    Log(module, "Exception");
+    error_.emplace("Query thread unknown error", "TSEQueryThread", "Execute");
+  }
+  SetDone();
+}
+
+std::string TSEQueryThread::FetchPage() {
+  const std::string engineName = engine_ ? engine_->Name : EngineName(query_.Engine);
+  const std::string fileName = engineName + "_file_" + IntToStr(query_.Page) + ".htm";
+  const std::string loadPath = Global ? Global->LoadPath : "";
+  // Replaying saved pages lets a search run without the network.
+  if (!loadPath.empty()) return ReadWholeFile(loadPath + "/" + fileName);
+
+  THttpClient client;
+  client.OnProgress = [this] {
+    if (!terminated_) return true;
+    Log("OnProgress: " + IntToStr(query_.Page), "Terminating...");
+    return false;
+  };
+  std::string page = client.Get(query_.GetURL());
+  const std::string savePath = Global ? Global->SavePath : "";
+  if (!savePath.empty()) SaveDebugPage(savePath + "/" + fileName, page);
+  return page;
+}
+
+void TSEQueryThread::Parse(const std::string& page, const std::string& module) {
+  if (!engine_) throw TOvException("Unknown search engine " + IntToStr(query_.Engine), "SEQueryThread", "FetchParse");
+  if (!query_.Results) throw TOvException("No result list for the query", "SEQueryThread", "FetchParse");
+  const TMonotonic parseStart = MonotonicNow();
+  TResultPage parsed(*engine_, query_, module, FailedBlockFolder());
+  try {
+    parsed.Parse(page);
+  } catch (...) {
+    lastShown_ = parsed.Count.LastShown;
+    pageCount_ = parsed.PageCount;
+    throw;
+  }
+  lastShown_ = parsed.Count.LastShown;
+  pageCount_ = parsed.PageCount;
+  const size_t found = parsed.Results.size();
+  const double parseSeconds = SecondsSince(parseStart);
+  {
+    std::lock_guard guard(session_.ResultsLock);
+    for (auto& result : parsed.Results) query_.Results->push_back(std::move(result));
+    session_.ParseTime += parseSeconds;
+    session_.ParseCount += 1;
+  }
+  Log(module, "Parsed " + IntToStr(static_cast<int64_t>(found)) + " results " + RoundedSeconds(parseSeconds) + " s.");
+  if (parsed.Count.MaxResults % TSearchEngines::kResultsPerPage !=
+      static_cast<int32_t>(found % TSearchEngines::kResultsPerPage))
+    Log(module, "Incorrect result count, this can lead to missing results");
+}
+
+}  // namespace orvane

@@ -1,0 +1,35 @@
+// TSearchQuery: one request to one engine for one page of 100 results, and
+// where its results go. Created and freed by the search orchestration around
+// the query thread that uses it; borrows the task and the result list.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "search/Results.h"
+
+namespace orvane {
+
+class TSearchEngines;
+
+class TSearchQuery {
+ public:
+  TSearchQuery(int32_t page, std::string searchKeywords, int32_t engine, int32_t profileMark, TTask* task,
+               TResultList* results);
+
+  // The engine's search URL for the task's keywords (and, for Google, its
+  // site) and this page. Blanks are left as they are; the HTTP client sends
+  // them as "%20". Empty for an unknown engine.
+  std::string GetURL() const;
+  // The engine's definition from Global; nullptr without one.
+  TSearchEngines* EngineDefinition() const;
+
+  int32_t Page;  // 0-based; the page shows results Page*100+1 to Page*100+100
+  std::string SearchKeywords;
+  int32_t Engine;
+  int32_t ProfileMark;
+  TTask* Task;
+  TResultList* Results;
+};
+
+}  // namespace orvane

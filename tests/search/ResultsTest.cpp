@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include "search/MetaResults.h"
+#include "search/Results.h"
+#include "words/Profile.h"
+
+namespace orvane {
+namespace {
+
+std::unique_ptr<TResult> MakeResult(const std::string& link, int32_t rank, int engine = 0, int32_t profileMark = -1) {
+  auto result = std::make_unique<TResult>();
+  result->Link = link;
+  result->EngineRank = rank;
+  result->Engine = engine;
+  result->ProfileMark = profileMark;
+  return result;
+}
+
+std::vector<std::pair<std::string, int32_t>> LinksAndRanks(const TResultList& list) {
+  std::vector<std::pair<std::string, int32_t>> out;
+  for (const auto& result : list) out.emplace_back(result->Link, result->EngineRank);
+  return out;
+}
+
+TEST(RemoveDuplicates, KeepsTheBetterEngineRank) {
+  using Rows = std::vector<std::pair<std::string, int32_t>>;
+  const struct {
+    Rows input, kept;
+  } rows[] = {
+      {{{"b", 7}, {"a", 5}, {"b", 3}}, {{"a", 5}, {"b", 3}}},
+      {{{"x", 9}, {"x", 2}, {"x", 4}}, {{"x", 2}}},
+      {{{"x", 4}, {"x", 4}}, {{"x", 4}}},
+      {{{"http://A.org/", 1}, {"http://a.org/", 2}}, {{"http://A.org/", 1}, {"http://a.org/", 2}}},
+      {{}, {}},
+  };
+  for (const auto& row : rows) {
+    TResults results;
+    for (const auto& [link, rank] : row.input) results.AddResult(MakeResult(link, rank));
+    results.RemoveDuplicates(3);
+    EXPECT_EQ(LinksAndRanks(results.List), row.kept);
+    EXPECT_EQ(results.ProfileMatchCount, 0);
+  }
+}
+
+TEST(RemoveDuplicates, ProfileResultYieldsToTheOrdinaryOne) {
+  for (bool profileFirst : {true, false}) {
+    TResults results;
+    results.AddResult(MakeResult("x", profileFirst ? 1 : 8, 0, profileFirst ? 4 : -1));
+    results.AddResult(MakeResult("x", profileFirst ? 8 : 1, 0, profileFirst ? -1 : 4));
+    results.AddResult(MakeResult("y", 2, 0, 4));
+    results.RemoveDuplicates(4);
+    ASSERT_EQ(results.Count(), 2u);
+    EXPECT_EQ(results.Result(0)->EngineRank, 8) << "the ordinary result stays whatever its rank";
+    EXPECT_EQ(results.Result(0)->ProfileMark, 4);
+    EXPECT_EQ(results.ProfileMatchCount, 1);
+    EXPECT_EQ(results.ProfileResultCount(), 2);
+  }
+  // A remembered match that is dropped later no longer counts.
+  TResults results;
+  results.AddResult(MakeResult("x", 5, 0, 4));
+  results.AddResult(MakeResult("x", 9, 0, -1));
+  results.AddResult(MakeResult("x", 2, 0, -1));
+  results.RemoveDuplicates(4);
+  ASSERT_EQ(results.Count(), 1u);
+  EXPECT_EQ(results.Result(0)->EngineRank, 2);
+  EXPECT_EQ(results.ProfileMatchCount, 0);
+  EXPECT_EQ(results.Result(0)->ProfileMark, -1);
+}
+
+TEST(MetaBoost, AveragesTheRanksOfLinksTheOtherEnginesFoundToo) {
+  const struct {
+    const char* name;
+    std::vector<std::pair<std::string, int32_t>> main, other0, other1;
+    std::vector<int32_t> metaRanks;  // of the main results, in their order
+    int32_t boosts;
+  } rows[] = {
+      {"three engines", {{"a", 10}}, {{"a", 3}}, {{"a", 20}}, {11}, 1},
+      {"only the chosen engine", {{"a", 10}}, {{"b", 3}}, {}, {101}, 0},
+      {"only the others", {{"a", 10}}, {{"z", 3}}, {{"z", 5}}, {101}, 0},
+      {"last group too", {{"a", 1}, {"z", 4}}, {{"z", 7}}, {}, {101, 6}, 1},
+      {"rank 100 stays out", {{"a", 100}, {"b", 99}}, {{"a", 1}, {"b", 1}}, {}, {101, 50}, 1},
+      {"duplicates inside a list go first", {{"a", 10}}, {{"a", 9}, {"a", 3}}, {}, {7}, 1},
+      {"no results at all", {}, {}, {}, {}, 0},
+  };
+  for (const auto& row : rows) {
+    TResultList main;
+    for (const auto& [link, rank] : row.main) main.push_back(MakeResult(link, rank, 2));
+    TMetaResults meta(true);
+    for (const auto& [link, rank] : row.other0) meta.GetList(0).push_back(MakeResult(link, rank, 0));
+    for (const auto& [link, rank] : row.other1) meta.GetList(1).push_back(MakeResult(link, rank, 1));
+    meta.RemoveDuplicates();
+    meta.Merge(main);
+    EXPECT_EQ(meta.Boost(2), row.boosts) << row.name;
+    for (size_t i = 0; i < main.size(); ++i) EXPECT_EQ(main[i]->MetaRank, row.metaRanks[i]) << row.name;
+  }
+}
+
+TEST(TotalRank, RoundsEachStepUp) {
+  TProfile profile;
+  profile.MetaBoostWeight = 0.5;
+  profile.ProfileResultMatchPenalty = 1;
+  TResult result;
+  result.TitleScore = 0.25;
+  result.DescriptionScore = 0.125;
+  result.LinkScore = 0.0625;
+  EXPECT_EQ(result.GetTotalRank(&profile), 44);
+  result.MetaRank = 11;
+  EXPECT_EQ(result.GetTotalRank(&profile), 89);
+  result.PathFactor = 0.75;
+  EXPECT_EQ(result.GetTotalRank(&profile), 67);
+  result.WordListScore = 10;
+  EXPECT_EQ(result.GetTotalRank(nullptr), 41);  // (44 + 10) * 0.75 = 40.5
+  // A subject profile's penalty hits only results of its own search that miss it.
+  profile.RunSearch = true;
+  result.ProfileMark = 3;
+  EXPECT_EQ(result.GetTotalRank(&profile), 0);
+  result.DomainMatch = result.FileMatch = true;
+  EXPECT_EQ(result.GetTotalRank(&profile), 75);  // (44 + 10 + 45) * 0.75 = 74.25
+  result.DomainMatch = false;
+  result.ProfileMark = -1;
+  EXPECT_EQ(result.GetTotalRank(&profile), 75);
+}
+
+TEST(ResultsSort, OrdersByScoreWordListOrEngineRank) {
+  TResults results;
+  const struct {
+    double title;
+    int32_t wordList, rank;
+  } items[] = {{0.1, 5, 3}, {0.3, -1, 2}, {0.1, 5, 1}, {0.0, 9, 4}};
+  for (const auto& item : items) {
+    auto result = MakeResult("l" + std::to_string(item.rank), item.rank);
+    result->TitleScore = item.title;
+    result->WordListScore = item.wordList;
+    results.AddResult(std::move(result));
+  }
+  auto ranks = [&results] {
+    std::vector<int32_t> out;
+    for (const auto& result : results.List) out.push_back(result->EngineRank);
+    return out;
+  };
+  results.Sort(TResults::kByEngineRank);
+  EXPECT_EQ(ranks(), (std::vector<int32_t>{1, 2, 3, 4}));
+  results.Sort(TResults::kByWordListScore);
+  EXPECT_EQ(ranks(), (std::vector<int32_t>{4, 1, 3, 2}));
+  results.ClearWordListScores();
+  results.Sort(TResults::kByScore);
+  EXPECT_EQ(ranks(), (std::vector<int32_t>{2, 1, 3, 4}));
+  EXPECT_EQ(results.Result(0)->TotalScore, 30);
+  EXPECT_EQ(results.ZeroScoreCount(), 1);
+  results.Sort(7);
+  EXPECT_EQ(ranks(), (std::vector<int32_t>{2, 1, 3, 4}));
+}
+
+TEST(ResultsTasks, ResetToFirstTaskDropsNarrowingResults) {
+  TResults results;
+  TTask* first = results.AddTask("web", "Google", nullptr, "");
+  TTask* second = results.AddTask("web (news)", "Google", nullptr, "");
+  EXPECT_EQ(second->Index, 1);
+  for (auto [link, task, mark] : {std::tuple{"a", first, 2}, {"b", second, 2}, {"c", first, -1}}) {
+    auto result = MakeResult(link, 1, 0, mark);
+    result->Task = task;
+    results.AddResult(std::move(result));
+  }
+  results.ResetToFirstTask();
+  EXPECT_EQ(LinksAndRanks(results.List), (std::vector<std::pair<std::string, int32_t>>{{"a", 1}, {"c", 1}}));
+  EXPECT_EQ(results.ProfileResultCount(), 0);
+  results.DeleteTask(1);
+  EXPECT_EQ(results.LastTask(), first);
+}
+
+TEST(ProfileMatching, ComparesDomainAndFileExtensions) {
+  const struct {
+    const char *host, *domainExt;
+    std::vector<std::string> domains;
+    bool matches;
+  } rows[] = {
+      {"www.a.com", "com", {}, true},
+      {"www.a.com", "com", {"de", "com"}, true},
+      {"www.a.com", "com", {"co."}, false},
+      {"www.bbc.co.uk", "uk", {"co."}, true},
+      {"bbc.co.uk", "uk", {"co."}, true},
+      {"co.uk", "uk", {"co."}, false},
+      {"a.co.uk", "uk", {"ac."}, false},
+  };
+  for (const auto& row : rows) {
+    TResult result;
+    result.URI = TURI::Parse(std::string("http://") + row.host + "/");
+    result.DomainExt = row.domainExt;
+    EXPECT_EQ(DomainMatches(result, row.domains), row.matches) << row.host;
+  }
+  TResult result;
+  result.FileExt = "pdf";
+  EXPECT_TRUE(FileMatches(result, {}));
+  EXPECT_TRUE(FileMatches(result, {"doc", "pdf"}));
+  EXPECT_FALSE(FileMatches(result, {"other"}));
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+
+#include "host/GlobalData.h"
+#include "search/Results.h"
+#include "search/SEQueryThread.h"
+#include "search/SearchQuery.h"
+#include "search/SearchTestSupport.h"
+
+namespace orvane {
+namespace {
+
+using testing::MakePage;
+using testing::ReadFile;
+using testing::TBlock;
+using testing::WriteFile;
+
+constexpr int64_t kWaitMs = 20000;
+
+// A Global over a temporary installation with the test engines, and one
+// session whose results the threads fill.
+class SEQueryThreadTest : public ::testing::Test {
+ protected:
+  void StartGlobal(const std::string& config) {
+    install_ = dir_.Path();
+    WriteFile(install_ + "Data/data.xml", testing::DataXml(testing::EngineSectionXml("Google") +
+                                                           testing::EngineSectionXml("MSN") +
+                                                           testing::EngineSectionXml("Yahoo")));
+    WriteFile(install_ + "Orvane.ini", "[Software\\Orvane]\nInstallationDir=" + install_ + "\n" + config);
+    setenv("XDG_DATA_HOME", (install_ + "user").c_str(), 1);
+    global_ = std::make_unique<TGlobal>(install_ + "Orvane.ini");
+    Global = global_.get();
+    session_ = std::make_unique<TSessionData>(1, global_->DataDir, true);
+    task_ = session_->Results->AddTask("web search", "Google", nullptr, "");
+  }
+
+  // The log thread writes behind the caller: wait until the line is there.
+  bool LogHas(const std::string& text) const {
+    const TMonotonic deadline = MonotonicNow() + std::chrono::milliseconds(kWaitMs);
+    while (ReadFile(install_ + "OrvaneServer.log").find(text) == std::string::npos) {
+      if (MonotonicNow() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+  }
+
+  void TearDown() override {
+    session_.reset();
+    Global = nullptr;
+    global_.reset();
+  }
+
+  std::unique_ptr<TSearchQuery> Query(int engine, int page) {
+    return std::make_unique<TSearchQuery>(page, "web search", engine, -1, task_, &session_->Results->List);
+  }
+
+  static std::string PageOf(const std::string& countLine, int first, int count) {
+    std::vector<TBlock> blocks;
+    for (int i = first; i < first + count; ++i)
+      blocks.push_back({"http://site" + std::to_string(i) + ".org/", "T" + std::to_string(i), "D"});
+    return MakePage(countLine, blocks);
+  }
+
+  testing::TTempDir dir_;
+  std::string install_;
+  std::unique_ptr<TGlobal> global_;
+  std::unique_ptr<TSessionData> session_;
+  TTask* task_ = nullptr;
+};
+
+TEST_F(SEQueryThreadTest, ReplaysASavedPageAndHandsInItsResults) {
+  StartGlobal("LoadPath=" + dir_.Path() + "pages\n");
+  std::string page = PageOf("Results 901 - 950 of about 950", 1, 2);
+  page.replace(page.find("http://site2.org/"), 17, "");  // the second block no longer parses
+  WriteFile(dir_.Path() + "pages/Google_file_9.htm", page);
+
+  const auto query = Query(kGoogle, 9);
+  TSEQueryThread thread(*session_, *query);
+  thread.Start();
+  ASSERT_TRUE(thread.WaitFor(kWaitMs));
+  thread.Join();
+  EXPECT_FALSE(thread.Error().has_value());
+  EXPECT_EQ(thread.LastShown(), 950);
+  EXPECT_EQ(thread.PageCount(), 10);
+  ASSERT_EQ(session_->Results->Count(), 1u);
+  EXPECT_EQ(session_->Results->Result(0)->Link, "http://site1.org/");
+  EXPECT_EQ(session_->Results->Result(0)->EngineRank, 901);
+  EXPECT_EQ(session_->DownloadCount, 1);
+  EXPECT_EQ(session_->ParseCount, 1);
+  EXPECT_EQ(ReadFile(install_ + "Google_file_901.htm"), "<a href=\"\">T2</a> <span class=\"d\">D</span></div>\n</body></html>\n");
+
+  EXPECT_TRUE(LogHas("Start, tid="));
+  EXPECT_TRUE(LogHas("Failed to parse result 901"));
+  EXPECT_TRUE(LogHas("Parsed 1 results "));
+  EXPECT_TRUE(LogHas("Incorrect result count, this can lead to missing results"));
+}
+
+TEST_F(SEQueryThreadTest, FailuresBecomeTheThreadsError) {
+  StartGlobal("LoadPath=" + dir_.Path() + "pages\n");
+  WriteFile(dir_.Path() + "pages/Google_file_0.htm", PageOf("Results 1 - 1001 of about 2000", 1, 3));
+  const struct {
+    int engine, page;
+    const char* message;
+    int32_t pageCount;
+  } rows[] = {
+      {kGoogle, 0, "Current page number is too high", 11},
+      {kMSN, 0, "Cannot open file", 0},
+  };
+  for (const auto& row : rows) {
+    const auto query = Query(row.engine, row.page);
+    TSEQueryThread thread(*session_, *query);
+    thread.Start();
+    ASSERT_TRUE(thread.WaitFor(kWaitMs));
+    ASSERT_TRUE(thread.Error().has_value());
+    EXPECT_TRUE(thread.Error()->Message().starts_with(row.message)) << thread.Error()->Message();
+    EXPECT_EQ(thread.Error()->UnitName, "TSEQueryThread");
+    EXPECT_EQ(thread.Error()->MethodName, "Execute");
+    EXPECT_EQ(thread.PageCount(), row.pageCount);
+  }
+  EXPECT_EQ(session_->Results->Count(), 0u);
+  EXPECT_EQ(session_->DownloadCount, 1);  // the missing file was never downloaded
+  EXPECT_EQ(session_->ParseCount, 0);
+  EXPECT_TRUE(LogHas("Exception: Current page number is too high"));
+}
+
+TEST_F(SEQueryThreadTest, DownloadsFromTheEngineHostAndKeepsACopy) {
+  testing::TLocalHttpStub stub;
+  const std::string page = PageOf("Page 1 of 3", 1, 3);
+  std::string keywords, first;
+  stub.Server().Get("/results.aspx", [&](const httplib::Request& request, httplib::Response& response) {
+    keywords = request.get_param_value("q");
+    first = request.get_param_value("first");
+    response.set_content(page, "text/html");
+  });
+  StartGlobal("MSNHost=" + stub.Host() + "\nSavePath=" + dir_.Path() + "\n");
+  const auto query = Query(kMSN, 0);
+  TSEQueryThread thread(*session_, *query);
+  thread.Start();
+  ASSERT_TRUE(thread.WaitFor(kWaitMs));
+  ASSERT_FALSE(thread.Error().has_value()) << thread.Error()->Message();
+  EXPECT_EQ(keywords, "language:en web search");
+  EXPECT_EQ(first, "1");
+  EXPECT_EQ(session_->Results->Count(), 3u);
+  EXPECT_EQ(session_->Results->Result(2)->EngineRank, 3);
+  EXPECT_EQ(ReadFile(dir_.Path() + "/MSN_file_0.htm"), page + "\n");
+}
+
+TEST_F(SEQueryThreadTest, TerminateAbortsAStuckDownload) {
+  testing::TLocalHttpStub stub;
+  std::mutex lock;
+  std::condition_variable changed;
+  bool entered = false, released = false;
+  stub.Server().Get("/search", [&](const httplib::Request&, httplib::Response& response) {
+    std::unique_lock guard(lock);
+    entered = true;
+    changed.notify_all();
+    changed.wait_for(guard, std::chrono::seconds(30), [&] { return released; });
+    response.set_content("late", "text/html");
+  });
+  StartGlobal("YahooHost=" + stub.Host() + "\n");
+  const auto query = Query(kYahoo, 0);
+  TSEQueryThread thread(*session_, *query);
+  thread.Start();
+  {
+    std::unique_lock guard(lock);
+    ASSERT_TRUE(changed.wait_for(guard, std::chrono::seconds(20), [&] { return entered; }));
+  }
+  EXPECT_FALSE(thread.Done());
+  thread.Terminate();
+  EXPECT_TRUE(thread.WaitFor(kWaitMs));
+  {
+    std::lock_guard guard(lock);
+    released = true;
+    changed.notify_all();
+  }
+  thread.Join();
+  ASSERT_TRUE(thread.Error().has_value());
+  EXPECT_EQ(thread.Error()->Message(), "Operation aborted");
+  EXPECT_TRUE(LogHas("[OnProgress: 0] Terminating..."));
+}
+
+// Run under ThreadSanitizer in CI: several threads hand in to one list.
+class SEQueryThreadConcurrency : public SEQueryThreadTest {};
+
+TEST_F(SEQueryThreadConcurrency, EachPageStaysContiguousInTheSharedList) {
+  StartGlobal("LoadPath=" + dir_.Path() + "pages\n");
+  constexpr int kPages = 4, kPerPage = 25;
+  std::vector<std::unique_ptr<TSearchQuery>> queries;
+  std::vector<std::unique_ptr<TSEQueryThread>> threads;
+  for (int page = 0; page < kPages; ++page) {
+    WriteFile(dir_.Path() + "pages/Yahoo_file_" + std::to_string(page) + ".htm",
+              PageOf("Results 1 - " + std::to_string(page * 100 + kPerPage) + " of about 400", page * 100, kPerPage));
+    queries.push_back(Query(kYahoo, page));
+    threads.push_back(std::make_unique<TSEQueryThread>(*session_, *queries.back()));
+  }
+  for (auto& thread : threads) thread->Start();
+  const TMonotonic deadline = MonotonicNow() + std::chrono::milliseconds(kWaitMs);
+  for (auto& thread : threads) ASSERT_TRUE(thread->WaitUntil(deadline));
+  threads.clear();
+
+  const TResults& results = *session_->Results;
+  ASSERT_EQ(results.Count(), static_cast<size_t>(kPages * kPerPage));
+  for (size_t start = 0; start < results.Count(); start += kPerPage) {
+    const int32_t firstRank = results.Result(start)->EngineRank;
+    EXPECT_EQ((firstRank - 1) % 100, 0);
+    for (size_t i = 1; i < kPerPage; ++i) EXPECT_EQ(results.Result(start + i)->EngineRank, firstRank + static_cast<int32_t>(i));
+  }
+  EXPECT_EQ(session_->DownloadCount, kPages);
+  EXPECT_EQ(session_->ParseCount, kPages);
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include "data/XMLManager.h"
+#include "host/OvException.h"
+#include "search/ResultPage.h"
+#include "search/SearchEngines.h"
+#include "search/SearchTestSupport.h"
+
+namespace orvane {
+namespace {
+
+using testing::DataXml;
+using testing::EngineSectionXml;
+
+TEST(EngineName, MapsTheThreeIndicesAndNothingElse) {
+  const std::pair<int, const char*> rows[] = {{-1, ""}, {0, "Google"}, {1, "MSN"}, {2, "Yahoo"}, {3, ""}};
+  for (const auto& [index, name] : rows) EXPECT_EQ(EngineName(index), name) << index;
+}
+
+TEST(SplitElementPatterns, FollowsTheDelimitedTextRules) {
+  const struct {
+    const char* text;
+    std::vector<std::string> items;
+  } rows[] = {
+      {"a_b", {"a", "b"}},
+      {"\"a_b\"_c", {"a_b", "c"}},
+      {"\"x y\"", {"x y"}},
+      {"a b", {"a", "b"}},
+      {"a_", {"a", ""}},
+      {"a__b", {"a", "", "b"}},
+      {"  a _ b  ", {"a", "b"}},
+      {"\"say \"\"hi\"\"\"_z", {"say \"hi\"", "z"}},
+      {"a\tb\nc", {"a", "b", "c"}},
+      {"", {}},
+  };
+  for (const auto& row : rows) EXPECT_EQ(SplitElementPatterns(row.text), row.items) << row.text;
+}
+
+TEST(SearchEngines, LoadsEachSectionAndLeavesMissingPartsEmpty) {
+  testing::TTempDir dir;
+  // MSN lacks its block pattern, Yahoo has no section at all.
+  std::string msn = EngineSectionXml("MSN");
+  msn.erase(msn.find("<ResultBlock>"), msn.find("</ResultBlock>") + 14 - msn.find("<ResultBlock>"));
+  testing::WriteFile(dir.Path() + "data.xml", DataXml(EngineSectionXml("Google") + msn));
+  const TXMLManager store(dir.Path());
+  const auto engines = LoadSearchEngines(store);
+
+  ASSERT_EQ(engines.size(), 3u);
+  EXPECT_EQ(engines[0]->Name, "Google");
+  EXPECT_EQ(engines[0]->ResultCount, testing::kCountPattern);
+  EXPECT_EQ(engines[0]->Seperator, "OR");
+  EXPECT_EQ(engines[0]->LeftParinhesis, "(");
+  EXPECT_EQ(engines[0]->RightParinhesis, ")");
+  EXPECT_EQ(engines[0]->ElementRegexes().size(), 2u);
+  EXPECT_EQ(engines[0]->ResultsPerPage(), 100);
+
+  const std::string page = testing::MakePage("Results 1 - 1 of about 1", {{"http://a.org/", "A", ""}});
+  EXPECT_EQ(SplitBlocks(*engines[0], page).size(), 1u);
+  EXPECT_EQ(engines[1]->ResultBlock, "");
+  EXPECT_TRUE(SplitBlocks(*engines[1], page).empty());
+  EXPECT_EQ(engines[2]->Name, "Yahoo");
+  EXPECT_EQ(engines[2]->ResultCount, "");
+  EXPECT_EQ(ReadResultCount(*engines[2], page).LastShown, 0);
+}
+
+TEST(SearchEngines, BrokenPatternFailsOnlyTheEngineThatUsesIt) {
+  const TSearchEngines broken("Google", "(unclosed", testing::kBlockPattern, testing::kElementPatterns);
+  EXPECT_THROW(broken.ResultCountRegex(), TOvException);
+  EXPECT_THROW(broken.ResultBlockRegex(), TOvException);
+  const auto healthy = testing::MakeTestEngine(kMSN);
+  EXPECT_NE(healthy->ResultBlockRegex(), nullptr);
+}
+
+}  // namespace
+}  // namespace orvane
