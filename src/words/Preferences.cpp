@@ -2,6 +2,7 @@
 
 #include "host/OvException.h"
 #include "platform/IniFile.h"
+#include "search/SearchEngines.h"
 #include "words/NodeText.h"
 #include "words/StrUtils.h"
 #include "words/WordUtils.h"
@@ -39,14 +40,6 @@ const char* BoolText(bool value) { return value ? "-1" : "0"; }
 
 }  // namespace
 
-std::string EngineName(int32_t se) {
-  switch (se) {
-    case 0: return "Google";
-    case 1: return "MSN";
-    case 2: return "Yahoo";
-    default: return {};
-  }
-}
 
 TPreferences::TPreferences(std::string folder)
     : Folder(std::move(folder)), ini_(std::make_unique<TIniFile>(JoinPath(Folder, "Preferences.ini"))) {}

@@ -80,7 +80,4 @@ class TPreferences {
   std::unique_ptr<TIniFile> ini_;
 };
 
-// "Google", "MSN", "Yahoo" for 0, 1, 2; empty otherwise.
-std::string EngineName(int32_t se);
-
 }  // namespace orvane
