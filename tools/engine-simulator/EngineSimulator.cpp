@@ -139,6 +139,7 @@ TEngineSimulator::~TEngineSimulator() { Stop(); }
 std::string TEngineSimulator::HostOf(int engine) const { return "127.0.0.1:" + IntToStr(ports_[engine]); }
 
 void TEngineSimulator::Start() {
+  if (servers_[0]) return;  // already serving
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stopping_ = false;
