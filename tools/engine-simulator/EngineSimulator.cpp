@@ -1,0 +1,283 @@
+#include "EngineSimulator.h"
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+
+#include "Layouts.h"
+#include "host/OvException.h"
+#include "words/StrUtils.h"
+
+namespace orvane::sim {
+
+namespace {
+
+constexpr const char* kContentType = "text/html; charset=ISO-8859-1";
+constexpr const char* kClickPrefix = "http://click.yahoo.com/click?u=";
+constexpr const char* kTrackPrefix = "http://track.yahoo.com/click?u=";
+
+std::string YahooRedirect(const std::string& link, uint64_t choice) {
+  return std::string(choice % 2 ? kTrackPrefix : kClickPrefix) + URLEncode(link) + "&y=0" +
+         IntToStr(static_cast<int64_t>(choice % 90000000 + 10000000)) + "&i=" + IntToStr(static_cast<int64_t>(choice % 997)) +
+         "&w=3";
+}
+
+// A Google news box ("/url?q=" link): shown above the first page's results and
+// sometimes in the middle of a page.
+TViewEntry NewsBox(const TSimQuery& query, uint64_t seed, int engine) {
+  TViewEntry box;
+  box.Doc = MakeDoc(query, {Mix(seed, 77), Mix(seed, 78)}, engine);
+  std::string slug = Slug(query.Phrase());
+  if (slug.empty()) slug = "today";
+  box.Href = "/url?q=http://news." + slug + "-daily.com/story" + IntToStr(static_cast<int64_t>(seed % 9000 + 1000)) +
+             ".html&sa=X&oi=news&ct=result";
+  return box;
+}
+
+}  // namespace
+
+const char* EngineName(int engine) {
+  switch (engine) {
+    case kGoogle: return "Google";
+    case kMSN: return "MSN";
+    case kYahoo: return "Yahoo";
+    default: return "";
+  }
+}
+
+TSimPage RenderPage(int engine, std::string_view keywords, int start, int count, int64_t defaultTotal) {
+  const TSimQuery query = ParseKeywords(keywords);
+  count = std::clamp(count, 1, 100);
+  start = std::max(start, 0);
+  TPageView view;
+  view.Query = &query;
+  view.Keywords = std::string(keywords);
+  view.Total = TotalFor(query, engine, defaultTotal);
+  view.PageSize = count;
+  view.GroupedCount = query.Controls.GroupedCount;
+  if (view.Total.Served > 0 && !query.Empty()) {
+    if (start >= view.Total.Served) start = (view.Total.Served - 1) / count * count;
+    view.First = start + 1;
+    view.Last = std::min(start + count, view.Total.Served);
+    view.Page = start / count + 1;
+    const uint64_t seed = HashText(query.Seed);
+    for (int k = start; k < view.Last; ++k) {
+      TViewEntry entry;
+      entry.Doc = MakeDoc(query, DocAt(query, engine, k), engine);
+      entry.Rank = k + 1;
+      entry.Nested = engine == kGoogle && k != start && NestedAt(query, engine, k);
+      const uint64_t look = Mix(Mix(seed, 40 + static_cast<uint64_t>(engine)), static_cast<uint64_t>(k));
+      entry.NoSnippet = look % (engine == kMSN ? 35 : 30) == 0;
+      entry.Untitled = engine == kMSN && look % 41 == 1;
+      if (query.Controls.BadEscape && k == std::min(start + 3, view.Last - 1)) entry.Doc.Link += "?ref=100%zz";
+      entry.Href = entry.Doc.Link;
+      if (engine == kYahoo && look % 4 != 0 && !query.Controls.BadEscape) entry.Href = YahooRedirect(entry.Doc.Link, look >> 8);
+      view.Entries.push_back(std::move(entry));
+    }
+    if (engine == kGoogle) {
+      // A box never stands between a result and the one nested under it.
+      if (Mix(seed, 900 + static_cast<uint64_t>(view.Page)) % 4 == 0) {
+        for (size_t i = 50; i < view.Entries.size(); ++i) {
+          if (!view.Entries[i].Nested) {
+            view.Entries.insert(view.Entries.begin() + static_cast<std::ptrdiff_t>(i), NewsBox(query, seed + 1, engine));
+            break;
+          }
+        }
+      }
+      if (start == 0) view.Entries.insert(view.Entries.begin(), NewsBox(query, seed, engine));
+    }
+  }
+
+  TSimPage page;
+  switch (engine) {
+    case kMSN: page.Html = RenderMSN(view); break;
+    case kYahoo: page.Html = RenderYahoo(view); break;
+    default: page.Html = RenderGoogle(view); break;
+  }
+  page.Total = view.Total;
+  page.FirstShown = view.First;
+  page.LastShown = view.Last;
+  page.PageNumber = view.Page;
+  for (const TViewEntry& entry : view.Entries) {
+    TSimEntry out;
+    out.Rank = entry.Rank;
+    out.Nested = entry.Nested;
+    if (entry.Rank == 0) {
+      out.Link = entry.Href;
+    } else {
+      out.Link = entry.Doc.Link;
+      if (!entry.Untitled) out.Title = HtmlEscape(entry.Doc.Title);
+      if (!entry.NoSnippet) out.Description = HtmlEscape(entry.Doc.Snippet);
+    }
+    page.Entries.push_back(std::move(out));
+  }
+  return page;
+}
+
+std::string QueryTarget(int engine, std::string_view keywords, int page, std::string_view site) {
+  const std::string encoded = URLEncode(keywords);
+  switch (engine) {
+    case kGoogle:
+      return "/search?num=100&start=" + IntToStr(page * 100) + "&q=" +
+             (site.empty() ? encoded : "site:" + std::string(site) + "%20" + encoded) + "&lr=lang_en";
+    case kMSN:
+      return "/results.aspx?q=language:en%20" + encoded + "&count=100&first=" + IntToStr(page * 100 + 1) +
+             "&FORM=PORE";
+    case kYahoo:
+      return "/search?_adv_prop=web&ei=UTF-8&va=" + encoded + "&fl=1&vl=lang_en&n=100&b=" +
+             IntToStr(page * 100 + 1);
+    default: return {};
+  }
+}
+
+TEngineSimulator::TEngineSimulator(TSimOptions options) : options_(std::move(options)) {}
+
+TEngineSimulator::~TEngineSimulator() { Stop(); }
+
+std::string TEngineSimulator::HostOf(int engine) const { return "127.0.0.1:" + IntToStr(ports_[engine]); }
+
+void TEngineSimulator::Start() {
+  if (servers_[0]) return;  // already serving
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = false;
+  }
+  for (int e = 0; e < 3; ++e) {
+    auto server = std::make_unique<httplib::Server>();
+    // A search asks for up to ten pages of one engine at once.
+    server->new_task_queue = [] { return new httplib::ThreadPool(16); };
+    server->set_keep_alive_max_count(1);
+    // Address reuse only: sharing the port with another listener would hide a
+    // second simulator (or anything else) bound to the same port.
+    server->set_socket_options([](int sock) {
+      int yes = 1;
+      setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    server->Get(e == kMSN ? "/results.aspx" : "/search",
+                [this, e](const httplib::Request& request, httplib::Response& response) { Serve(e, request, response); });
+    const int wanted = options_.Ports[e];
+    const int port = wanted > 0 ? (server->bind_to_port("127.0.0.1", wanted) ? wanted : -1)
+                                : server->bind_to_any_port("127.0.0.1");
+    if (port <= 0) {
+      for (auto& bound : servers_) bound.reset();
+      throw TOvException("Cannot listen on 127.0.0.1:" + IntToStr(wanted) + " for " + EngineName(e),
+                         "EngineSimulator", "Start");
+    }
+    ports_[e] = port;
+    servers_[e] = std::move(server);
+  }
+  // The sockets already listen, so clients may connect at once; stop() only
+  // takes effect once the accept loop runs, hence the wait.
+  for (int e = 0; e < 3; ++e) threads_[e] = std::thread([server = servers_[e].get()] { server->listen_after_bind(); });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  for (auto& server : servers_)
+    while (!server->is_running() && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+void TEngineSimulator::Stop() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  for (int e = 0; e < 3; ++e) {
+    if (servers_[e]) servers_[e]->stop();
+    if (threads_[e].joinable()) threads_[e].join();
+    servers_[e].reset();
+  }
+}
+
+bool TEngineSimulator::Pause(int ms) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return !changed_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopping_; });
+}
+
+void TEngineSimulator::Record(TRequestRecord record) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!options_.LogFile.empty()) {
+    std::ofstream log(options_.LogFile, std::ios::app | std::ios::binary);
+    log << EngineName(record.Engine) << ' ' << record.Outcome << ' ' << record.Target
+        << " | Accept-Encoding: " << record.AcceptEncoding << " | User-Agent: " << record.UserAgent << '\n';
+  }
+  requests_.push_back(std::move(record));
+  changed_.notify_all();
+}
+
+void TEngineSimulator::Serve(int engine, const httplib::Request& request, httplib::Response& response) {
+  auto intParam = [&request](const char* name, int fallback) {
+    int32_t value = fallback;
+    return request.has_param(name) && TryStrToInt(request.get_param_value(name), value) ? value : fallback;
+  };
+  TRequestRecord record;
+  record.Engine = engine;
+  record.Target = request.target;
+  int count = 10;
+  if (engine == kGoogle) {
+    record.Keywords = request.get_param_value("q");
+    record.Start = intParam("start", 0);
+    count = intParam("num", 10);
+  } else if (engine == kMSN) {
+    record.Keywords = request.get_param_value("q");
+    record.Start = intParam("first", 1) - 1;
+    count = intParam("count", 10);
+  } else {
+    record.Keywords = request.get_param_value(request.has_param("va") ? "va" : "p");
+    record.Start = intParam("b", 1) - 1;
+    count = intParam("n", 10);
+  }
+  record.AcceptEncoding = request.get_header_value("Accept-Encoding");
+  record.Accept = request.get_header_value("Accept");
+  record.AcceptLanguage = request.get_header_value("Accept-Language");
+  record.UserAgent = request.get_header_value("User-Agent");
+
+  const TSimQuery query = ParseKeywords(record.Keywords);
+  const int pageIndex = std::max(record.Start, 0) / 100;
+  const TControls& controls = query.Controls;
+  const bool fail = !controls.Fail.empty() && controls.FailWhere.Matches(engine, pageIndex);
+  record.Outcome = fail ? controls.Fail : "page";
+  const std::string keywords = record.Keywords;
+  const int start = record.Start;
+  Record(std::move(record));
+
+  const int delay = options_.DelayMs + (controls.DelayWhere.Matches(engine, pageIndex) ? controls.DelayMs : 0);
+  if (delay > 0 && !Pause(delay)) {
+    response.status = 503;
+    return;
+  }
+  if (fail && controls.Fail == "junk") {
+    response.set_content(RenderJunk(), kContentType);
+  } else if (fail && controls.Fail == "drop") {
+    // The length announces the whole page, but the connection closes halfway.
+    auto html = std::make_shared<std::string>(RenderPage(engine, keywords, start, count, options_.DefaultTotal).Html);
+    response.set_content_provider(html->size(), kContentType,
+                                  [html](size_t offset, size_t, httplib::DataSink& sink) {
+                                    if (offset == 0) sink.write(html->data(), html->size() / 2);
+                                    return false;
+                                  });
+  } else if (fail) {
+    response.status = std::stoi(controls.Fail);
+    response.set_content(RenderError(response.status), kContentType);
+  } else {
+    response.set_content(RenderPage(engine, keywords, start, count, options_.DefaultTotal).Html, kContentType);
+  }
+}
+
+std::vector<TRequestRecord> TEngineSimulator::Requests() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requests_;
+}
+
+void TEngineSimulator::ClearRequests() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  requests_.clear();
+}
+
+bool TEngineSimulator::WaitForRequests(size_t count, int timeoutMs) const {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return requests_.size() >= count; });
+}
+
+}  // namespace orvane::sim

@@ -1,0 +1,87 @@
+// engine-simulator: serves simulated Google, MSN and Yahoo result pages on
+// 127.0.0.1 until SIGINT or SIGTERM. See EngineSimulator.h for the control
+// words a query may carry.
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "EngineSimulator.h"
+#include "host/OvException.h"
+#include "words/StrUtils.h"
+
+namespace {
+
+void Usage() {
+  std::cerr << "usage: engine-simulator [--google-port P] [--msn-port P] [--yahoo-port P] [--total N]\n"
+               "                        [--delay-ms N] [--ports-file FILE] [--log FILE]\n"
+               "  ports: 0 (default) picks a free port; --total: results every query claims\n"
+               "  (default: varies with the query); --ports-file writes GoogleHost=127.0.0.1:P lines\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace orvane;
+  sim::TSimOptions options;
+  std::string portsFile;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      Usage();
+      return 0;
+    }
+    if (i + 1 >= argc) {
+      Usage();
+      return 2;
+    }
+    const std::string value = argv[++i];
+    int32_t number = 0;
+    const bool numeric = TryStrToInt(value, number) && number >= 0;
+    if (arg == "--google-port" && numeric) options.Ports[sim::kGoogle] = number;
+    else if (arg == "--msn-port" && numeric) options.Ports[sim::kMSN] = number;
+    else if (arg == "--yahoo-port" && numeric) options.Ports[sim::kYahoo] = number;
+    else if (arg == "--total" && numeric) options.DefaultTotal = number;
+    else if (arg == "--delay-ms" && numeric) options.DelayMs = number;
+    else if (arg == "--ports-file") portsFile = value;
+    else if (arg == "--log") options.LogFile = value;
+    else {
+      std::cerr << "engine-simulator: bad option " << arg << " " << value << "\n";
+      Usage();
+      return 2;
+    }
+  }
+
+  // Block the stop signals in every thread; the main thread waits for them.
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+  sim::TEngineSimulator simulator(options);
+  try {
+    simulator.Start();
+  } catch (const TOvException& e) {
+    std::cerr << "engine-simulator: " << e.what() << "\n";
+    return 1;
+  }
+  const char* keys[3] = {"GoogleHost", "MSNHost", "YahooHost"};
+  if (!portsFile.empty()) {
+    std::ofstream out(portsFile, std::ios::trunc);
+    for (int e = 0; e < 3; ++e) out << keys[e] << "=" << simulator.HostOf(e) << "\n";
+    if (!out) {
+      std::cerr << "engine-simulator: cannot write " << portsFile << "\n";
+      return 1;
+    }
+  }
+  for (int e = 0; e < 3; ++e) std::cout << keys[e] << "=" << simulator.HostOf(e) << "\n";
+  std::cout.flush();
+
+  int received = 0;
+  sigwait(&signals, &received);
+  std::cout << "engine-simulator: stopping (" << strsignal(received) << ")\n";
+  simulator.Stop();
+  return 0;
+}
