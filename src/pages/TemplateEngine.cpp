@@ -3,8 +3,10 @@
 #include <exception>
 
 #include "host/GlobalData.h"
+#include "pages/ResultsList.h"
 #include "search/Results.h"
 #include "words/Preferences.h"
+#include "words/Profile.h"
 #include "words/Regex.h"
 #include "words/StrUtils.h"
 
@@ -59,6 +61,44 @@ void FillCommonTags(const TPageContext& context, const std::string& page, TPage&
   }
 }
 
+// The results frame.
+void FillResultsFrame(TSessionData& session, TPage& text) {
+  TResults& results = *session.Results;
+  const TPreferences& preferences = *session.Preferences;
+  const int32_t visible = results.VisibleCount();
+  if (visible == 0) {
+    text.Replace("<ov:MinResultInPage/>", "0");
+    text.Replace("<ov:MaxResultInPage/>", "0");
+    text.Replace("<ov:results/>", "No results found");
+    text.Replace("<ov:Paging/>", "");
+  } else {
+    text.Replace("<ov:results/>", GetResultsHTML(results, preferences));
+  }
+  text.Replace("<ov:TotalResults/>", std::to_string(results.Count()));
+  text.Replace("<ov:QualifiedResults/>", std::to_string(visible));
+
+  const struct {
+    const std::string& value;
+    const char* before;
+  } captions[] = {
+      {preferences.ShowOnlyDomainExtGroup, "(showing results with domain extension group\""},
+      {preferences.ShowOnlyFileExtGroup, "(showing results with file extension group\""},
+      {preferences.ShowOnlyDomainExtension, "(showing results with domain extension \""},
+      {preferences.ShowOnlyFileExtension, "(showing results with file extension \""},
+      {preferences.ShowOnlyWord, "(showing results with word \""},
+  };
+  for (const auto& caption : captions) {
+    if (caption.value.empty()) continue;
+    const std::string value = &caption.value == &preferences.ShowOnlyDomainExtension && caption.value == "com"
+                                  ? "com; co.*"
+                                  : caption.value;
+    text.Replace("<ov:ShowOnly/>", caption.before + EscapeHTML(value) + "\")");
+    break;
+  }
+  if (session.Profile->HomepageOnly) text.Replace("<ov:ShowOnly/>", "(showing only homepage results)");
+  if (session.Profile->ExactMatch) text.Replace("<ov:ShowOnly/>", "(showing only exact matches)");
+}
+
 }  // namespace
 
 std::string EscapeJS(const std::string& text) {
@@ -108,8 +148,9 @@ std::string ReplaceTags(const TPageContext& context, const std::string& pageName
     const std::string page = LowerCase(pageName);
     TPage text(pageText);
     FillCommonTags(context, page, text);
-    // The results frame, the options frame, the statistics and the rank
-    // explanation arrive with the result pages.
+    if (context.Session && page == "mainframe.htm") FillResultsFrame(*context.Session, text);
+    // The options frame, the statistics and the rank explanation arrive
+    // with the result pages.
     return RemoveUnfilledTags(text.Text());
   } catch (const std::exception& e) {
     Log("ReplaceTags", std::string("Exception: ") + e.what());
