@@ -45,7 +45,8 @@ void TLineThread::Run() {
       {
         std::unique_lock guard(lock_);
         wake_.wait(guard, [this] { return quit_ || !queue_.empty(); });
-        if (quit_) break;
+        // The last lines before a shutdown are often the ones that matter.
+        if (queue_.empty() || (quit_ && !FinishQueueOnStop())) break;
         line = std::move(queue_.front());
         queue_.pop_front();
       }

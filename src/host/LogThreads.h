@@ -22,7 +22,7 @@ class TLineThread {
 
   // False when the thread has ended (the line is dropped).
   bool Post(std::string line);
-  // Posts the quit message and joins; lines queued behind it are not handled.
+  // Posts the quit message and joins; nothing can be posted behind it.
   void Stop();
   bool Running() const;
 
@@ -31,6 +31,8 @@ class TLineThread {
   // Handles one line; an exception ends the thread for good.
   virtual void Handle(const std::string& line) = 0;
   virtual void Failed(const std::string& message) = 0;
+  // Whether the lines posted before Stop are still handled.
+  virtual bool FinishQueueOnStop() const { return true; }
 
  private:
   void Run();
@@ -63,6 +65,8 @@ class TLogRemote : public TLineThread {
  protected:
   void Handle(const std::string& line) override;
   void Failed(const std::string& message) override;
+  // A backlog of records must not hold up the shutdown.
+  bool FinishQueueOnStop() const override { return false; }
 
  private:
   const std::string baseURL_;

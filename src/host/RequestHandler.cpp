@@ -172,6 +172,7 @@ void TRequestHandler::RunPage(const std::string& doc) {
     Response.ContentText = ServePage("explainrank.htm");
     RankId = 0;
   } else if (doc == "loadresults") {
+    if (!Session) throw TOvException("Source timeout", "RequestHandler", "Execute");
     std::string keywords, site;
     int se = 0;
     {

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include "host/OvException.h"
+#include "host/RequestHandler.h"
+#include "host/TrayIcon.h"
+#include "support/TestGlobal.h"
+#include "words/StrUtils.h"
+
+namespace orvane {
+namespace {
+
+using testing::TestGlobal;
+
+// A handler driven in process on a template folder whose pages name
+// themselves, so the body shows which file the page table chose.
+class RequestHandling : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    global.Page("BottomFrame.htm", "bottom <ov:id/>");
+    global.Page("main.htm", "main <ov:id/>");
+    global.Page("mainframe.htm", "mainframe <ov:id/>");
+    global.Page("results.htm", "results");
+    global.Page("default.htm", "default <ov:id/>");
+    global.Page("topframe3.htm", "top <ov:id/>");
+    global.Page("explainrank.htm", "explain");
+    global.Page("style.css", "css <ov:id/>");
+    global.Page("code.js", "js <ov:id/>");
+    global.Page("pic.gif", std::string("GIF89a\0\x01", 8));
+    global.Page("sleep", "slept");
+  }
+
+  // Document is the path part of `target`; the query becomes the parameters.
+  THttpResponse Get(const std::string& target) {
+    THttpRequest request;
+    request.Method = "GET";
+    request.Document = URLDecode(target.substr(0, target.find('?')));
+    request.Params = ParseParams(target, "GET", "", "");
+    request.RemoteIP = "127.0.0.1";
+    THttpResponse response;
+    TRequestHandler handler(request, response);
+    handler.Execute();
+    lastKeywords = handler.Keywords;
+    lastSessionId = handler.SessionId;
+    return response;
+  }
+
+  std::string StartPageScript() const {
+    return "<script>parent.location=\"http://127.0.0.1:425/default.htm\"</script>";
+  }
+
+  TestGlobal global;
+  std::string lastKeywords;
+  int32_t lastSessionId = -2;
+};
+
+TEST_F(RequestHandling, PageTableChoosesTheFile) {
+  const TSessionPtr session = global.NewSession();  // id 0
+  const struct {
+    const char* target;
+    const char* body;
+    const char* contentType;
+  } rows[] = {
+      {"/bottomframe.htm", "bottom -1\r\n", "text/html"},
+      {"/BOTTOMFRAME.HTM", "bottom -1\r\n", "text/html"},
+      {"/Results.HTM", "results\r\n", "text/html"},
+      {"/mainframe.htm", "main -1\r\n", "text/html"},
+      {"/mainframe.htm?x=1", "main -1\r\n", "text/html"},
+      {"/mainframe.htm?id=abc", "main -1\r\n", "text/html"},
+      {"/mainframe.htm?id=-1", "main -1\r\n", "text/html"},
+      {"/mainframe.htm?id=0", "mainframe 0\r\n", "text/html"},
+      {"/mainframe.htm?ID=+0+", "mainframe 0\r\n", "text/html"},
+      {"/slicestatisticsresults.htm", "mainframe -1\r\n", "text/html"},
+      {"/selectword?id=0", "bottom 0\r\n", "text/html"},
+      {"/changeorder.htm", "bottom -1\r\n", "text/html"},
+      {"/topframe3.htm?id=0", "top <ov:id/>\r\n", "text/html"},
+      {"/style.css", "css <ov:id/>\r\n", "text/css"},
+      {"/Style.CSS", "css <ov:id/>\r\n", "text/css"},
+      {"/code.js", "js <ov:id/>\r\n", "text/html"},
+      {"/sleep", "slept\r\n", "text/html"},
+  };
+  for (const auto& row : rows) {
+    const THttpResponse response = Get(row.target);
+    EXPECT_EQ(response.ContentText, row.body) << row.target;
+    EXPECT_EQ(response.ContentType, row.contentType) << row.target;
+    EXPECT_TRUE(response.CloseConnection) << row.target;
+  }
+}
+
+TEST_F(RequestHandling, GifGoesOutAsAStream) {
+  const THttpResponse response = Get("/PIC.gif");
+  EXPECT_TRUE(response.ContentText.empty());
+  ASSERT_TRUE(response.ContentStream.has_value());
+  EXPECT_EQ(*response.ContentStream, std::string("GIF89a\0\x01", 8));
+  EXPECT_EQ(response.ContentType, "text/html");
+}
+
+TEST_F(RequestHandling, OwnErrorsLoadTheStartPageWithABalloon) {
+  TTrayIcon tray;
+  global->Data->TrayIcon = &tray;
+  const struct {
+    const char* target;
+    std::string message;
+  } rows[] = {
+      {"/mainframe.htm?id=42", "Source timeout"},
+      {"/", "File not found: " + global->HtmlDir},
+      {"/nothere.htm", "File not found: " + global->HtmlDir + "nothere.htm"},
+      {"/search?keywords=&se=1", "No search keywords"},
+      {"/search?keywords=+++&se=1", "No search keywords"},
+      {"/search?se=1", "No search keywords"},
+      {"/loadresults", "Source timeout"},
+  };
+  for (const auto& row : rows) {
+    const THttpResponse response = Get(row.target);
+    EXPECT_EQ(response.ContentText, StartPageScript()) << row.target;
+    EXPECT_EQ(response.CacheControl, "no-cache") << row.target;
+    EXPECT_TRUE(global.LogHas("] [RequestHandler] OvException : " + row.message + "\r\n")) << row.target;
+    EXPECT_TRUE(global.LogHas("Balloon \"Orvane Server\" (10000 ms): " + row.message + "\r\n")) << row.target;
+  }
+  global->Data->TrayIcon = nullptr;
+  EXPECT_TRUE(global->Sessions.empty());
+}
+
+TEST_F(RequestHandling, SearchWithinOurOwnPagesIsRefusedBeforeASessionExists) {
+  for (const char* site : {"127.0.0.1", "LOCALHOST", "localhost"}) {
+    EXPECT_EQ(Get(std::string("/search?keywords=abc&se=1&site=") + site).ContentText, StartPageScript()) << site;
+  }
+  EXPECT_TRUE(global.LogHas("OvException : Cannot search within \r\nOrvane search results"));
+  EXPECT_TRUE(global->Sessions.empty());
+}
+
+TEST_F(RequestHandling, SearchCreatesSessionsWithIncreasingIds) {
+  EXPECT_EQ(Get("/search?keywords=red+apple&se=1&site=example.com").ContentText, "default 0\r\n");
+  EXPECT_EQ(lastKeywords, "red apple");
+  EXPECT_EQ(Get("/search?keywords=pear&se=2").ContentText, "default 1\r\n");
+  EXPECT_EQ(global->Sessions.size(), 2u);
+  EXPECT_EQ(global->NextSessionId, 2);
+  // The keywords are decoded once more after the parameter reader.
+  Get("/search?keywords=a%252Bb&se=1");
+  EXPECT_EQ(lastKeywords, "a+b");
+}
+
+TEST_F(RequestHandling, ForeignErrorsLoadTheErrorPageWithAnEncodedMessage) {
+  const struct {
+    const char* target;
+    const char* url;
+    const char* logged;
+  } rows[] = {
+      {"/explainrank.htm?RankId=abc", "/Error.htm?Error=\\x27abc\\x27+is+not+a+valid+integer+value",
+       "Exception : 'abc' is not a valid integer value"},
+      {"/explainrank.htm?id=-1", "/Error.htm?Error=\\x27\\x27+is+not+a+valid+integer+value",
+       "Exception : '' is not a valid integer value"},
+      {"/explainrank.htm?RankId=%22%3C/script%3E%0a",
+       "/Error.htm?Error=\\x27%22%3c%2fscript%3e%0a\\x27+is+not+a+valid+integer+value",
+       "Exception : '\"</script>\n' is not a valid integer value"},
+  };
+  for (const auto& row : rows) {
+    const THttpResponse response = Get(row.target);
+    EXPECT_EQ(response.ContentText, std::string("<script>parent.location=\"http://127.0.0.1:425") + row.url +
+                                        "\"</script>")
+        << row.target;
+    EXPECT_EQ(response.CacheControl, "no-cache");
+    EXPECT_TRUE(global.LogHas(std::string("] [RequestHandler] ") + row.logged)) << row.target;
+  }
+  EXPECT_EQ(Get("/explainrank.htm?RankId=7").ContentText, "explain\r\n");
+}
+
+TEST(RedirectScript, NoUrlCanBreakOutOfTheScript) {
+  const std::string script = TRequestHandler::RedirectScript("/a\"b\\c'd</script><script>alert(1)//\r\n&e");
+  EXPECT_EQ(script,
+            "<script>parent.location=\"/a\\x22b\\x5cc\\x27d\\x3c/script\\x3e\\x3cscript\\x3ealert(1)//"
+            "\\x0d\\x0a\\x26e\"</script>");
+  EXPECT_EQ(TRequestHandler::RedirectScript("http://127.0.0.1:425/default.htm"),
+            "<script>parent.location=\"http://127.0.0.1:425/default.htm\"</script>");
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include "host/GlobalData.h"
+#include "pages/TemplateEngine.h"
+#include "search/Results.h"
+#include "support/TestGlobal.h"
+#include "words/Preferences.h"
+
+namespace orvane {
+namespace {
+
+using testing::TestGlobal;
+
+class TemplateEngine : public ::testing::Test {
+ protected:
+  void SetUp() override { global->Data->Version = "2.10.3.7"; }
+
+  void AddTask(const std::string& keywords, const std::string& site = "") {
+    auto task = std::make_unique<TTask>();
+    task->Keywords = keywords;
+    task->SiteOnly = site;
+    session.Results->Tasks.push_back(std::move(task));
+  }
+  std::string WithSession(const std::string& page, const std::string& text) {
+    return ReplaceTags(TPageContext{session.Id, &session, 0, nullptr}, page, text);
+  }
+  std::string WithoutSession(const std::string& page, const std::string& text) {
+    return ReplaceTags(TPageContext{}, page, text);
+  }
+
+  TestGlobal global;
+  TSessionData session{7, global->DataDir, true};
+};
+
+TEST_F(TemplateEngine, EveryPageGetsIdVersionAndAdminBlock) {
+  const std::string text =
+      "<ov:id/>|<ov:engine:version/>|<ov:engine:versionformatted/>|<ov:AdminMode>admin</ov:AdminMode>";
+  EXPECT_EQ(WithoutSession("main.htm", text), "-1|2.10.3.7|2_10_3_7|<!--admin-->");
+  EXPECT_EQ(WithSession("main.htm", text), "7|2.10.3.7|2_10_3_7|<!--admin-->");
+  session.Preferences->AdminMode = true;
+  EXPECT_EQ(WithSession("main.htm", text), "7|2.10.3.7|2_10_3_7|admin");
+  EXPECT_EQ(WithoutSession("main.htm", "<ov:AdminMode>a</ov:AdminMode>b</ov:AdminMode>"), "<!--a-->b-->");
+}
+
+TEST_F(TemplateEngine, KeywordTagsNeedASessionAndTakeTheirOwnTask) {
+  const std::string text = "<ov:KeywordsJS/>|<ov:KeywordsWithSiteJS/>|<ov:Keywords/>|<ov:EscapedKeywords/>";
+  EXPECT_EQ(WithoutSession("results.htm", text), "|||");
+  EXPECT_EQ(WithSession("results.htm", text), "|||");  // a session before its first search
+
+  const struct {
+    const char* first;
+    const char* last;
+    const char* site;
+    const char* page;
+    const char* expected;
+  } rows[] = {
+      {"it's", "it's", "", "results.htm", "it\\'s|it\\'s|it's|it's"},
+      {"red apple", "pear", "", "results.htm", "red apple|red apple|pear|red+apple"},
+      {"red apple", "pear", "example.com", "Results.HTM",
+       "red apple|red apple (Searched within site: example.com)|pear|red+apple"},
+      {"red apple", "pear", "example.com", "mainframe.htm",
+       "red apple|red apple (Searched within site: example.com)|pear|"},
+      {"a", "b", "it's.example", "results.htm", "a|a (Searched within site: it\\'s.example)|b|a"},
+      // Keywords can never become markup, script or a tag of their own.
+      {"x<y & \"z\"", "x<y & \"z\"", "", "results.htm",
+       "x\\x3cy \\x26 \\x22z\\x22|x\\x3cy \\x26 \\x22z\\x22|x&lt;y &amp; &quot;z&quot;|x%3cy+%26+%22z%22"},
+      {"<ov:id/>", "<ov:AdminMode>", "", "results.htm",
+       "\\x3cov:id/\\x3e|\\x3cov:id/\\x3e|&lt;ov:AdminMode&gt;|%3cov%3aid%2f%3e"},
+      {"a\\b\r\nc", "a", "", "results.htm", "a\\\\b\\r\\nc|a\\\\b\\r\\nc|a|a%5cb%0d%0ac"},
+  };
+  for (const auto& row : rows) {
+    session.Results->Tasks.clear();
+    AddTask(row.first);
+    AddTask(row.last, row.site);
+    EXPECT_EQ(WithSession(row.page, text), row.expected) << row.first;
+  }
+}
+
+TEST_F(TemplateEngine, NarrowingCaptionIsFilledByTheLaterPass) {
+  const std::string text = "<ov:ShowOnly/>|<ov:Narrow/>|<ov:NarrowJS/>";
+  EXPECT_EQ(WithSession("mainframe.htm", text), "||");
+  const struct {
+    const char* narrow;
+    const char* expected;
+  } rows[] = {
+      {"word", "(results narrowed down by \"word\")|word|word"},
+      {"w\"x'", "(results narrowed down by \"w\\x22x\\'\")|w&quot;x'|w\\x22x\\'"},
+      {"<ov:id/>", "(results narrowed down by \"\\x3cov:id/\\x3e\")|&lt;ov:id/&gt;|\\x3cov:id/\\x3e"},
+  };
+  for (const auto& row : rows) {
+    session.Results->Narrow = row.narrow;
+    EXPECT_EQ(WithSession("mainframe.htm", text), row.expected) << row.narrow;
+    EXPECT_EQ(WithoutSession("mainframe.htm", text), "||") << row.narrow;
+  }
+}
+
+TEST_F(TemplateEngine, UnfilledTagsAreDeletedWhateverTheirCase) {
+  AddTask("kw");
+  const struct {
+    const char* text;
+    const char* expected;
+  } rows[] = {
+      {"a<OV:KEYWORDSJS/>b<ov:Id/>c<ov:keywords/>d", "abcd"},
+      {"a <ov:oops\r\nb\r\n <ov:Unknown/> c", "a  c"},
+      {"keep</ov:x>this", "keep</ov:x>this"},
+      {"<ov:Keywords/><ov:never closed", "kw<ov:never closed"},
+      {"<ov:TitleRank:Checked:low/><ov:results/>", ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(WithSession("bottomframe.htm", row.text), row.expected) << row.text;
+}
+
+TEST(RemoveUnfilledTags, FromOpeningToTheFirstClosingBracket) {
+  const struct {
+    const char* text;
+    const char* expected;
+  } rows[] = {
+      {"<ov:a>b<ov:c/>", "b"}, {"<ov:>", ""}, {"<ov:a<ov:b>>", ">"}, {"<Ov:X\n\ny>z", "z"},
+      {"< ov:a>", "< ov:a>"},  {"<ovx:a>", "<ovx:a>"}, {"<ov:", "<ov:"}, {"", ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(RemoveUnfilledTags(row.text), row.expected) << row.text;
+}
+
+TEST(EscapeJS, KeepsTheValueOfEveryCharacter) {
+  const struct {
+    const char* text;
+    const char* expected;
+  } rows[] = {
+      {"plain text 123", "plain text 123"}, {"it's", "it\\'s"},      {"''", "\\'\\'"},
+      {"a\"b", "a\\x22b"},                  {"a\\'", "a\\\\\\'"},    {"</script>", "\\x3c/script\\x3e"},
+      {"a&b", "a\\x26b"},                   {"l1\r\nl2", "l1\\r\\nl2"}, {"caf\xe9", "caf\xe9"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(EscapeJS(row.text), row.expected) << row.text;
+}
+
+TEST(EscapeHTML, EscapesMarkupAndQuotesOnly) {
+  const struct {
+    const char* text;
+    const char* expected;
+  } rows[] = {
+      {"a<b>c", "a&lt;b&gt;c"}, {"\"q\"", "&quot;q&quot;"}, {"&amp;", "&amp;amp;"}, {"it's", "it's"},
+      {"caf\xe9", "caf\xe9"},   {"", ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(EscapeHTML(row.text), row.expected) << row.text;
+}
+
+}  // namespace
+}  // namespace orvane

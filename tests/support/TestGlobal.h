@@ -1,0 +1,70 @@
+// An in-process Global for unit tests: a temporary installation tree with its
+// own configuration file, the user data folder pointed into it, and
+// orvane::Global set for the object's lifetime (reset to nullptr after).
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "host/GlobalData.h"
+#include "support/ScratchFolder.h"
+#include "support/ServerProcess.h"
+
+namespace orvane::testing {
+
+class TestGlobal {
+ public:
+  // `configLines` go into the "Software\Orvane" section after InstallationDir.
+  explicit TestGlobal(const std::string& configLines = "") {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    hadXdg_ = xdg != nullptr;
+    if (xdg) savedXdg_ = xdg;
+    ::setenv("XDG_DATA_HOME", (folder_.Path() + "share").c_str(), 1);
+    for (const char* sub : {"inst/ie", "inst/firefox", "inst/Data", "inst/Resources/html"})
+      std::filesystem::create_directories(folder_.Path() + sub);
+    folder_.Write("orvane.ini", "[Software\\Orvane]\nInstallationDir=" + Install() + "\n" + configLines);
+    global_ = std::make_unique<TGlobal>(folder_.Path() + "orvane.ini");
+    Global = global_.get();
+  }
+  ~TestGlobal() {
+    Global = nullptr;
+    global_.reset();
+    if (hadXdg_)
+      ::setenv("XDG_DATA_HOME", savedXdg_.c_str(), 1);
+    else
+      ::unsetenv("XDG_DATA_HOME");
+  }
+  TestGlobal(const TestGlobal&) = delete;
+  TestGlobal& operator=(const TestGlobal&) = delete;
+
+  TGlobal& operator*() const { return *global_; }
+  TGlobal* operator->() const { return global_.get(); }
+
+  std::string Install() const { return folder_.Path() + "inst/"; }
+  // Writes a file below the template folder.
+  std::string Page(const std::string& name, const std::string& text) const {
+    return folder_.Write("inst/Resources/html/" + name, text);
+  }
+  const ScratchFolder& Folder() const { return folder_; }
+
+  TSessionPtr NewSession() {
+    std::lock_guard guard(global_->SessionLock);
+    return global_->CreateSession();
+  }
+
+  std::string LogText() const { return folder_.Read("inst/OrvaneServer.log"); }
+  // The log is written by its own thread: wait for the text to show up.
+  bool LogHas(const std::string& text) const {
+    return test::WaitFor([&] { return LogText().find(text) != std::string::npos; });
+  }
+
+ private:
+  ScratchFolder folder_;
+  std::string savedXdg_;
+  bool hadXdg_ = false;
+  std::unique_ptr<TGlobal> global_;
+};
+
+}  // namespace orvane::testing
