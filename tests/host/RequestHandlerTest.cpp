@@ -128,12 +128,14 @@ TEST_F(RequestHandling, SearchWithinOurOwnPagesIsRefusedBeforeASessionExists) {
   EXPECT_TRUE(global->Sessions.empty());
 }
 
-TEST_F(RequestHandling, SearchCreatesSessionsWithIncreasingIds) {
-  EXPECT_EQ(Get("/search?keywords=red+apple&se=1&site=example.com").ContentText, "default 0\r\n");
+TEST_F(RequestHandling, AFailedSearchLeavesAnEmptySessionThatTheNextSearchTakes) {
+  // No engines are defined here, so every search fails after its session exists.
+  EXPECT_EQ(Get("/search?keywords=red+apple&se=1&site=example.com").ContentText, StartPageScript());
   EXPECT_EQ(lastKeywords, "red apple");
-  EXPECT_EQ(Get("/search?keywords=pear&se=2").ContentText, "default 1\r\n");
-  EXPECT_EQ(global->Sessions.size(), 2u);
-  EXPECT_EQ(global->NextSessionId, 2);
+  EXPECT_EQ(Get("/search?keywords=pear&se=2").ContentText, StartPageScript());
+  EXPECT_EQ(global->Sessions.size(), 1u);
+  EXPECT_EQ(global->NextSessionId, 1);
+  EXPECT_TRUE(global->Sessions[0]->SearchPending);
   // The keywords are decoded once more after the parameter reader.
   Get("/search?keywords=a%252Bb&se=1");
   EXPECT_EQ(lastKeywords, "a+b");

@@ -116,10 +116,13 @@ TServerProcess::TServerProcess() {
   WriteFile(Root + "/browser.sh", "#!/bin/sh\necho \"$1\" >> '" + BrowserLog + "'\n");
   fs::permissions(Root + "/browser.sh", fs::perms::owner_all);
   Port = FreePort();
-  // The engines point at a closed local port: no test ever reaches the web.
-  Config = {{"Port", std::to_string(Port)},      {"InstallationDir", Install},
-            {"GoogleHost", "127.0.0.1:9"},      {"MSNHost", "127.0.0.1:9"},
-            {"YahooHost", "127.0.0.1:9"},       {"OrvaneURL", ""}};
+  Simulator.Start();
+  Config = {{"Port", std::to_string(Port)},
+            {"InstallationDir", Install},
+            {"GoogleHost", Simulator.HostOf(sim::kGoogle)},
+            {"MSNHost", Simulator.HostOf(sim::kMSN)},
+            {"YahooHost", Simulator.HostOf(sim::kYahoo)},
+            {"OrvaneURL", ""}};
 }
 
 TServerProcess::~TServerProcess() {

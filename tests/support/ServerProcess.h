@@ -8,6 +8,9 @@
 #include <map>
 #include <string>
 #include <sys/types.h>
+#include <vector>
+
+#include "EngineSimulator.h"
 
 namespace orvane::test {
 
@@ -32,11 +35,12 @@ THttpAnswer HttpGet(int port, const std::string& target, const std::string& extr
 class TServerProcess {
  public:
   // Lays out Resources/html and Data copied from the build's installation
-  // tree; config values (Port, engine hosts on a closed local port, empty
-  // OrvaneURL) can be overridden before Start.
+  // tree and starts a local engine simulator; config values (Port, engine
+  // hosts on the simulator, empty OrvaneURL) can be overridden before Start.
   TServerProcess();
   ~TServerProcess();
 
+  sim::TEngineSimulator Simulator;
   std::map<std::string, std::string> Config;
   std::string Root;         // temp folder
   std::string Install;      // InstallationDir (ends with "/")

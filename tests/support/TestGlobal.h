@@ -24,7 +24,10 @@ class TestGlobal {
     ::setenv("XDG_DATA_HOME", (folder_.Path() + "share").c_str(), 1);
     for (const char* sub : {"inst/ie", "inst/firefox", "inst/Data", "inst/Resources/html"})
       std::filesystem::create_directories(folder_.Path() + sub);
-    folder_.Write("orvane.ini", "[Software\\Orvane]\nInstallationDir=" + Install() + "\n" + configLines);
+    // The engines point at a closed local port: no test ever reaches the web.
+    folder_.Write("orvane.ini", "[Software\\Orvane]\nInstallationDir=" + Install() +
+                                    "\nGoogleHost=127.0.0.1:9\nMSNHost=127.0.0.1:9\nYahooHost=127.0.0.1:9\n" +
+                                    configLines);
     global_ = std::make_unique<TGlobal>(folder_.Path() + "orvane.ini");
     Global = global_.get();
   }
