@@ -26,6 +26,8 @@ class TRequestHandler {
   // Search action (search/SearchRequest.cpp).
   int32_t CheckSearchParams();
   void HandleRequest_Search();
+  void RunSearch(const std::string& keywords, const std::string& site, bool profileSearch);
+  void PostProcess(const std::string& keywords, bool splitWords, bool profileSearch);
 
   static std::string RedirectScript(const std::string& url);
   // The answer the dispatcher gives for an error message that is not our own.

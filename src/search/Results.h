@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "words/WordUtils.h"
+
 #include <pugixml.hpp>
 
 namespace orvane {
@@ -67,6 +69,8 @@ class TResult {
   std::string SearchKeywords;
   int32_t ProfileMark = -1;
   bool WordsSplit = false;
+  TWordList TitleWords;        // filled by the word splitting after a search
+  TWordList DescriptionWords;
   TTask* Task = nullptr;  // borrowed from the owning TResults
 
  private:

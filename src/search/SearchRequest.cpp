@@ -1,24 +1,289 @@
-// The "search" action of the request handler: the search parameters, the
-// choice of session, and the search itself.
+// The "search" action of the request handler: the search parameters and the
+// choice of session, the search itself, and the post-processing that leaves
+// the session ready for its pages.
+//
+// Locking: the whole action holds the session's SearchLock. DataLock is taken
+// exclusively only around changes of the session's state, never while the
+// engines are asked, so the frames of the session stay readable meanwhile.
+#include <exception>
+#include <mutex>
+
 #include "host/OvException.h"
 #include "host/RequestHandler.h"
+#include "host/TrayIcon.h"
+#include "search/MetaResults.h"
+#include "search/SearchEngines.h"
+#include "search/SearchFetch.h"
+#include "words/Predefined.h"
+#include "words/Preferences.h"
+#include "words/Profile.h"
 #include "words/StrUtils.h"
+#include "words/WordUtils.h"
 
 namespace orvane {
 
+namespace {
+
+constexpr int kBalloonMs = 10000;
+
+// Post-processing stages whose work arrives with the ranking, the cluster
+// panes and the filter actions; the search already calls them in their place.
+void RankResults(TSessionData&) {}
+void BuildClustersHtml(TSessionData&) {}
+void ApplyFilter(TSessionData&) {}
+void RebuildWordClusters(TSessionData&, const std::string& /*keywords*/) {}
+void WordListFilter(TSessionData&, const std::string& /*keywords*/) {}
+void BuildSubjectAndWordPanes(TSessionData&) {}
+
+int32_t EngineTextToInt(const std::string& text) {
+  int32_t value = 0;
+  if (!TryStrToInt(text, value)) throw std::invalid_argument("'" + text + "' is not a valid integer value");
+  return value;
+}
+
+// The profile selection a search starts with. Caller holds DataLock
+// exclusively.
+void SelectProfile(TSessionData& session, const std::string& name) {
+  session.Preferences->ClearFilters(true, true);
+  session.Results->Narrow.clear();
+  session.Preferences->SetPreferenceType("Clusters");
+  session.Preferences->SetProfileName(name);
+  Global->Predefined->CopyProfile(name, *session.Profile);
+  Global->Predefined->SetProfileVisible("Custom", false);
+}
+
+std::string TwoDecimals(double value) { return FloatToStr(static_cast<double>(RoundHalfEven(value * 100)) / 100); }
+
+// Tells a session with this first search apart: same keywords and engine
+// (ignoring case) and exactly the same site.
+bool IsSameSearch(const TTask& first, const std::string& keywords, const std::string& engineName,
+                  const std::string& site) {
+  return SameText(first.Keywords, keywords) && SameText(first.SE_Name, engineName) && first.SiteOnly == site;
+}
+
+}  // namespace
+
 int32_t TRequestHandler::CheckSearchParams() {
-  const int32_t id = GetParamInt(Request.Params, "id", -1);
-  std::string keywords = GetParamStr(Request.Params, "keywords", "");
+  const int32_t requestedId = GetParamInt(Request.Params, "id", -1);
+  const std::string keywords = GetParamStr(Request.Params, "keywords", "");
   if (keywords.empty()) throw TOvException("No search keywords", "RequestHandler", "CheckSearchParams");
   Keywords = URLDecode(keywords);
   Site = GetParamStr(Request.Params, "site", "");
   SE = GetParamStr(Request.Params, "se", "1");
   if (Site == "127.0.0.1" || LowerCase(Site) == "localhost")
     throw TOvException("Cannot search within \r\nOrvane search results", "RequestHandler", "CheckSearchParams");
-  (void)id;
-  return -1;
+
+  std::lock_guard tableGuard(Global->SessionLock);
+  if (Global->AlwaysSearch || Global->Sessions.empty()) return -1;
+  const std::string engineName = EngineName(EngineTextToInt(SE) - 1);
+  int32_t unused = -1;
+  for (const TSessionPtr& session : Global->Sessions) {
+    std::shared_lock dataGuard(session->DataLock);
+    const TTask* first = session->Results->FirstTask();
+    if (!first) {
+      unused = session->Id;
+      continue;
+    }
+    if (IsSameSearch(*first, Keywords, engineName, Site) && (requestedId == -1 || session->Id == requestedId))
+      return session->Id;
+  }
+  return unused;
 }
 
-void TRequestHandler::HandleRequest_Search() {}
+void TRequestHandler::HandleRequest_Search() {
+  TSessionData& session = *Session;
+  std::lock_guard searchGuard(session.SearchLock);
+  try {
+    bool pending, loaded;
+    {
+      std::shared_lock guard(session.DataLock);
+      pending = session.SearchPending;
+      loaded = session.ResultsLoaded;
+    }
+    if (pending) {
+      {
+        std::unique_lock guard(session.DataLock);
+        session.Preferences->SetSE(EngineTextToInt(SE) - 1);
+        SelectProfile(session, Global->Predefined->DefaultProfileName());
+      }
+      RunSearch(Keywords, Site, false);
+      std::unique_lock guard(session.DataLock);
+      session.SearchPending = false;
+    } else if (!loaded) {
+      // The same search asked again: show its first task once more.
+      std::unique_lock guard(session.DataLock);
+      SelectProfile(session, Global->Predefined->DefaultProfileName());
+      session.Results->ResetToFirstTask();
+      if (session.Results->Tasks.size() > 1) session.Results->DeleteTask(session.Results->Tasks.size() - 1);
+      PostProcess(session.Results->FirstTask()->Keywords, false, false);
+      session.Preferences->SetCheckAllExt(true);
+    } else {
+      std::unique_lock guard(session.DataLock);
+      session.ResultsLoaded = false;
+    }
+  } catch (const TOvException&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw TOvException(e.what(), "RequestHandler", "HandleRequest_Search");
+  } catch (...) {
+    throw TOvException("unknown exception", "RequestHandler", "HandleRequest_Search");
+  }
+}
+
+void TRequestHandler::RunSearch(const std::string& keywords, const std::string& site, bool profileSearch) {
+  TSessionData& session = *Session;
+  TTrayIcon* tray = Global->Data->TrayIcon.load();
+  bool succeeded = false;
+  std::exception_ptr failure;
+  std::string searched;
+  try {
+    TimeLog.Start();
+    int32_t engine = 0;
+    std::string engineName;
+    {
+      std::shared_lock guard(session.DataLock);
+      engine = session.Preferences->SE;
+      engineName = session.Preferences->SEName;
+    }
+    Global->Log("Search", "Keywords: " + keywords + " SE: " + engineName + (site.empty() ? "" : " Site: " + site));
+    {
+      std::lock_guard guard(session.ResultsLock);
+      session.DownloadTime = session.ParseTime = 0;
+      session.DownloadCount = session.ParseCount = 0;
+    }
+
+    TTask* task = nullptr;
+    std::string firstKeywords;
+    int32_t profileIndex = 0;
+    {
+      std::unique_lock guard(session.DataLock);
+      session.Preferences->SetCheckAllExt(true);
+      searched = keywords;
+      if (profileSearch) {
+        const TSearchEngines* definition = Global->GetEngine(engine);
+        std::string joined;
+        for (const TPredefinedWord& word : session.Profile->Words) {
+          if (!joined.empty()) joined += " " + (definition ? definition->Seperator : std::string()) + " ";
+          joined += word.SearchText;
+        }
+        if (!joined.empty() && definition)
+          searched += " " + definition->LeftParinhesis + joined + definition->RightParinhesis;
+      }
+      {
+        const auto profiles = Global->Predefined->ReadLock();
+        const TProfile* profile = Global->Predefined->FindProfile(session.Preferences->ProfileName);
+        task = session.Results->AddTask(searched, engineName, profile, site);
+      }
+      firstKeywords = session.Results->FirstTask()->Keywords;
+      profileIndex = session.Profile->Index;
+    }
+    if (tray)
+      tray->ShowBalloon("Searching for: " + firstKeywords + "\r\n" + (site.empty() ? "" : "Site: " + site + "\r\n") +
+                            "Using " + engineName,
+                        "Orvane Server", kBalloonMs);
+
+    TFetchedResults fetched;
+    if (profileSearch)
+      FetchResultsWithProfilename(session, engine, firstKeywords, profileIndex, task, fetched);
+    else
+      FetchResults(session, engine, firstKeywords, task, Global->MetaBoost, fetched);
+
+    std::unique_lock guard(session.DataLock);
+    long double parseTime, downloadTime;
+    int32_t parseCount, downloadCount;
+    {
+      std::lock_guard statistics(session.ResultsLock);
+      parseTime = session.ParseTime;
+      downloadTime = session.DownloadTime;
+      parseCount = session.ParseCount;
+      downloadCount = session.DownloadCount;
+    }
+    // No page downloaded (all replayed from LoadPath) is no reason to fail.
+    const double averageParse = downloadCount > 0 ? static_cast<double>(parseTime / downloadCount) : 0.0;
+    TTask& last = *session.Results->LastTask();
+    last.TotalDuration = TimeLog.Lap("Avg thread parse " + TwoDecimals(averageParse) + " s. Threads done ", true);
+    last.FetchThreadCount = downloadCount;
+    last.ParseThreadCount = parseCount;
+    last.FetchDuration = downloadCount >= 1 ? static_cast<double>(downloadTime / downloadCount) : -1;
+    last.ParseDuration = parseCount >= 1 ? static_cast<double>(parseTime / parseCount) : -1;
+
+    for (auto& result : fetched.Main) session.Results->AddResult(std::move(result));
+    for (int list = 0; list < 2; ++list)
+      for (auto& result : fetched.Meta[list]) session.MetaResults->GetList(list).push_back(std::move(result));
+    session.Results->RemoveDuplicates(session.Profile->Index);
+    if (!profileSearch && Global->MetaBoost) {
+      session.MetaResults->RemoveDuplicates();
+      session.MetaResults->Merge(session.Results->List);
+      session.MetaResults->Boost(engine);
+    }
+    TimeLog.Lap("Remove duplicates ", true);
+    PostProcess(firstKeywords, true, profileSearch);
+    succeeded = true;
+  } catch (const TOvException& e) {
+    failure = std::make_exception_ptr(e);
+  } catch (const std::exception& e) {
+    failure = std::make_exception_ptr(TOvException(e.what(), "RequestHandler", "RunSearch"));
+  } catch (...) {
+    failure = std::make_exception_ptr(TOvException("unknown exception", "RequestHandler", "RunSearch"));
+  }
+
+  std::string remoteLine;
+  try {
+    std::unique_lock guard(session.DataLock);
+    if (!succeeded) {
+      session.Results = std::make_unique<TResults>();
+      session.SearchPending = true;
+    } else {
+      const TTask& last = *session.Results->LastTask();
+      remoteLine = "UID:" + Global->UID + "|SEARCH|" + DateTimeText(Now()) + "|" + searched + "|" + last.SE_Name +
+                   "|" + std::to_string(session.Results->Count()) + "|" + FloatToStr(last.TotalDuration) + "|" +
+                   FloatToStr(last.FetchDuration) + "|" + FloatToStr(last.ParseDuration) + "|" +
+                   std::to_string(last.FetchThreadCount) + "|" + std::to_string(last.ParseThreadCount) + "|" +
+                   FloatToStr(last.RankDuration);
+    }
+  } catch (...) {
+  }
+  if (tray) tray->HideBalloon();
+  if (failure) std::rethrow_exception(failure);
+  Global->RemoteLog(remoteLine);
+}
+
+void TRequestHandler::PostProcess(const std::string& keywords, bool splitWords, bool profileSearch) {
+  // Caller holds the session's DataLock exclusively.
+  TSessionData& session = *Session;
+  TResults& results = *session.Results;
+  TimeLog.Start();
+  results.Profile = session.Profile.get();
+  if (!session.Preferences->ProfileName.empty()) {
+    RankResults(session);
+    if (TTask* last = results.LastTask()) last->RankDuration = TimeLog.Lap("Rank ", true);
+  }
+  BuildClustersHtml(session);
+  TimeLog.Lap("BuildClustersHtml ", true);
+  ApplyFilter(session);
+  TimeLog.Lap("Apply filter ", true);
+  results.ClearWordListScores();
+  results.Sort(session.Profile->SortBy);
+  TimeLog.Lap("Sort results ", true);
+  if (splitWords) {
+    for (const auto& result : results.List) {
+      if (result->WordsSplit) {
+        result->TitleWords.clear();
+        result->DescriptionWords.clear();
+      }
+      session.SeperateWords->Separate(result->Description(), result->DescriptionWords);
+      session.SeperateWords->Separate(result->Title, result->TitleWords);
+      result->WordsSplit = true;
+    }
+    TimeLog.Lap("Split to words ", true);
+  }
+  if (!profileSearch) {
+    RebuildWordClusters(session, keywords);
+    TimeLog.Lap("Auto clusters ", true);
+  } else {
+    WordListFilter(session, keywords);
+  }
+  BuildSubjectAndWordPanes(session);
+}
 
 }  // namespace orvane

@@ -1,0 +1,35 @@
+// The query threads of one search: the probe page that tells how many pages
+// the engine has, the meta-boost pages of the other two engines, then one
+// thread per needed page, all waited for within one deadline. Results land in
+// a staging list owned by the caller, never in the session's own lists, so
+// pages of the session can be read while a search runs. Every thread is
+// joined before these functions return, whatever happens.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "search/Results.h"
+
+namespace orvane {
+
+class TSessionData;
+
+constexpr int kMaxQueryThreads = 12;
+constexpr std::chrono::milliseconds kThreadWait{150000};
+
+struct TFetchedResults {
+  TResultList Main;
+  TResultList Meta[2];  // the other engines, lower index first
+};
+
+// An ordinary search of `engine` (0 Google, 1 MSN, 2 Yahoo).
+void FetchResults(TSessionData& session, int engine, const std::string& keywords, TTask* task, bool metaBoost,
+                  TFetchedResults& fetched, std::chrono::milliseconds wait = kThreadWait);
+
+// A profile search: the first two pages only, no probe, no meta boost.
+void FetchResultsWithProfilename(TSessionData& session, int engine, const std::string& keywords,
+                                 int32_t profileMark, TTask* task, TFetchedResults& fetched,
+                                 std::chrono::milliseconds wait = kThreadWait);
+
+}  // namespace orvane

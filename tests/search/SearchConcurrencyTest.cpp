@@ -1,0 +1,69 @@
+// Frames of a session keep being requested while searches of the same session
+// run and another session expires. Run under ThreadSanitizer in CI.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "search/Results.h"
+#include "search/SearchPipelineSupport.h"
+#include "support/ServerProcess.h"
+
+namespace orvane::test {
+namespace {
+
+bool IsCompleteAnswer(const THttpResponse& response) {
+  const std::string& text = response.ContentText;
+  const bool page = text.find("</html>") != std::string::npos;
+  const bool redirect = text.rfind("<script>parent.location=\"", 0) == 0 && text.find("\"</script>") != std::string::npos;
+  return page || redirect;
+}
+
+TEST(SearchConcurrency, FramesDuringSearchesOfTheirSessionAndAnExpiry) {
+  // One second of idleness expires a session.
+  TSearchPipeline pipeline(TSettings{{"TimeOut", "86400"}});
+  pipeline.Get("/search?keywords=glacier+walks+simtotal:300&se=1");         // session 0
+  pipeline.Get("/search?keywords=harbour+lights+simtotal:100&se=2");        // session 1, left idle
+  ASSERT_NE(pipeline.Session(1), nullptr);
+
+  std::atomic<bool> stop{false};
+  std::atomic<int> incomplete{0}, answers{0};
+  std::vector<std::thread> frames;
+  for (const char* frame : {"/mainframe.htm?id=0", "/bottomframe.htm?id=0", "/default.htm?id=0",
+                            "/results.htm?id=0"}) {
+    frames.emplace_back([&, frame] {
+      while (!stop) {
+        if (!IsCompleteAnswer(pipeline.Get(frame))) ++incomplete;
+        ++answers;
+      }
+    });
+  }
+  std::thread timer([&] {
+    while (!stop) {
+      Global->CleanUpSessions();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
+
+  // A failing search empties session 0, a slow one fills it again while the
+  // frames read it, then the same search is asked again a few times.
+  EXPECT_TRUE(IsCompleteAnswer(pipeline.Get("/search?keywords=glacier+walks+simfail:500@google1&se=1&id=0")));
+  EXPECT_TRUE(IsCompleteAnswer(pipeline.Get("/search?keywords=glacier+walks+simtotal:400+simdelay:200&se=1&id=0")));
+  for (int i = 0; i < 3; ++i)
+    EXPECT_TRUE(IsCompleteAnswer(pipeline.Get("/search?keywords=glacier+walks+simtotal:400+simdelay:200&se=1")));
+  EXPECT_TRUE(WaitFor([&] { return pipeline.Session(1) == nullptr; }));
+
+  stop = true;
+  for (auto& frame : frames) frame.join();
+  timer.join();
+  EXPECT_EQ(incomplete.load(), 0);
+  EXPECT_GT(answers.load(), 0);
+  const TSessionPtr session = pipeline.Session(0);
+  ASSERT_NE(session, nullptr);
+  EXPECT_GT(session->Results->Count(), 0u);
+  EXPECT_FALSE(session->SearchPending);
+}
+
+}  // namespace
+}  // namespace orvane::test

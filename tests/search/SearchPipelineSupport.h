@@ -1,0 +1,38 @@
+// Test support: a TGlobal on a temporary installation whose engines are the
+// local simulator, and a way to run requests through the dispatcher in the
+// test's own process.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "EngineSimulator.h"
+#include "host/GlobalData.h"
+#include "host/HttpTypes.h"
+#include "support/ScratchFolder.h"
+
+namespace orvane::test {
+
+using TSettings = std::map<std::string, std::string>;
+
+class TSearchPipeline {
+ public:
+  // Extra configuration values override the defaults (engine hosts on the
+  // simulator, empty OrvaneURL).
+  explicit TSearchPipeline(const std::map<std::string, std::string>& settings = {});
+  ~TSearchPipeline();
+
+  // Runs one GET through the dispatcher as a local request.
+  THttpResponse Get(const std::string& target);
+  // The session with that id, or null.
+  TSessionPtr Session(int32_t id);
+  bool LogContains(const std::string& text) const;
+  bool WaitForLog(const std::string& text) const;
+
+  orvane::testing::ScratchFolder Folder;
+  sim::TEngineSimulator Simulator;
+  std::unique_ptr<TGlobal> GlobalState;
+};
+
+}  // namespace orvane::test
