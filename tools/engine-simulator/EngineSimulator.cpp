@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <sys/socket.h>
 
 #include "Layouts.h"
 #include "host/OvException.h"
@@ -151,9 +152,11 @@ void TEngineSimulator::Start() {
     server->set_keep_alive_max_count(1);
     // Address reuse only: sharing the port with another listener would hide a
     // second simulator (or anything else) bound to the same port.
-    server->set_socket_options([](int sock) {
+    int listener = -1;
+    server->set_socket_options([&listener](int sock) {
       int yes = 1;
       setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+      listener = sock;
     });
     server->Get(e == kMSN ? "/results.aspx" : "/search",
                 [this, e](const httplib::Request& request, httplib::Response& response) { Serve(e, request, response); });
@@ -165,6 +168,9 @@ void TEngineSimulator::Start() {
       throw TOvException("Cannot listen on 127.0.0.1:" + IntToStr(wanted) + " for " + EngineName(e),
                          "EngineSimulator", "Start");
     }
+    // cpp-httplib listens with a backlog of 5: the ten page requests of a
+    // search would overflow it and wait a second for the SYN to be resent.
+    if (listener >= 0) ::listen(listener, SOMAXCONN);
     ports_[e] = port;
     servers_[e] = std::move(server);
   }

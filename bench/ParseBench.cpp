@@ -1,0 +1,80 @@
+// Parsing throughput of the real page parser with the shipped engine
+// patterns, on pages the engine simulator renders before timing starts.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AllocationCounter.h"
+#include "EngineSimulator.h"
+#include "data/XMLManager.h"
+#include "search/ResultPage.h"
+#include "search/SearchEngines.h"
+#include "search/SearchQuery.h"
+
+namespace {
+
+using namespace orvane;
+
+const std::vector<std::unique_ptr<TSearchEngines>>& ShippedEngines() {
+  static const auto engines = [] {
+    const TXMLManager store(ORVANE_SOURCE_DIR "/resources/data/");
+    return LoadSearchEngines(store);
+  }();
+  return engines;
+}
+
+std::string Keywords(int engine) {
+  const std::string words = "solar energy storage simtotal:1000";
+  return engine == kMSN ? "language:en " + words : words;
+}
+
+struct TRendered {
+  int Page;
+  std::string Html;
+};
+
+// Parses the pages once per iteration and reports bytes/s and results/s.
+void ParsePages(benchmark::State& state, int engine, const std::vector<TRendered>& pages) {
+  const TSearchEngines& definition = *ShippedEngines().at(engine);
+  const std::string keywords = Keywords(engine);
+  int64_t bytes = 0, results = 0;
+  for (const TRendered& page : pages) bytes += static_cast<int64_t>(page.Html.size());
+  const uint64_t allocationsBefore = bench::AllocationCount();
+  for (auto _ : state) {
+    for (const TRendered& page : pages) {
+      const TSearchQuery query(page.Page, keywords, engine, -1, nullptr, nullptr);
+      TResultPage parsed(definition, query, "bench", "");
+      parsed.Parse(page.Html);
+      results += static_cast<int64_t>(parsed.Results.size());
+      benchmark::DoNotOptimize(parsed.Results.data());
+    }
+  }
+  const uint64_t allocations = bench::AllocationCount() - allocationsBefore;
+  state.SetBytesProcessed(state.iterations() * bytes);
+  state.counters["results/s"] = benchmark::Counter(static_cast<double>(results), benchmark::Counter::kIsRate);
+  state.counters["allocs/result"] = static_cast<double>(allocations) / static_cast<double>(std::max<int64_t>(results, 1));
+  state.counters["page_KB"] = static_cast<double>(bytes) / 1024.0 / static_cast<double>(pages.size());
+  state.SetLabel(EngineName(engine));
+}
+
+// One page of 100 results from the middle of the list.
+void BM_ParsePage(benchmark::State& state) {
+  const int engine = static_cast<int>(state.range(0));
+  const std::vector<TRendered> pages = {{4, sim::RenderPage(engine, Keywords(engine), 400).Html}};
+  ParsePages(state, engine, pages);
+}
+BENCHMARK(BM_ParsePage)->Arg(kGoogle)->Arg(kMSN)->Arg(kYahoo)->Unit(benchmark::kMicrosecond);
+
+// The ten pages of a 1,000-result search of one engine.
+void BM_ParseSearch(benchmark::State& state) {
+  const int engine = static_cast<int>(state.range(0));
+  std::vector<TRendered> pages;
+  for (int page = 0; page < 10; ++page) pages.push_back({page, sim::RenderPage(engine, Keywords(engine), page * 100).Html});
+  ParsePages(state, engine, pages);
+}
+BENCHMARK(BM_ParseSearch)->Arg(kGoogle)->Arg(kMSN)->Arg(kYahoo)->Unit(benchmark::kMillisecond);
+
+}  // namespace
