@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <httplib.h>
 #include <mutex>
+#include <sys/socket.h>
 
 #include "host/OvException.h"
 
@@ -56,10 +57,21 @@ void THttpServer::Activate(int port) {
   };
   server_->Get(".*", serve);
   server_->Post(".*", serve);
+  // Address reuse only: the library's default also shares the port, which
+  // would let another program listen on our port unnoticed.
+  int listener = -1;
+  server_->set_socket_options([&listener](int socket) {
+    int yes = 1;
+    ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    listener = socket;
+  });
   if (port <= 0 || port > 65535 || !server_->bind_to_port("127.0.0.1", port)) {
     server_.reset();
     throw TOvException("Cannot listen on 127.0.0.1:" + std::to_string(port), "Server", "Activate");
   }
+  // The library listens with a backlog of 5; the frames of a page arrive at
+  // once and would otherwise wait a second for a resent connection request.
+  if (listener >= 0) ::listen(listener, SOMAXCONN);
   listener_ = std::thread([this] { server_->listen_after_bind(); });
 }
 

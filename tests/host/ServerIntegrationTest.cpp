@@ -143,6 +143,20 @@ TEST_F(ServerIntegration, BusyPortEndsWithAClearMessage) {
   close(fd);
 }
 
+TEST_F(ServerIntegration, NoOtherProgramCanShareItsPort) {
+  ASSERT_TRUE(server.Start());
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  int yes = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  setsockopt(fd, SOL_SOCKET, SO_REUSEPORT, &yes, sizeof yes);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(server.Port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  EXPECT_NE(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  close(fd);
+}
+
 TEST_F(ServerIntegration, LogLinesAreCompleteUnderConcurrentRequests) {
   ASSERT_TRUE(server.Start());
   std::vector<std::thread> clients;
