@@ -208,7 +208,7 @@ TEST_F(ResultPageTest, RanksFromTheCountAndSkipsRejectedLinks) {
 }
 
 TEST_F(ResultPageTest, UnparsedBlockIsSavedButYieldsNoResult) {
-  testing::TTempDir dir;
+  testing::ScratchFolder dir;
   std::string page = MakePage("Page 2 of 200", {{"http://a.org/", "A", ""}, {"", "broken", ""}, {"http://b.org/", "B", ""}});
   const TResultList found = Parse(kMSN, 1, page, dir.Path());
   ASSERT_EQ(found.size(), 2u);

@@ -64,7 +64,7 @@ class SEQueryThreadTest : public ::testing::Test {
     return MakePage(countLine, blocks);
   }
 
-  testing::TTempDir dir_;
+  testing::ScratchFolder dir_;
   std::string install_;
   std::unique_ptr<TGlobal> global_;
   std::unique_ptr<TSessionData> session_;

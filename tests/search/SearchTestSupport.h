@@ -1,4 +1,4 @@
-// Shared pieces of the search tests: a temporary folder, the small engine
+// Shared pieces of the search tests: the small engine
 // definitions the hand-written pages follow, and a local HTTP stub.
 #pragma once
 
@@ -14,35 +14,9 @@
 #include <thread>
 
 #include "search/SearchEngines.h"
+#include "support/ScratchFolder.h"
 
 namespace orvane::testing {
-
-class TTempDir {
- public:
-  TTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orvane-search-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern + "/";
-  }
-  ~TTempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-inline void WriteFile(const std::string& name, const std::string& text) {
-  std::filesystem::create_directories(std::filesystem::path(name).parent_path());
-  std::ofstream(name, std::ios::binary) << text;
-}
-
-inline std::string ReadFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The pages of these tests: a count line, then one <div class="r"> per result
 // holding a link, a title and (optionally) a description span.

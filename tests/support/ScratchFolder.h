@@ -5,10 +5,22 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
 namespace orvane::testing {
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Creates the folders in between.
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
 
 class ScratchFolder {
  public:
@@ -28,17 +40,10 @@ class ScratchFolder {
 
   // Writes the bytes to Path() + name, creating the folders in between.
   std::string Write(const std::string& name, const std::string& bytes) const {
-    const std::string full = path_ + name;
-    std::filesystem::create_directories(std::filesystem::path(full).parent_path());
-    std::ofstream out(full, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    return full;
+    WriteFile(path_ + name, bytes);
+    return path_ + name;
   }
-
-  std::string Read(const std::string& name) const {
-    std::ifstream in(path_ + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  std::string Read(const std::string& name) const { return ReadFile(path_ + name); }
 
  private:
   std::string path_;

@@ -19,23 +19,6 @@ namespace orvane::test {
 
 namespace fs = std::filesystem;
 
-std::string MakeTempDir(const std::string& prefix) {
-  std::string pattern = (fs::temp_directory_path() / (prefix + "-XXXXXX")).string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  return pattern;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-}
-
 int FreePort() {
   const int fd = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
@@ -106,7 +89,7 @@ THttpAnswer HttpGet(int port, const std::string& target, const std::string& extr
 }
 
 TServerProcess::TServerProcess() {
-  Root = MakeTempDir("orvane-it");
+  Root = folder_.Path().substr(0, folder_.Path().size() - 1);
   Install = Root + "/install/";
   fs::create_directories(Install + "Data");
   fs::copy(std::string(ORVANE_BINARY_DIR) + "/Resources", Install + "Resources", fs::copy_options::recursive);
@@ -127,8 +110,6 @@ TServerProcess::TServerProcess() {
 
 TServerProcess::~TServerProcess() {
   if (pid_ > 0) Stop();
-  std::error_code ec;
-  fs::remove_all(Root, ec);
 }
 
 void TServerProcess::WriteConfig() {

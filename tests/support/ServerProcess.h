@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "EngineSimulator.h"
+#include "support/ScratchFolder.h"
 
 namespace orvane::test {
 
-std::string MakeTempDir(const std::string& prefix);
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& text);
+using testing::ReadFile;
+using testing::WriteFile;
 int FreePort();
 // Polls `done` until it holds or the deadline passes.
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds deadline = std::chrono::seconds(10));
@@ -60,6 +60,7 @@ class TServerProcess {
   std::string Log() const;
 
  private:
+  testing::ScratchFolder folder_;  // Root; goes after the server has stopped
   pid_t Spawn(const std::vector<std::string>& args, const std::string& errFile);
   pid_t pid_ = -1;
 };

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "data/XMLManager.h"
-#include "words/TestFolder.h"
+#include "support/ScratchFolder.h"
 
 namespace orvane {
 namespace {
 
 TEST(ExtGroups, LoadsInFileOrderAndTheFirstGroupHoldingAnExtensionWins) {
-  testing::TTestFolder folder;
+  testing::ScratchFolder folder;
   folder.Write("data.xml",
                "<d Version=\"1.1\"><G><A> com , co.,</A><B Visible=\"False\">CO,com</B><C Visible=\"0\">de</C>"
                "<D Visible=\"TRUE\"/><E Visible=\"maybe\"/></G></d>");

@@ -7,7 +7,7 @@
 #include "data/XMLManager.h"
 #include "words/ExtGroups.h"
 #include "words/StrUtils.h"
-#include "words/TestFolder.h"
+#include "support/ScratchFolder.h"
 #include "words/WordUtils.h"
 
 namespace orvane {
@@ -28,7 +28,7 @@ struct TLoaded {
   TPredefined predefined;
 };
 
-std::unique_ptr<TLoaded> Load(const testing::TTestFolder& folder, const std::string& predefined,
+std::unique_ptr<TLoaded> Load(const testing::ScratchFolder& folder, const std::string& predefined,
                               const std::string& profiles = "") {
   folder.Write("data.xml", "<d Version=\"1.1\"><predefined>" + predefined + "</predefined><profiles>" + profiles +
                                "</profiles><DomainGroupData><West>fr,es</West></DomainGroupData></d>");
@@ -36,7 +36,7 @@ std::unique_ptr<TLoaded> Load(const testing::TTestFolder& folder, const std::str
 }
 
 TEST(PredefinedLoading, ReadsAttributesWithDefaultsWordStringsAndExpandedOptions) {
-  testing::TTestFolder folder;
+  testing::ScratchFolder folder;
   const auto loaded = Load(folder,
                            "<Plain/><S Visible=\"false\" Default=\"1\" RunSearch=\"FALSE\" FindSearchTermsinHost=\"True\" "
                            "WordList=\"2\" ProfileResultMatchPenalty=\"0.25\"><WordList>new+york;0;0;;1|News;1;0;;1"
@@ -64,13 +64,13 @@ TEST(PredefinedLoading, BrokenProfileEndsTheLoadingKeepingTheOnesBefore) {
   for (const char* bad : {"<Bad><WordList>w;0;0;;</WordList></Bad>", "<Bad><WordList>w;0;0</WordList></Bad>",
                           "<Bad Visible=\"maybe\"/>", "<Bad WordList=\"one\"/>",
                           "<Bad ProfileResultMatchPenalty=\"high\"/>"}) {
-    testing::TTestFolder folder;
+    testing::ScratchFolder folder;
     EXPECT_EQ(Load(folder, std::string("<First/>") + bad + "<After/>")->Names(), Strings{"First"}) << bad;
   }
 }
 
 TEST(PredefinedLoading, SavedProfileChangesTheNamedProfileForEveryone) {
-  testing::TTestFolder folder;
+  testing::ScratchFolder folder;
   const auto loaded = Load(folder, "<Custom Visible=\"False\"/>");
   TPredefined& p = loaded->predefined;
   pugi::xml_document doc;

@@ -4,26 +4,26 @@
 
 #include "host/OvException.h"
 #include "platform/IniFile.h"
-#include "words/TestFolder.h"
+#include "support/ScratchFolder.h"
 
 namespace orvane {
 namespace {
 
 TEST(PreferencesIni, FirstStartWithoutFileUsesDefaultsAndWritesThemBack) {
-  testing::TTestFolder folder;
+  testing::ScratchFolder folder;
   TPreferences preferences(folder.Path());
   preferences.LoadPreferences();
   EXPECT_EQ(preferences.SE, 0);
   EXPECT_EQ(preferences.SEName, "Google");
   EXPECT_TRUE(preferences.OpenInNewWindow);
   EXPECT_FALSE(preferences.AdminMode);
-  const TIniFile ini(folder.File("Preferences.ini"));
+  const TIniFile ini(folder.Path() + "Preferences.ini");
   EXPECT_EQ(ini.ReadSection("General"), (std::vector<std::string>{"SE", "OpenInNewWindow"}));
   EXPECT_EQ(ini.ReadString("General", "OpenInNewWindow", ""), "-1");
 }
 
 TEST(PreferencesIni, ReadsStoredValuesAndRefusesOnesThatDoNotConvert) {
-  testing::TTestFolder folder;
+  testing::ScratchFolder folder;
   folder.Write("Preferences.ini", "[general]\r\nse=7\r\nOpenInNewWindow=False\r\nAdminMode=-1\r\n");
   TPreferences preferences(folder.Path());
   preferences.LoadPreferences();
@@ -39,7 +39,7 @@ TEST(PreferencesIni, ReadsStoredValuesAndRefusesOnesThatDoNotConvert) {
 }
 
 TEST(PreferencesIni, SaveWritesTheSettingsAndTheNextSessionStartsFromThem) {
-  testing::TTestFolder folder;
+  testing::ScratchFolder folder;
   TPreferences preferences(folder.Path());
   preferences.LoadPreferences();
   preferences.SetSE(1);
@@ -49,7 +49,7 @@ TEST(PreferencesIni, SaveWritesTheSettingsAndTheNextSessionStartsFromThem) {
   preferences.SetShowOnlyWord("filters%20stay");
   preferences.History = {"plain", "with blank", "with|bar", ""};
   preferences.SavePreferences();
-  EXPECT_EQ(TIniFile(folder.File("Preferences.ini")).ReadString("General", "PreferenceType", ""), "Data Tools");
+  EXPECT_EQ(TIniFile(folder.Path() + "Preferences.ini").ReadString("General", "PreferenceType", ""), "Data Tools");
 
   TPreferences next(folder.Path());
   next.LoadPreferences();
@@ -61,7 +61,7 @@ TEST(PreferencesIni, SaveWritesTheSettingsAndTheNextSessionStartsFromThem) {
 }
 
 TEST(PreferencesXml, SavedElementReadsBackAndClearFiltersKeepsProfileAndPage) {
-  testing::TTestFolder folder, other;
+  testing::ScratchFolder folder, other;
   TPreferences source(folder.Path());
   source.LoadPreferences();
   source.SetProfileName("News");
@@ -87,7 +87,7 @@ TEST(PreferencesXml, SavedElementReadsBackAndClearFiltersKeepsProfileAndPage) {
             expected);
   EXPECT_EQ(copy.SEName, "Yahoo");
   EXPECT_TRUE(copy.CheckAllExt);
-  EXPECT_EQ(TIniFile(other.File("Preferences.ini")).ReadString("General", "SE", ""), "2");
+  EXPECT_EQ(TIniFile(other.Path() + "Preferences.ini").ReadString("General", "SE", ""), "2");
 
   copy.SetCheckAllExt(false);
   copy.ClearFilters(false, false);

@@ -7,7 +7,7 @@
 #include "data/XMLManager.h"
 #include "host/OvException.h"
 #include "words/ExtGroups.h"
-#include "words/TestFolder.h"
+#include "support/ScratchFolder.h"
 
 namespace orvane {
 namespace {
@@ -53,7 +53,7 @@ TEST(ProfileWordList, BrokenEntryRaisesAfterKeepingTheWordsBeforeIt) {
 }
 
 TEST(ProfileGroups, ExpansionPutsGroupExtensionsInGroupOrderThenTheNamesLowerCased) {
-  testing::TTestFolder folder;
+  testing::ScratchFolder folder;
   folder.Write("data.xml",
                "<d Version=\"1.1\"><DomainGroupData><North>de, AT</North><South>fr</South><East>pl</East>"
                "</DomainGroupData><FileGroupData><Docs>pdf,doc</Docs></FileGroupData></d>");

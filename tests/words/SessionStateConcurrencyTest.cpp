@@ -14,7 +14,7 @@
 #include "words/ExtGroups.h"
 #include "words/Predefined.h"
 #include "words/Preferences.h"
-#include "words/TestFolder.h"
+#include "support/ScratchFolder.h"
 
 namespace orvane {
 namespace {
@@ -29,7 +29,7 @@ void SelectProfile(TSessionData& session, const TPredefined& predefined, const s
 }
 
 TEST(SessionStateConcurrency, PagesSeeWholeProfilesWhileActionsReplaceThemAndSessionsShareTheIni) {
-  testing::TTestFolder folder;
+  testing::ScratchFolder folder;
   folder.Write("data.xml",
                "<d Version=\"1.1\"><predefined><a><WordList>a1;0;0;;1|a2;0;0;;1</WordList></a>"
                "<b><WordList>b1;0;0;;1|b2;0;0;;1|b3;0;0;;1</WordList></b><Custom/></predefined></d>");
@@ -67,7 +67,7 @@ TEST(SessionStateConcurrency, PagesSeeWholeProfilesWhileActionsReplaceThemAndSes
   for (int s = 0; s < kSessions; ++s) {
     writers.emplace_back([&, s] {
       TSessionData other(10 + s, folder.Path(), true);
-      TIniFile ini(folder.File("Preferences.ini"));
+      TIniFile ini(folder.Path() + "Preferences.ini");
       for (int i = 0; i < kWrites; ++i) {
         {
           std::unique_lock lock(other.DataLock);
@@ -83,7 +83,7 @@ TEST(SessionStateConcurrency, PagesSeeWholeProfilesWhileActionsReplaceThemAndSes
   for (auto& thread : threads) thread.join();
 
   EXPECT_EQ(torn.load(), 0);
-  const TIniFile ini(folder.File("Preferences.ini"));
+  const TIniFile ini(folder.Path() + "Preferences.ini");
   EXPECT_EQ(ini.ReadSection("Test").size(), static_cast<size_t>(kSessions * kWrites));  // no write lost
   TPreferences next(folder.Path());
   ASSERT_NO_THROW(next.LoadPreferences());  // the file is still whole
