@@ -123,21 +123,6 @@ std::string EscapeJS(const std::string& text) {
   return out;
 }
 
-std::string EscapeHTML(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 std::string RemoveUnfilledTags(const std::string& text) {
   static const TRegex kAnyTag("<ov:.*?>", TRegex::kCaseless | TRegex::kDotAll);
   return kAnyTag.ReplaceAll(text, "");

@@ -26,8 +26,6 @@ std::string ReplaceTags(const TPageContext& context, const std::string& pageName
 // For a JavaScript string literal: "'" becomes "\'", and quotes, backslashes,
 // line breaks, "<", ">" and "&" become escapes of the same value.
 std::string EscapeJS(const std::string& text);
-// For HTML text and attribute values: & < > and the double quote.
-std::string EscapeHTML(const std::string& text);
 // Deletes every "<ov:" up to the first ">" after it, across lines.
 std::string RemoveUnfilledTags(const std::string& text);
 

@@ -30,13 +30,6 @@ bool PlainNumber(std::string_view text, int32_t& value) {
   return TryStrToInt(text, value);
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 TResultCount ReadResultCount(const TSearchEngines& engine, std::string_view page) {
@@ -85,24 +78,11 @@ std::vector<std::string_view> SplitBlocks(const TSearchEngines& engine, std::str
 
 std::string DecodeLink(std::string_view text) {
   std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '+') {
-      out += ' ';
-    } else if (c == '%') {
-      const int high = i + 1 < text.size() ? HexDigit(text[i + 1]) : -1;
-      const int low = i + 2 < text.size() ? HexDigit(text[i + 2]) : -1;
-      if (high < 0 || low < 0)
-        throw TOvException("Invalid URL escape at position " + IntToStr(static_cast<int64_t>(i) + 1) + " of " +
-                               std::string(text),
-                           "SEQueryThread", "ParseResult");
-      out += static_cast<char>(high * 16 + low);
-      i += 2;
-    } else {
-      out += c;
-    }
-  }
+  size_t bad = 0;
+  if (!TryURLDecode(text, out, &bad))
+    throw TOvException("Invalid URL escape at position " + IntToStr(static_cast<int64_t>(bad) + 1) + " of " +
+                           std::string(text),
+                       "SEQueryThread", "ParseResult");
   return out;
 }
 

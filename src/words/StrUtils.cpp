@@ -171,13 +171,17 @@ std::string FloatToStr(double value) {
 
 int64_t RoundHalfEven(double value) { return static_cast<int64_t>(std::nearbyint(value)); }
 
-std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+namespace {
+
+// Replaces each hit of from found in findIn, a same-length view of text
+// (text itself, or its lower-cased copy for a case-blind search).
+std::string ReplaceHits(std::string_view text, std::string_view findIn, std::string_view from, std::string_view to) {
   if (from.empty()) return std::string(text);
   std::string out;
   out.reserve(text.size());
   size_t pos = 0;
   while (true) {
-    const size_t hit = text.find(from, pos);
+    const size_t hit = findIn.find(from, pos);
     if (hit == std::string_view::npos) break;
     out.append(text.substr(pos, hit - pos));
     out.append(to);
@@ -187,22 +191,14 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
   return out;
 }
 
+}  // namespace
+
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+  return ReplaceHits(text, text, from, to);
+}
+
 std::string ReplaceAllText(std::string_view text, std::string_view from, std::string_view to) {
-  if (from.empty()) return std::string(text);
-  const std::string lowerText = LowerCase(text);
-  const std::string lowerFrom = LowerCase(from);
-  std::string out;
-  out.reserve(text.size());
-  size_t pos = 0;
-  while (true) {
-    const size_t hit = lowerText.find(lowerFrom, pos);
-    if (hit == std::string::npos) break;
-    out.append(text.substr(pos, hit - pos));
-    out.append(to);
-    pos = hit + from.size();
-  }
-  out.append(text.substr(pos));
-  return out;
+  return ReplaceHits(text, LowerCase(text), LowerCase(from), to);
 }
 
 bool StartsText(std::string_view prefix, std::string_view text) {
@@ -217,20 +213,61 @@ std::string HTTPEncode(std::string_view text) { return PercentEncode(text, "*-.@
 
 std::string URLEncode(std::string_view text) { return PercentEncode(text, "!$'()*-._@", true); }
 
-std::string URLDecode(std::string_view text) {
+std::string EscapeHTML(std::string_view text) {
   std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+namespace {
+
+// Decodes into out; a malformed "%" escape is kept as it is unless strict,
+// which stops there and returns its offset. npos means the whole text decoded.
+size_t DecodeURL(std::string_view text, std::string& out, bool strict) {
+  out.clear();
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (c == '+') {
       out += ' ';
-    } else if (c == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-      out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
-      i += 2;
+    } else if (c == '%') {
+      const int high = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
+      const int low = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
+      if (high >= 0 && low >= 0) {
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
+      } else if (strict) {
+        return i;
+      } else {
+        out += c;
+      }
     } else {
       out += c;
     }
   }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+bool TryURLDecode(std::string_view text, std::string& out, size_t* badEscape) {
+  const size_t bad = DecodeURL(text, out, true);
+  if (badEscape) *badEscape = bad;
+  return bad == std::string_view::npos;
+}
+
+std::string URLDecode(std::string_view text) {
+  std::string out;
+  DecodeURL(text, out, false);
   return out;
 }
 

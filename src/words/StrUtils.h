@@ -50,7 +50,14 @@ std::string HTTPEncode(std::string_view text);
 // HTML form encoding: letters, digits and "!$'()*-._@" stay, a blank becomes
 // "+", every other byte becomes "%" and two lower-case hex digits.
 std::string URLEncode(std::string_view text);
+// For HTML text and attribute values: & < > and the double quote.
+std::string EscapeHTML(std::string_view text);
+
 // Decodes "+" to a blank, then every "%" followed by two hex digits.
+// A malformed escape is kept as it is.
 std::string URLDecode(std::string_view text);
+// Same, but fails on a "%" without two hex digits after it; badEscape (if
+// given) receives that "%"'s offset.
+bool TryURLDecode(std::string_view text, std::string& out, size_t* badEscape = nullptr);
 
 }  // namespace orvane

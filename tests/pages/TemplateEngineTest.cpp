@@ -132,16 +132,5 @@ TEST(EscapeJS, KeepsTheValueOfEveryCharacter) {
   for (const auto& row : rows) EXPECT_EQ(EscapeJS(row.text), row.expected) << row.text;
 }
 
-TEST(EscapeHTML, EscapesMarkupAndQuotesOnly) {
-  const struct {
-    const char* text;
-    const char* expected;
-  } rows[] = {
-      {"a<b>c", "a&lt;b&gt;c"}, {"\"q\"", "&quot;q&quot;"}, {"&amp;", "&amp;amp;"}, {"it's", "it's"},
-      {"caf\xe9", "caf\xe9"},   {"", ""},
-  };
-  for (const auto& row : rows) EXPECT_EQ(EscapeHTML(row.text), row.expected) << row.text;
-}
-
 }  // namespace
 }  // namespace orvane

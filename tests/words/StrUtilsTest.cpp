@@ -37,5 +37,34 @@ TEST(StrUtils, ReplaceAllDoesNotRescanInsertedText) {
   EXPECT_EQ(LowerCase("AbC\xC9"), "abc\xC9");
 }
 
+TEST(StrUtils, TryURLDecodeStopsAtTheFirstMalformedEscape) {
+  const struct {
+    const char* text;
+    bool ok;
+    size_t badAt;
+  } rows[] = {{"a+b%2Bc", true, std::string::npos}, {"100%", false, 3}, {"%4", false, 0}, {"x%2g%zz", false, 1}};
+  for (const auto& row : rows) {
+    std::string out;
+    size_t bad = 0;
+    EXPECT_EQ(TryURLDecode(row.text, out, &bad), row.ok) << row.text;
+    EXPECT_EQ(bad, row.badAt) << row.text;
+  }
+  std::string out;
+  EXPECT_TRUE(TryURLDecode("%41%62", out));
+  EXPECT_EQ(out, "Ab");
+}
+
+TEST(EscapeHTML, EscapesMarkupAndQuotesOnly) {
+  const struct {
+    const char* text;
+    const char* expected;
+  } rows[] = {
+      {"a<b>c", "a&lt;b&gt;c"}, {"\"q\"", "&quot;q&quot;"}, {"&amp;", "&amp;amp;"}, {"it's", "it's"},
+      {"caf\xe9", "caf\xe9"},   {"", ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(EscapeHTML(row.text), row.expected) << row.text;
+}
+
+
 }  // namespace
 }  // namespace orvane

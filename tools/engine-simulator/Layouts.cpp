@@ -100,21 +100,8 @@ void GoogleResult(const TPageView& view, const TViewEntry& entry, std::string& o
 
 }  // namespace
 
-std::string HtmlEscape(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
+// The apostrophe too, as the engines' own pages do.
+std::string HtmlEscape(std::string_view text) { return ReplaceAll(EscapeHTML(text), "'", "&#39;"); }
 
 std::string Grouped(int64_t value) {
   std::string digits = IntToStr(value);
