@@ -3,12 +3,11 @@
 #include "data/XMLManager.h"
 #include "host/GlobalData.h"
 #include "host/OvException.h"
+#include "words/WordUtils.h"
 
 namespace orvane {
 
 namespace {
-
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 // The count pattern is matched against a whole page and the element patterns
 // against one block; neither runs in extended mode, so their blanks count.
@@ -30,44 +29,6 @@ std::string EngineName(int index) {
     case kYahoo: return "Yahoo";
     default: return "";
   }
-}
-
-std::vector<std::string> SplitElementPatterns(std::string_view text) {
-  std::vector<std::string> items;
-  size_t i = 0;
-  const size_t n = text.size();
-  auto skipBlanks = [&] {
-    while (i < n && IsBlankOrControl(text[i])) ++i;
-  };
-  skipBlanks();
-  while (i < n) {
-    std::string item;
-    if (text[i] == '"') {
-      ++i;
-      while (i < n) {
-        if (text[i] == '"') {
-          if (i + 1 < n && text[i + 1] == '"') {
-            item += '"';
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        item += text[i++];
-      }
-    } else {
-      while (i < n && !IsBlankOrControl(text[i]) && text[i] != '_') item += text[i++];
-    }
-    items.push_back(std::move(item));
-    skipBlanks();
-    if (i < n && text[i] == '_') {
-      if (i + 1 == n) items.emplace_back();
-      ++i;
-      skipBlanks();
-    }
-  }
-  return items;
 }
 
 TSearchEngines::TSearchEngines(std::string name, const TXMLManager& store) : Name(std::move(name)) {
@@ -103,7 +64,7 @@ void TSearchEngines::Compile() {
   try {
     resultCount_ = CompileIfSet(ResultCount, kCountFlags);
     resultBlock_ = CompileIfSet(ResultBlock, kBlockFlags);
-    for (const std::string& item : SplitElementPatterns(ResultElements))
+    for (const std::string& item : SplitDelimited('_', ResultElements))
       elements_.push_back(CompileIfSet(item, kElementFlags));
   } catch (const std::exception& e) {
     // Searching with this engine reports the error; the others still work.

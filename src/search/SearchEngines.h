@@ -20,11 +20,6 @@ enum TEngineIndex : int { kGoogle = 0, kMSN = 1, kYahoo = 2 };
 // "Google", "MSN", "Yahoo"; empty text for any other index.
 std::string EngineName(int index);
 
-// Splits a "_"-separated list of patterns: an item may be in double quotes
-// (then it may hold "_", blanks and "" for one quote); outside quotes blanks
-// and control characters end an item too; a trailing "_" adds an empty item.
-std::vector<std::string> SplitElementPatterns(std::string_view text);
-
 class TSearchEngines {
  public:
   static constexpr int kResultsPerPage = 100;

@@ -17,27 +17,8 @@ TEST(EngineName, MapsTheThreeIndicesAndNothingElse) {
   for (const auto& [index, name] : rows) EXPECT_EQ(EngineName(index), name) << index;
 }
 
-TEST(SplitElementPatterns, FollowsTheDelimitedTextRules) {
-  const struct {
-    const char* text;
-    std::vector<std::string> items;
-  } rows[] = {
-      {"a_b", {"a", "b"}},
-      {"\"a_b\"_c", {"a_b", "c"}},
-      {"\"x y\"", {"x y"}},
-      {"a b", {"a", "b"}},
-      {"a_", {"a", ""}},
-      {"a__b", {"a", "", "b"}},
-      {"  a _ b  ", {"a", "b"}},
-      {"\"say \"\"hi\"\"\"_z", {"say \"hi\"", "z"}},
-      {"a\tb\nc", {"a", "b", "c"}},
-      {"", {}},
-  };
-  for (const auto& row : rows) EXPECT_EQ(SplitElementPatterns(row.text), row.items) << row.text;
-}
-
 TEST(SearchEngines, LoadsEachSectionAndLeavesMissingPartsEmpty) {
-  testing::TTempDir dir;
+  testing::ScratchFolder dir;
   // MSN lacks its block pattern, Yahoo has no section at all.
   std::string msn = EngineSectionXml("MSN");
   msn.erase(msn.find("<ResultBlock>"), msn.find("</ResultBlock>") + 14 - msn.find("<ResultBlock>"));
