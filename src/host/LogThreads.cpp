@@ -1,11 +1,11 @@
 #include "host/LogThreads.h"
 
 #include <cstdio>
-#include <curl/curl.h>
 #include <iostream>
 #include <stdexcept>
 
 #include "platform/Desktop.h"
+#include "platform/HttpClient.h"
 #include "words/StrUtils.h"
 
 namespace orvane {
@@ -86,42 +86,12 @@ TLogRemote::~TLogRemote() { Stop(); }
 
 void TLogRemote::Handle(const std::string& line) {
   if (baseURL_.empty() || !isOnline_()) return;
-  const std::string reply = HttpGet(baseURL_ + "/logaction.asp?message=" + HTTPEncode(line), 5);
+  // An error status counts as a failure too: the client raises for it.
+  const std::string reply =
+      THttpClient(THttpClient::kServiceTimeoutSeconds).Get(baseURL_ + "/logaction.asp?message=" + HTTPEncode(line));
   std::clog << "LogRemote: " << reply.size() << " bytes answered" << std::endl;
 }
 
 void TLogRemote::Failed(const std::string& message) { std::clog << "LogRemoteException: " << message << std::endl; }
-
-namespace {
-
-size_t AppendBody(char* data, size_t size, size_t count, void* target) {
-  static_cast<std::string*>(target)->append(data, size * count);
-  return size * count;
-}
-
-}  // namespace
-
-void EnsureCurlInitialised() {
-  static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-  (void)initialised;
-}
-
-std::string HttpGet(const std::string& url, long timeoutSeconds) {
-  EnsureCurlInitialised();
-  CURL* curl = curl_easy_init();
-  if (!curl) throw std::runtime_error("Cannot create an HTTP client");
-  std::string body;
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, AppendBody);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, timeoutSeconds);
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT, timeoutSeconds);
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-  const CURLcode result = curl_easy_perform(curl);
-  curl_easy_cleanup(curl);
-  if (result != CURLE_OK) throw std::runtime_error(curl_easy_strerror(result));
-  return body;
-}
 
 }  // namespace orvane

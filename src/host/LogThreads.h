@@ -73,12 +73,4 @@ class TLogRemote : public TLineThread {
   const std::function<bool()> isOnline_;
 };
 
-// libcurl's process-wide set-up, done once before the first transfer of any
-// thread (curl_global_init itself is not thread-safe).
-void EnsureCurlInitialised();
-
-// A blocking HTTP GET with short time-outs; the body, or an exception for a
-// transfer error or an error status.
-std::string HttpGet(const std::string& url, long timeoutSeconds);
-
 }  // namespace orvane

@@ -3,10 +3,10 @@
 #include <chrono>
 
 #include "host/GlobalData.h"
-#include "host/LogThreads.h"
 #include "host/OvException.h"
 #include "host/RequestHandler.h"
 #include "platform/Desktop.h"
+#include "platform/HttpClient.h"
 #include "words/StrUtils.h"
 
 namespace orvane {
@@ -117,7 +117,8 @@ void CheckForUpdate() {
   try {
     if (Global->OrvaneURL.empty() || !IsConnected()) return;
     const std::string& version = Global->Data->Version;
-    const std::string offered = HttpGet(Global->OrvaneURL + "/checkforupdate.asp?version=" + version, 5);
+    const std::string offered = THttpClient(THttpClient::kServiceTimeoutSeconds)
+                                    .Get(Global->OrvaneURL + "/checkforupdate.asp?version=" + version);
     if (offered.empty() || !(offered > version)) return;
     if (AskYesNo("Orvane update", "A new version has been realeased.\r\nDo you wish to download the newer version?"))
       OpenInBrowser(Global->OrvaneURL + "/checkforupdateui.asp?version=" + version);

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "host/GlobalData.h"
-#include "host/LogThreads.h"
 #include "host/Server.h"
 #include "platform/Desktop.h"
+#include "platform/HttpClient.h"
 #include "platform/SingleInstance.h"
 #include "words/StrUtils.h"
 

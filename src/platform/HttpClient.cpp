@@ -3,7 +3,6 @@
 #include <curl/curl.h>
 #include <memory>
 
-#include "host/LogThreads.h"
 #include "host/OvException.h"
 
 namespace orvane {
@@ -35,6 +34,11 @@ struct HeaderListDeleter {
 };
 
 }  // namespace
+
+void EnsureCurlInitialised() {
+  static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  (void)initialised;
+}
 
 std::string EscapeUnsafeURLBytes(const std::string& url) {
   static const char kHex[] = "0123456789ABCDEF";

@@ -20,6 +20,13 @@ class THttpClient {
   static constexpr long kConnectTimeoutSeconds = 30;
   // Below the orchestration's 150 s wait, so a stuck engine fails its page.
   static constexpr long kTransferTimeoutSeconds = 120;
+  // Orvane's own web service (remote log, update check) must answer quickly.
+  static constexpr long kServiceTimeoutSeconds = 5;
+
+  THttpClient() = default;
+  // The same limit for connecting and for the whole transfer.
+  explicit THttpClient(long timeoutSeconds)
+      : ConnectTimeoutSeconds(timeoutSeconds), TransferTimeoutSeconds(timeoutSeconds) {}
 
   // Called repeatedly during the transfer (about once a second when idle);
   // returning false aborts it with TAbortException.
@@ -32,6 +39,10 @@ class THttpClient {
   // are sent percent-encoded.
   std::string Get(const std::string& url);
 };
+
+// libcurl's process-wide set-up, done once before the first transfer of any
+// thread (curl_global_init itself is not thread-safe).
+void EnsureCurlInitialised();
 
 // Percent-encodes the bytes a URL cannot carry as they are (controls, blank,
 // bytes above 0x7E); everything else is left alone.

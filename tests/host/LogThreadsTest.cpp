@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/LogThreads.h"
+#include "search/SearchTestSupport.h"
 #include "support/ScratchFolder.h"
 #include "support/ServerProcess.h"
 #include "support/TestGlobal.h"
@@ -60,11 +61,19 @@ TEST(LogFile, AFileThatCannotBeOpenedEndsTheThreadForGood) {
 
 TEST(LogRemote, DropsRecordsWhileOfflineAndEndsAfterItsFirstFailure) {
   const std::string closedPort = "http://127.0.0.1:" + std::to_string(test::FreePort());
+  testing::TLocalHttpStub service;
+  service.Server().Get("/ok/logaction.asp", [](const httplib::Request&, httplib::Response& r) { r.status = 200; });
+  service.Server().Get("/bad/logaction.asp", [](const httplib::Request&, httplib::Response& r) { r.status = 500; });
+  const std::string stub = "http://" + service.Host();
   const struct {
     std::string url;
     bool online;
     bool ends;
-  } rows[] = {{"", true, false}, {closedPort, false, false}, {closedPort, true, true}};
+  } rows[] = {{"", true, false},
+              {closedPort, false, false},
+              {closedPort, true, true},
+              {stub + "/ok", true, false},
+              {stub + "/bad", true, true}};  // an error status is a failure
   for (const auto& row : rows) {
     TLogRemote remote(row.url, [&] { return row.online; });
     EXPECT_TRUE(remote.Post("UID:{x}|EXCEPTION|a"));
