@@ -13,37 +13,28 @@ namespace orvane {
 namespace {
 
 // An attribute keeps its default when absent and must convert when present.
-bool BoolAttribute(pugi::xml_node node, const char* name, bool fallback) {
+template <typename T>
+T Attribute(pugi::xml_node node, const char* name, T fallback, bool (*convert)(std::string_view, T&),
+            const char* kind) {
   const pugi::xml_attribute attribute = node.attribute(name);
   if (!attribute) return fallback;
-  bool value = false;
-  if (!TryStrToBool(attribute.value(), value)) {
-    throw TOvException(std::string("'") + attribute.value() + "' is not a valid boolean value", "Predefined",
+  T value{};
+  if (!convert(attribute.value(), value))
+    throw TOvException(std::string("'") + attribute.value() + "' is not a valid " + kind + " value", "Predefined",
                        "Create");
-  }
   return value;
+}
+
+bool BoolAttribute(pugi::xml_node node, const char* name, bool fallback) {
+  return Attribute(node, name, fallback, TryStrToBool, "boolean");
 }
 
 int32_t IntegerAttribute(pugi::xml_node node, const char* name, int32_t fallback) {
-  const pugi::xml_attribute attribute = node.attribute(name);
-  if (!attribute) return fallback;
-  int32_t value = 0;
-  if (!TryStrToInt(attribute.value(), value)) {
-    throw TOvException(std::string("'") + attribute.value() + "' is not a valid integer value", "Predefined",
-                       "Create");
-  }
-  return value;
+  return Attribute(node, name, fallback, TryStrToInt, "integer");
 }
 
 double FloatAttribute(pugi::xml_node node, const char* name, double fallback) {
-  const pugi::xml_attribute attribute = node.attribute(name);
-  if (!attribute) return fallback;
-  double value = 0;
-  if (!TryStrToFloat(attribute.value(), value)) {
-    throw TOvException(std::string("'") + attribute.value() + "' is not a valid floating point value", "Predefined",
-                       "Create");
-  }
-  return value;
+  return Attribute(node, name, fallback, TryStrToFloat, "floating point");
 }
 
 // Every word and phrase as plain text: the word list without the quotes of
