@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "EngineSimulator.h"
+#include "Layouts.h"
 #include "data/XMLManager.h"
 #include "search/ResultPage.h"
 #include "search/SearchEngines.h"
@@ -62,7 +63,7 @@ const TPageCase kCases[] = {
 
 TEST(SimulatorPages, ParserTakesEveryRenderedResultInOrder) {
   const testing::ScratchFolder failedBlocks;
-  int rejected = 0, redirected = 0, nested = 0;
+  int rejected = 0, redirected = 0, nested = 0, untitled = 0, bare = 0;
   for (int engine : {kGoogle, kMSN, kYahoo}) {
     const TSearchEngines& definition = *ShippedEngines().at(engine);
     for (const TPageCase& c : kCases) {
@@ -99,6 +100,8 @@ TEST(SimulatorPages, ParserTakesEveryRenderedResultInOrder) {
         EXPECT_EQ(got.IsNested, want.Nested);
         EXPECT_EQ(got.Link.find("/click?u="), std::string::npos);
         nested += got.IsNested;
+        untitled += want.Title.empty();
+        bare += want.Description.empty();
       }
       if (engine == kYahoo)
         redirected += static_cast<int>(std::count_if(kept.begin(), kept.end(), [&](const sim::TSimEntry* e) {
@@ -112,6 +115,8 @@ TEST(SimulatorPages, ParserTakesEveryRenderedResultInOrder) {
   EXPECT_GT(rejected, 0);
   EXPECT_GT(redirected, 0);
   EXPECT_GT(nested, 0);
+  EXPECT_GT(untitled, 0);
+  EXPECT_GT(bare, 0);
 }
 
 TEST(SimulatorPages, AFullSearchYieldsAThousandDistinctRanks) {
@@ -131,6 +136,16 @@ TEST(SimulatorPages, AFullSearchYieldsAThousandDistinctRanks) {
     std::vector<int32_t> expected(1000);
     std::iota(expected.begin(), expected.end(), 1);
     EXPECT_EQ(ranks, expected);
+  }
+}
+
+TEST(SimulatorPages, AJunkPageHoldsNoCountAndNoResult) {
+  for (int engine : {kGoogle, kMSN, kYahoo}) {
+    const TSearchQuery query(0, "chess", engine, -1, nullptr, nullptr);
+    TResultPage parsed(*ShippedEngines().at(engine), query, "test", "");
+    parsed.Parse(sim::RenderJunk());
+    EXPECT_EQ(parsed.Count.LastShown, 0) << EngineName(engine);
+    EXPECT_TRUE(parsed.Results.empty()) << EngineName(engine);
   }
 }
 
