@@ -21,8 +21,7 @@ class ServerIntegration : public ::testing::Test {
 };
 
 TEST_F(ServerIntegration, AnswersPagesWithTheirHeaders) {
-  WriteFile(server.Install + "Resources/html/plain.css", "a { }\n/* <ov:id/> */");
-  WriteFile(server.Install + "Resources/html/lf.htm", "one\ntwo <ov:id/>");
+  WriteFile(server.Install + "Resources/html/plain.css", "a { }");
   ASSERT_TRUE(server.Start());
 
   const THttpAnswer page = HttpGet(server.Port, "/default.htm");
@@ -36,9 +35,7 @@ TEST_F(ServerIntegration, AnswersPagesWithTheirHeaders) {
 
   const THttpAnswer css = HttpGet(server.Port, "/Plain.CSS");
   EXPECT_EQ(css.Headers.at("content-type"), "text/css");
-  EXPECT_EQ(css.Body, "a { }\r\n/* <ov:id/> */\r\n");
-  EXPECT_EQ(HttpGet(server.Port, "/lf.htm").Body, "one\r\ntwo -1\r\n");
-  EXPECT_NE(HttpGet(server.Port, "/bottomframe.htm").Body.find("Options"), std::string::npos);
+  EXPECT_EQ(css.Body, "a { }\r\n");
 
   const THttpAnswer image = HttpGet(server.Port, "/spacer.gif");
   EXPECT_EQ(image.Status, 200);
@@ -76,10 +73,7 @@ TEST_F(ServerIntegration, ErrorsBecomeRedirectScriptsThatCannotCarryScript) {
   const std::string home = "<script>parent.location=\"http://127.0.0.1:" + std::to_string(server.Port) +
                            "/default.htm\"</script>";
   EXPECT_EQ(HttpGet(server.Port, "/nothere.htm").Body, home);
-  EXPECT_EQ(HttpGet(server.Port, "/mainframe.htm?id=42").Body, home);
-  EXPECT_EQ(HttpGet(server.Port, "/mainframe.htm?id=4x").Body.find("<script>"), std::string::npos);
   EXPECT_EQ(HttpGet(server.Port, "/../../etc/passwd").Body, home);
-  EXPECT_EQ(HttpGet(server.Port, "/search?keywords=").Body, home);
 
   const THttpAnswer bad = HttpGet(server.Port, "/explainrank.htm?id=-1&RankId=%22%3C/script%3E%3Cb%3E");
   EXPECT_EQ(bad.Headers.at("cache-control"), "no-cache");
@@ -87,9 +81,8 @@ TEST_F(ServerIntegration, ErrorsBecomeRedirectScriptsThatCannotCarryScript) {
             std::string::npos)
       << bad.Body;
   EXPECT_EQ(bad.Body.find("</script><b>"), std::string::npos);
-  EXPECT_TRUE(WaitFor([&] { return server.Log().find("[RequestHandler] OvException : Source timeout") !=
-                                   std::string::npos; }));
-  EXPECT_NE(server.Log().find("[TrayIcon] Balloon \"Orvane Server\""), std::string::npos);
+  // The running server shows its own errors in a balloon.
+  EXPECT_TRUE(WaitFor([&] { return server.Log().find("[TrayIcon] Balloon \"Orvane Server\"") != std::string::npos; }));
 }
 
 TEST_F(ServerIntegration, SessionsLiveWhileUsedAndExpire) {
