@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
-#include <cstdlib>
 #include <mutex>
 
 #include "host/GlobalData.h"
@@ -9,6 +8,7 @@
 #include "search/SEQueryThread.h"
 #include "search/SearchQuery.h"
 #include "search/SearchTestSupport.h"
+#include "support/TestGlobal.h"
 
 namespace orvane {
 namespace {
@@ -21,35 +21,22 @@ using testing::WriteFile;
 constexpr int64_t kWaitMs = 20000;
 
 // A Global over a temporary installation with the test engines, and one
-// session whose results the threads fill.
+// session whose results the threads fill. Saved pages live in dir_.
 class SEQueryThreadTest : public ::testing::Test {
  protected:
   void StartGlobal(const std::string& config) {
-    install_ = dir_.Path();
-    WriteFile(install_ + "Data/data.xml", testing::DataXml(testing::EngineSectionXml("Google") +
-                                                           testing::EngineSectionXml("MSN") +
-                                                           testing::EngineSectionXml("Yahoo")));
-    WriteFile(install_ + "Orvane.ini", "[Software\\Orvane]\nInstallationDir=" + install_ + "\n" + config);
-    setenv("XDG_DATA_HOME", (install_ + "user").c_str(), 1);
-    global_ = std::make_unique<TGlobal>(install_ + "Orvane.ini");
-    Global = global_.get();
-    session_ = std::make_unique<TSessionData>(1, global_->DataDir, true);
+    global_ = std::make_unique<testing::TestGlobal>(
+        config, testing::DataXml(testing::EngineSectionXml("Google") + testing::EngineSectionXml("MSN") +
+                                 testing::EngineSectionXml("Yahoo")));
+    install_ = global_->Install();
+    session_ = std::make_unique<TSessionData>(1, (*global_)->DataDir, true);
     task_ = session_->Results->AddTask("web search", "Google", nullptr, "");
   }
 
-  // The log thread writes behind the caller: wait until the line is there.
-  bool LogHas(const std::string& text) const {
-    const TMonotonic deadline = MonotonicNow() + std::chrono::milliseconds(kWaitMs);
-    while (ReadFile(install_ + "OrvaneServer.log").find(text) == std::string::npos) {
-      if (MonotonicNow() > deadline) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-  }
+  bool LogHas(const std::string& text) const { return global_->LogHas(text); }
 
   void TearDown() override {
     session_.reset();
-    Global = nullptr;
     global_.reset();
   }
 
@@ -66,7 +53,7 @@ class SEQueryThreadTest : public ::testing::Test {
 
   testing::ScratchFolder dir_;
   std::string install_;
-  std::unique_ptr<TGlobal> global_;
+  std::unique_ptr<testing::TestGlobal> global_;
   std::unique_ptr<TSessionData> session_;
   TTask* task_ = nullptr;
 };

@@ -16,18 +16,19 @@ namespace orvane::testing {
 
 class TestGlobal {
  public:
-  // `configLines` go into the "Software\Orvane" section after InstallationDir.
-  explicit TestGlobal(const std::string& configLines = "") {
+  // `configLines` go into the "Software\Orvane" section after InstallationDir
+  // (and win over the defaults below); `dataXml` becomes Data/data.xml.
+  explicit TestGlobal(const std::string& configLines = "", const std::string& dataXml = "") {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     hadXdg_ = xdg != nullptr;
     if (xdg) savedXdg_ = xdg;
     ::setenv("XDG_DATA_HOME", (folder_.Path() + "share").c_str(), 1);
     for (const char* sub : {"inst/ie", "inst/firefox", "inst/Data", "inst/Resources/html"})
       std::filesystem::create_directories(folder_.Path() + sub);
+    if (!dataXml.empty()) folder_.Write("inst/Data/data.xml", dataXml);
     // The engines point at a closed local port: no test ever reaches the web.
-    folder_.Write("orvane.ini", "[Software\\Orvane]\nInstallationDir=" + Install() +
-                                    "\nGoogleHost=127.0.0.1:9\nMSNHost=127.0.0.1:9\nYahooHost=127.0.0.1:9\n" +
-                                    configLines);
+    folder_.Write("orvane.ini", "[Software\\Orvane]\nInstallationDir=" + Install() + "\n" + configLines +
+                                    "\nGoogleHost=127.0.0.1:9\nMSNHost=127.0.0.1:9\nYahooHost=127.0.0.1:9\n");
     global_ = std::make_unique<TGlobal>(folder_.Path() + "orvane.ini");
     Global = global_.get();
   }
