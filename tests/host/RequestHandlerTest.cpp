@@ -74,7 +74,6 @@ TEST_F(RequestHandling, PageTableChoosesTheFile) {
       {"/changeorder.htm", "bottom -1\r\n", "text/html"},
       {"/topframe3.htm?id=0", "top <ov:id/>\r\n", "text/html"},
       {"/style.css", "css <ov:id/>\r\n", "text/css"},
-      {"/Style.CSS", "css <ov:id/>\r\n", "text/css"},
       {"/code.js", "js <ov:id/>\r\n", "text/html"},
       {"/sleep", "slept\r\n", "text/html"},
   };
@@ -117,14 +116,6 @@ TEST_F(RequestHandling, OwnErrorsLoadTheStartPageWithABalloon) {
     EXPECT_TRUE(global.LogHas("Balloon \"Orvane Server\" (10000 ms): " + row.message + "\r\n")) << row.target;
   }
   global->Data->TrayIcon = nullptr;
-  EXPECT_TRUE(global->Sessions.empty());
-}
-
-TEST_F(RequestHandling, SearchWithinOurOwnPagesIsRefusedBeforeASessionExists) {
-  for (const char* site : {"127.0.0.1", "LOCALHOST", "localhost"}) {
-    EXPECT_EQ(Get(std::string("/search?keywords=abc&se=1&site=") + site).ContentText, StartPageScript()) << site;
-  }
-  EXPECT_TRUE(global.LogHas("OvException : Cannot search within \r\nOrvane search results"));
   EXPECT_TRUE(global->Sessions.empty());
 }
 
