@@ -170,4 +170,10 @@ int TServerProcess::Stop() {
 
 std::string TServerProcess::Log() const { return ReadFile(Install + "OrvaneServer.log"); }
 
+int TServerProcess::ThreadCount() const {
+  const std::string status = ReadFile("/proc/" + std::to_string(pid_) + "/status");
+  const size_t at = status.find("Threads:");
+  return at == std::string::npos ? 0 : std::atoi(status.c_str() + at + 8);
+}
+
 }  // namespace orvane::test
