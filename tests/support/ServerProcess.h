@@ -57,8 +57,6 @@ class TServerProcess {
   // SIGTERM and wait; the exit code, or -1 on time-out.
   int Stop();
   bool Running() const { return pid_ > 0; }
-  // The number of threads of the running server (from /proc).
-  int ThreadCount() const;
   std::string Log() const;
 
  private:
