@@ -55,6 +55,12 @@ void THttpServer::Activate(int port) {
   const auto serve = [this](const httplib::Request& request, httplib::Response& response) {
     Serve(&request, &response);
   };
+  // Without a handler of its own the library would put the message into a
+  // header of the answer.
+  server_->set_exception_handler([this](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
+    response.status = 500;
+    if (OnException) OnException();
+  });
   server_->Get(".*", serve);
   server_->Post(".*", serve);
   // Address reuse only: the library's default also shares the port, which

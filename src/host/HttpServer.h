@@ -32,6 +32,10 @@ class THttpServer {
   // Stops accepting, closes the listener and waits for every running request.
   void Deactivate();
 
+  // Called on the connection's thread when an exception escapes the handler;
+  // the request is then answered with status 500. Set before Activate.
+  std::function<void()> OnException;
+
  private:
   void Serve(const void* request, void* response);
 

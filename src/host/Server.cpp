@@ -65,6 +65,8 @@ void TOrvaneServer::CommandGet(const THttpRequest& request, THttpResponse& respo
   response.Redirect(target);
 }
 
+void TOrvaneServer::ServerException() { ShowMessage("Orvane", "An error occured in Orvane server"); }
+
 void TOrvaneServer::Start() {
   {
     std::lock_guard guard(timerLock_);
@@ -73,6 +75,7 @@ void TOrvaneServer::Start() {
   cleanUpTimer_ = std::thread([this] { CleanUpLoop(); });
   Global->Data->StartTime = Now();
   http_ = std::make_unique<THttpServer>("Orvane server", &TOrvaneServer::CommandGet);
+  http_->OnException = &TOrvaneServer::ServerException;
   try {
     http_->Activate(Global->Port);
   } catch (...) {

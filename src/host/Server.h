@@ -28,6 +28,8 @@ class TOrvaneServer {
   // The entry of every HTTP request: the origin check, then the dispatcher.
   static void CommandGet(const THttpRequest& request, THttpResponse& response);
   static bool IsLocalOrigin(const THttpRequest& request);
+  // An exception escaped the handling of a connection.
+  static void ServerException();
 
  private:
   void CleanUpLoop();
