@@ -1,5 +1,6 @@
 #include "pages/TemplateEngine.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "host/GlobalData.h"
@@ -63,9 +64,13 @@ void FillCommonTags(const TPageContext& context, const std::string& page, TPage&
 
 // The results frame.
 void FillResultsFrame(TSessionData& session, TPage& text) {
-  TResults& results = *session.Results;
+  const TResults& results = *session.Results;
   const TPreferences& preferences = *session.Preferences;
-  const int32_t visible = results.VisibleCount();
+  // Counted here, not through the results' cached count: the frames of one
+  // session are built at the same time under a shared lock, so a page must
+  // not write to the session.
+  const auto visible = static_cast<int32_t>(
+      std::count_if(results.List.begin(), results.List.end(), [](const auto& result) { return result->Visible; }));
   if (visible == 0) {
     text.Replace("<ov:MinResultInPage/>", "0");
     text.Replace("<ov:MaxResultInPage/>", "0");

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <shared_mutex>
+#include <thread>
+
 #include "host/GlobalData.h"
+#include "pages/ResultsList.h"
 #include "pages/TemplateEngine.h"
 #include "search/Results.h"
 #include "support/TestGlobal.h"
 #include "words/Preferences.h"
+#include "words/Profile.h"
 
 namespace orvane {
 namespace {
@@ -20,6 +25,15 @@ class TemplateEngine : public ::testing::Test {
     task->Keywords = keywords;
     task->SiteOnly = site;
     session.Results->Tasks.push_back(std::move(task));
+  }
+  void AddResults(int visible, int hidden) {
+    for (int i = 0; i < visible + hidden; ++i) {
+      auto result = std::make_unique<TResult>();
+      result->Title = "title" + std::to_string(i);
+      result->Link = "http://example.com/" + std::to_string(i);
+      result->Visible = i < visible;
+      session.Results->List.push_back(std::move(result));
+    }
   }
   std::string WithSession(const std::string& page, const std::string& text) {
     return ReplaceTags(TPageContext{session.Id, &session, 0, nullptr}, page, text);
@@ -94,6 +108,58 @@ TEST_F(TemplateEngine, NarrowingCaptionIsFilledByTheLaterPass) {
   }
 }
 
+TEST_F(TemplateEngine, ResultsFrameCountsAndEmptyList) {
+  const std::string text =
+      "<ov:MinResultInPage/>|<ov:MaxResultInPage/>|<ov:results/>|<ov:Paging/>|<ov:TotalResults/>|"
+      "<ov:QualifiedResults/>";
+  EXPECT_EQ(WithSession("mainframe.htm", text), "0|0|No results found||0|0");
+  EXPECT_EQ(WithoutSession("mainframe.htm", text), "|||||");
+  AddResults(0, 3);
+  EXPECT_EQ(WithSession("mainframe.htm", text), "0|0|No results found||3|0");
+  EXPECT_EQ(WithSession("results.htm", text), "|||||");
+  session.Results->List.clear();
+  AddResults(2, 1);
+  EXPECT_EQ(WithSession("mainframe.htm", text),
+            "||" + GetResultsHTML(*session.Results, *session.Preferences) + "||3|2");
+}
+
+TEST_F(TemplateEngine, ResultsFrameCaptionIsTheFirstFilterThatApplies) {
+  const struct {
+    const char* domainGroup;
+    const char* fileGroup;
+    const char* domainExt;
+    const char* fileExt;
+    const char* word;
+    bool homepageOnly;
+    bool exactMatch;
+    const char* expected;
+  } rows[] = {
+      {"", "", "", "", "", false, false, ""},
+      {"Europe", "Docs", "de", "pdf", "w", true, true, "(showing results with domain extension group\"Europe\")"},
+      {"", "Docs", "de", "pdf", "w", true, true, "(showing results with file extension group\"Docs\")"},
+      {"", "", "com", "pdf", "w", true, true, "(showing results with domain extension \"com; co.*\")"},
+      {"", "", "co.uk", "pdf", "w", true, true, "(showing results with domain extension \"co.uk\")"},
+      {"", "", "", "pdf", "w", true, true, "(showing results with file extension \"pdf\")"},
+      {"", "", "", "", "w", true, true, "(showing results with word \"w\")"},
+      {"", "", "", "", "", true, true, "(showing only homepage results)"},
+      {"", "", "", "", "", false, true, "(showing only exact matches)"},
+  };
+  for (const auto& row : rows) {
+    TPreferences& preferences = *session.Preferences;
+    preferences.ShowOnlyDomainExtGroup = row.domainGroup;
+    preferences.ShowOnlyFileExtGroup = row.fileGroup;
+    preferences.ShowOnlyDomainExtension = row.domainExt;
+    preferences.ShowOnlyFileExtension = row.fileExt;
+    preferences.ShowOnlyWord = row.word;
+    session.Profile->HomepageOnly = row.homepageOnly;
+    session.Profile->ExactMatch = row.exactMatch;
+    EXPECT_EQ(WithSession("mainframe.htm", "<ov:ShowOnly/>"), row.expected) << row.expected;
+    EXPECT_EQ(WithSession("bottomframe.htm", "<ov:ShowOnly/>"), "") << row.expected;
+  }
+  session.Results->Narrow = "n";
+  EXPECT_EQ(WithSession("mainframe.htm", "<ov:ShowOnly/>"), "(results narrowed down by \"n\")");
+}
+
 TEST_F(TemplateEngine, UnfilledTagsAreDeletedWhateverTheirCase) {
   AddTask("kw");
   const struct {
@@ -107,6 +173,29 @@ TEST_F(TemplateEngine, UnfilledTagsAreDeletedWhateverTheirCase) {
       {"<ov:TitleRank:Checked:low/><ov:results/>", ""},
   };
   for (const auto& row : rows) EXPECT_EQ(WithSession("bottomframe.htm", row.text), row.expected) << row.text;
+}
+
+// The frames of one session are built at once, each under the shared lock:
+// building a page must only read the session.
+TEST(TemplateEngineConcurrency, FramesOfOneSessionAreBuiltAtOnce) {
+  TestGlobal global;
+  TSessionData session{0, global->DataDir, true};
+  for (int i = 0; i < 40; ++i) {
+    auto result = std::make_unique<TResult>();
+    result->Link = "http://example.com/" + std::to_string(i);
+    result->Visible = i % 2 == 0;
+    session.Results->List.push_back(std::move(result));
+  }
+  const auto build = [&session](std::string& out) {
+    std::shared_lock guard(session.DataLock);
+    out = ReplaceTags(TPageContext{0, &session, 0, nullptr}, "mainframe.htm", "<ov:QualifiedResults/>");
+  };
+  std::string first, second;
+  std::thread other([&] { build(second); });
+  build(first);
+  other.join();
+  EXPECT_EQ(first, "20");
+  EXPECT_EQ(second, "20");
 }
 
 TEST(RemoveUnfilledTags, FromOpeningToTheFirstClosingBracket) {
