@@ -137,11 +137,14 @@ int32_t RemoveDuplicateLinks(TResultList& list, std::vector<TResult*>* profileMa
       continue;
     }
     ++count;
+    // Two results of the profile search are a plain duplicate: the ordinary
+    // search found neither.
+    const bool oneIsProfileResult = profileMatches && (a->ProfileMark != -1) != (b->ProfileMark != -1);
     bool dropFirst;
-    if (profileMatches && a->ProfileMark != -1) {
+    if (oneIsProfileResult && a->ProfileMark != -1) {
       remembered.insert(b);
       dropFirst = true;
-    } else if (profileMatches && b->ProfileMark != -1) {
+    } else if (oneIsProfileResult) {
       remembered.insert(a);
       dropFirst = false;
     } else {

@@ -106,7 +106,8 @@ bool FileMatches(const TResult& result, const std::vector<std::string>& fileExte
 
 // Removes results with equal links from a list sorted by link, keeping the
 // better engine rank (the first on a tie). When profileMatches is given, a
-// result with a ProfileMark yields to its partner, which is collected there.
+// result with a ProfileMark yields to a partner without one, which is
+// collected there.
 // Returns the number removed; logs it when not zero. Leaves the list sorted by
 // link.
 int32_t RemoveDuplicateLinks(TResultList& list, std::vector<TResult*>* profileMatches);

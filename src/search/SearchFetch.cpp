@@ -39,6 +39,13 @@ void WaitForAll(const TRuns& runs, std::chrono::milliseconds wait, const char* m
   }
 }
 
+// The engine comes from a request parameter; only the three known ones have
+// definitions and meta lists.
+void CheckEngine(int engine, const char* method) {
+  if (engine < 0 || engine > 2)
+    throw TOvException("Unknown search engine " + std::to_string(engine), "RequestHandler", method);
+}
+
 void RaiseFirstError(const TRuns& runs) {
   for (const auto& run : runs)
     if (run->Thread.Error()) throw *run->Thread.Error();
@@ -48,6 +55,7 @@ void RaiseFirstError(const TRuns& runs) {
 
 void FetchResults(TSessionData& session, int engine, const std::string& keywords, TTask* task, bool metaBoost,
                   TFetchedResults& fetched, std::chrono::milliseconds wait) {
+  CheckEngine(engine, "FetchResults");
   const auto probe = std::make_unique<TQueryRun>(session, kProbePage, keywords, engine, -1, task, &fetched.Main);
   TRuns others;
   if (metaBoost) {
@@ -70,6 +78,7 @@ void FetchResults(TSessionData& session, int engine, const std::string& keywords
 void FetchResultsWithProfilename(TSessionData& session, int engine, const std::string& keywords,
                                  int32_t profileMark, TTask* task, TFetchedResults& fetched,
                                  std::chrono::milliseconds wait) {
+  CheckEngine(engine, "FetchResultsWithProfilename");
   TRuns runs;
   for (int32_t page = 0; page < 2; ++page)
     runs.push_back(std::make_unique<TQueryRun>(session, page, keywords, engine, profileMark, task, &fetched.Main));

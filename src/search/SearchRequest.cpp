@@ -7,6 +7,7 @@
 // engines are asked, so the frames of the session stay readable meanwhile.
 #include <exception>
 #include <mutex>
+#include <stdexcept>
 
 #include "host/OvException.h"
 #include "host/RequestHandler.h"
@@ -52,7 +53,7 @@ void SelectProfile(TSessionData& session, const std::string& name) {
   Global->Predefined->SetProfileVisible("Custom", false);
 }
 
-std::string TwoDecimals(double value) { return FloatToStr(static_cast<double>(RoundHalfEven(value * 100)) / 100); }
+double RoundTo2(double value) { return static_cast<double>(RoundHalfEven(value * 100)) / 100; }
 
 // Tells a session with this first search apart: same keywords and engine
 // (ignoring case) and exactly the same site.
@@ -67,7 +68,12 @@ int32_t TRequestHandler::CheckSearchParams() {
   const int32_t requestedId = GetParamInt(Request.Params, "id", -1);
   const std::string keywords = GetParamStr(Request.Params, "keywords", "");
   if (keywords.empty()) throw TOvException("No search keywords", "RequestHandler", "CheckSearchParams");
-  Keywords = URLDecode(keywords);
+  // The form encodes the keywords once more; a broken escape is refused
+  // rather than searched for as it stands.
+  size_t badEscape = 0;
+  if (!TryURLDecode(keywords, Keywords, &badEscape))
+    throw std::invalid_argument("Error decoding URL style (%XX) encoded string at position " +
+                                std::to_string(badEscape + 1));
   Site = GetParamStr(Request.Params, "site", "");
   SE = GetParamStr(Request.Params, "se", "1");
   if (Site == "127.0.0.1" || LowerCase(Site) == "localhost")
@@ -91,15 +97,32 @@ int32_t TRequestHandler::CheckSearchParams() {
 }
 
 void TRequestHandler::HandleRequest_Search() {
-  TSessionData& session = *Session;
-  std::lock_guard searchGuard(session.SearchLock);
+  std::unique_lock searchGuard(Session->SearchLock);
   try {
-    bool pending, loaded;
-    {
-      std::shared_lock guard(session.DataLock);
-      pending = session.SearchPending;
-      loaded = session.ResultsLoaded;
+    bool pending, loaded, sessionFits;
+    auto readState = [&] {
+      std::shared_lock guard(Session->DataLock);
+      pending = Session->SearchPending;
+      loaded = Session->ResultsLoaded;
+      const TTask* first = Session->Results->FirstTask();
+      sessionFits = pending || loaded ||
+                   (first && IsSameSearch(*first, Keywords, EngineName(EngineTextToInt(SE) - 1), Site));
+    };
+    readState();
+    if (!sessionFits) {
+      // The empty session chosen for us was taken by another search while we
+      // waited for it; showing that search's results would answer the wrong
+      // question, so this search gets a session of its own.
+      searchGuard.unlock();
+      {
+        std::lock_guard tableGuard(Global->SessionLock);
+        Session = Global->CreateSession();
+        SessionId = Session->Id;
+      }
+      searchGuard = std::unique_lock(Session->SearchLock);
+      readState();
     }
+    TSessionData& session = *Session;
     if (pending) {
       {
         std::unique_lock guard(session.DataLock);
@@ -162,9 +185,11 @@ void TRequestHandler::RunSearch(const std::string& keywords, const std::string& 
       if (profileSearch) {
         const TSearchEngines* definition = Global->GetEngine(engine);
         std::string joined;
+        bool firstWord = true;
         for (const TPredefinedWord& word : session.Profile->Words) {
-          if (!joined.empty()) joined += " " + (definition ? definition->Seperator : std::string()) + " ";
+          if (!firstWord) joined += " " + (definition ? definition->Seperator : std::string()) + " ";
           joined += word.SearchText;
+          firstWord = false;
         }
         if (!joined.empty() && definition)
           searched += " " + definition->LeftParinhesis + joined + definition->RightParinhesis;
@@ -201,11 +226,12 @@ void TRequestHandler::RunSearch(const std::string& keywords, const std::string& 
     // No page downloaded (all replayed from LoadPath) is no reason to fail.
     const double averageParse = downloadCount > 0 ? static_cast<double>(parseTime / downloadCount) : 0.0;
     TTask& last = *session.Results->LastTask();
-    last.TotalDuration = TimeLog.Lap("Avg thread parse " + TwoDecimals(averageParse) + " s. Threads done ", true);
+    last.TotalDuration =
+        TimeLog.Lap("Avg thread parse " + FloatToStr(RoundTo2(averageParse)) + " s. Threads done ", true);
     last.FetchThreadCount = downloadCount;
     last.ParseThreadCount = parseCount;
-    last.FetchDuration = downloadCount >= 1 ? static_cast<double>(downloadTime / downloadCount) : -1;
-    last.ParseDuration = parseCount >= 1 ? static_cast<double>(parseTime / parseCount) : -1;
+    last.FetchDuration = downloadCount >= 1 ? RoundTo2(static_cast<double>(downloadTime / downloadCount)) : -1;
+    last.ParseDuration = parseCount >= 1 ? RoundTo2(static_cast<double>(parseTime / parseCount)) : -1;
 
     for (auto& result : fetched.Main) session.Results->AddResult(std::move(result));
     for (int list = 0; list < 2; ++list)
@@ -243,9 +269,12 @@ void TRequestHandler::RunSearch(const std::string& keywords, const std::string& 
     }
   } catch (...) {
   }
-  if (tray) tray->HideBalloon();
+  try {
+    if (tray) tray->HideBalloon();
+    if (succeeded) Global->RemoteLog(remoteLine);
+  } catch (...) {
+  }
   if (failure) std::rethrow_exception(failure);
-  Global->RemoteLog(remoteLine);
 }
 
 void TRequestHandler::PostProcess(const std::string& keywords, bool splitWords, bool profileSearch) {

@@ -55,6 +55,16 @@ TEST(RemoveDuplicates, ProfileResultYieldsToTheOrdinaryOne) {
     EXPECT_EQ(results.ProfileMatchCount, 1);
     EXPECT_EQ(results.ProfileResultCount(), 2);
   }
+  // Two results of the profile search alone are no match of both searches.
+  {
+    TResults results;
+    results.AddResult(MakeResult("x", 6, 0, 4));
+    results.AddResult(MakeResult("x", 2, 0, 4));
+    results.RemoveDuplicates(4);
+    ASSERT_EQ(results.Count(), 1u);
+    EXPECT_EQ(results.Result(0)->EngineRank, 2);
+    EXPECT_EQ(results.ProfileMatchCount, 0);
+  }
   // A remembered match that is dropped later no longer counts.
   TResults results;
   results.AddResult(MakeResult("x", 5, 0, 4));

@@ -2,14 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <thread>
 
 #include "host/OvException.h"
+#include "host/RequestHandler.h"
 #include "search/MetaResults.h"
 #include "search/Results.h"
 #include "search/SearchFetch.h"
 #include "search/SearchPipelineSupport.h"
 #include "support/ServerProcess.h"
+#include "words/Profile.h"
 
 namespace orvane::test {
 namespace {
@@ -54,6 +58,9 @@ TEST(SearchRequest, ProbeTellsHowManyPagesAndTheOtherEnginesBoost) {
     ASSERT_TRUE(task);
     EXPECT_EQ(task->FetchThreadCount, 3 + row.neededThreads);
     EXPECT_EQ(task->ParseThreadCount, 3 + row.neededThreads);
+    // Averages are kept to two decimals, as saved and shown.
+    EXPECT_DOUBLE_EQ(task->FetchDuration, std::round(task->FetchDuration * 100) / 100);
+    EXPECT_DOUBLE_EQ(task->ParseDuration, std::round(task->ParseDuration * 100) / 100);
   }
 }
 
@@ -161,6 +168,90 @@ TEST(SearchRequest, RefusedSearchesAnswerWithTheStartPage) {
   EXPECT_EQ(pipeline.Session(0), nullptr);
   // Another loopback address is an ordinary site.
   EXPECT_FALSE(IsStartPageScript(pipeline.Get("/search?keywords=x+simtotal:10&se=1&site=127.0.0.2")));
+}
+
+TEST(SearchRequest, BrokenKeywordEscapesAndUnknownEnginesAskNoEngine) {
+  TSearchPipeline pipeline;
+  // "%25" reaches the search as "%", which it decodes once more.
+  const THttpResponse broken = pipeline.Get("/search?keywords=100%25zz+simtotal:10&se=1");
+  EXPECT_NE(broken.ContentText.find("/Error.htm?Error=Error+decoding"), std::string::npos) << broken.ContentText;
+  EXPECT_EQ(pipeline.Session(0), nullptr);
+  for (const char* se : {"0", "4"}) {
+    EXPECT_TRUE(IsStartPageScript(pipeline.Get(std::string("/search?keywords=x+simtotal:10&se=") + se))) << se;
+    EXPECT_TRUE(pipeline.WaitForLog("OvException : Unknown search engine ")) << se;
+  }
+  EXPECT_EQ(pipeline.Simulator.Requests().size(), 0u);
+  EXPECT_TRUE(pipeline.Session(0)->SearchPending);
+}
+
+TEST(SearchRequest, AnEmptySessionTakenMeanwhileIsNotShownForAnotherSearch) {
+  TSearchPipeline pipeline;
+  TSessionPtr taken;
+  {
+    std::lock_guard guard(Global->SessionLock);
+    taken = Global->CreateSession();
+  }
+  // Another search holds the empty session while our request picks it.
+  std::unique_lock searchGuard(taken->SearchLock);
+  std::thread request([&pipeline] { pipeline.Get("/search?keywords=coral+reefs+simtotal:50&se=1"); });
+  EXPECT_TRUE(WaitFor([&taken] { return taken.use_count() > 2; }));  // the request holds it too
+  {
+    std::unique_lock guard(taken->DataLock);
+    taken->Results->AddTask("desert roads", "Google", nullptr, "");
+    taken->SearchPending = false;
+  }
+  searchGuard.unlock();
+  request.join();
+  EXPECT_EQ(taken->Results->FirstTask()->Keywords, "desert roads");
+  const TSessionPtr own = pipeline.Session(1);
+  ASSERT_NE(own, nullptr);
+  ASSERT_NE(own->Results->FirstTask(), nullptr);
+  EXPECT_EQ(own->Results->FirstTask()->Keywords, "coral reefs simtotal:50");
+  EXPECT_GT(own->Results->Count(), 0u);
+}
+
+TEST(SearchRequest, ProfileSearchAsksTwoPagesWithTheSubjectWords) {
+  TSearchPipeline pipeline(TSettings{{"MetaBoost", "0"}});
+  pipeline.Get("/search?keywords=alpine+lakes+simtotal:500&se=1");
+  const TSessionPtr session = pipeline.Session(0);
+  ASSERT_NE(session, nullptr);
+  const size_t before = pipeline.Simulator.Requests().size();
+  {
+    std::unique_lock guard(session->DataLock);
+    session->Profile->Index = 4;
+    session->Profile->Words.clear();
+    for (const char* text : {"hiking", "camping"}) {
+      TPredefinedWord word;
+      word.SearchText = text;
+      session->Profile->Words.push_back(word);
+    }
+  }
+  THttpRequest request;
+  THttpResponse response;
+  TRequestHandler handler(request, response);
+  handler.Session = session;
+  {
+    std::lock_guard searchGuard(session->SearchLock);
+    handler.RunSearch("alpine lakes simtotal:500", "", true);
+  }
+  const auto requests = pipeline.Simulator.Requests();
+  ASSERT_EQ(requests.size(), before + 2);
+  std::vector<int> starts;
+  for (size_t i = before; i < requests.size(); ++i) {
+    EXPECT_EQ(requests[i].Keywords, "alpine lakes simtotal:500 (hiking OR camping)");
+    starts.push_back(requests[i].Start);
+  }
+  std::sort(starts.begin(), starts.end());
+  EXPECT_EQ(starts, (std::vector<int>{0, 100}));
+  ASSERT_EQ(session->Results->Tasks.size(), 2u);
+  EXPECT_EQ(session->Results->LastTask()->Keywords, "alpine lakes simtotal:500 (hiking OR camping)");
+  EXPECT_GT(session->Results->ProfileResultCount(), 0);
+  for (const auto& result : session->Results->List) {
+    EXPECT_EQ(result->SearchKeywords, "alpine lakes simtotal:500");
+    if (result->Task == session->Results->LastTask()) {
+      EXPECT_EQ(result->ProfileMark, 4);
+    }
+  }
 }
 
 }  // namespace
