@@ -11,7 +11,7 @@ namespace {
 TEST(ExtGroups, LoadsInFileOrderAndTheFirstGroupHoldingAnExtensionWins) {
   testing::ScratchFolder folder;
   folder.Write("data.xml",
-               "<d Version=\"1.1\"><G><A> com , co.,</A><B Visible=\"False\">CO,com</B><C Visible=\"0\">de</C>"
+               "<d Version=\"1.1\"><G><A> com <!-- the list goes on -->, <![CDATA[co.]]>,</A><B Visible=\"False\">CO,com</B><C Visible=\"0\">de</C>"
                "<D Visible=\"TRUE\"/><E Visible=\"maybe\"/></G></d>");
   const TXMLManager store(folder.Path());
   const TExtTypeGroups groups(store, "G");
