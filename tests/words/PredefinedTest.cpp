@@ -84,6 +84,11 @@ TEST(PredefinedLoading, SavedProfileChangesTheNamedProfileForEveryone) {
   EXPECT_TRUE(copy.Visible);
   EXPECT_EQ(copy.TitleRank, 2);
   EXPECT_EQ(copy.Domains, Strings{"de"});
+
+  doc.child("Profile").remove_child("name");  // an edited file: the profile keeps its name
+  EXPECT_TRUE(p.ReadProfileXml("Custom", doc.child("Profile")));
+  EXPECT_TRUE(p.CopyProfile("Custom", copy));
+  EXPECT_EQ(copy.Name, "Custom");
 }
 
 TEST(ShippedData, LoadsEveryProfileGroupAndTheIgnoreList) {
