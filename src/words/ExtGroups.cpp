@@ -5,6 +5,7 @@
 
 #include "data/XMLManager.h"
 #include "host/GlobalData.h"
+#include "words/NodeText.h"
 #include "words/StrUtils.h"
 #include "words/WordUtils.h"
 
@@ -19,7 +20,7 @@ TExtTypeGroups::TExtTypeGroups(const TXMLManager& store, const std::string& sect
       TWordGroupData group;
       group.Index = static_cast<int32_t>(Groups.size());
       group.Name = child.name();
-      SetDelimitedList(',', child.text().get(), group.Extensions);
+      SetDelimitedList(',', AllText(child), group.Extensions);
       // A stray comma must not make every extension-less result a member.
       std::erase(group.Extensions, std::string());
       bool visible = true;

@@ -14,6 +14,17 @@ namespace orvane {
 
 inline bool HasChild(pugi::xml_node node, const char* name) { return static_cast<bool>(node.child(name)); }
 
+// All text of the element, its CDATA included: a comment or a CDATA section
+// in the middle of a list splits it into several text nodes, and the first
+// alone would cut the list short.
+inline std::string AllText(pugi::xml_node element) {
+  std::string text;
+  for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
+    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) text += child.value();
+  }
+  return text;
+}
+
 inline std::string ChildText(pugi::xml_node node, const char* name) { return node.child(name).text().get(); }
 
 inline int32_t ChildInteger(pugi::xml_node node, const char* name) { return StrToIntDef(ChildText(node, name), 0); }

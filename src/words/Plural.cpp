@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "data/XMLManager.h"
+#include "words/NodeText.h"
 #include "words/StrUtils.h"
 #include "words/WordUtils.h"
 
@@ -14,7 +15,7 @@ namespace {
 std::vector<std::string> ReadIrregulars(const TXMLManager& data) {
   const pugi::xml_node section = data.Section("IrregularPlurals");
   if (!section) return {};
-  return SplitDelimited('|', section.text().get());
+  return SplitDelimited('|', AllText(section));
 }
 
 // The singular a regular plural folds into: the first of "w-s", "w-es",

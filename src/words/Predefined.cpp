@@ -120,7 +120,9 @@ bool TPredefined::ReadProfileXml(const std::string& name, pugi::xml_node node) {
   std::unique_lock lock(lock_);
   TProfile* profile = Find(name);
   if (!profile) return false;
-  profile->ReadProfileXml(node);
+  // The file's "name" may be missing or differ: the profile keeps its own,
+  // or it could no longer be found, and tasks read it without our lock.
+  profile->ReadSavedSettings(node);
   return true;
 }
 

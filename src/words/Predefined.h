@@ -2,7 +2,9 @@
 // Owned by Global and built at start-up. Afterwards only the visibility flag
 // and a loaded saved profile change them; both take the object's own lock,
 // and readers that walk Profiles or keep a profile pointer hold ReadLock().
-// The lock is a leaf: nothing else is locked while it is held.
+// A profile's Name and Index never change after loading, so a kept pointer
+// may read them without the lock. The lock is a leaf: nothing else is locked
+// while it is held.
 #pragma once
 
 #include <memory>
@@ -38,8 +40,9 @@ class TPredefined {
   // Copies the named profile into `target`; false (target untouched) when
   // there is no such profile.
   bool CopyProfile(const std::string& name, TProfile& target) const;
-  // A saved results file's profile element read into the named profile,
-  // which then changes for every session; false when there is none.
+  // A saved results file's profile element read into the named profile
+  // (which keeps its name), changing it for every session; false when there
+  // is none.
   bool ReadProfileXml(const std::string& name, pugi::xml_node node);
 
   std::shared_lock<std::shared_mutex> ReadLock() const { return std::shared_lock(lock_); }

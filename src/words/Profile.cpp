@@ -146,6 +146,10 @@ void TProfile::WriteProfileXml(pugi::xml_node node) const {
 
 void TProfile::ReadProfileXml(pugi::xml_node node) {
   Name = ChildText(node, "name");
+  ReadSavedSettings(node);
+}
+
+void TProfile::ReadSavedSettings(pugi::xml_node node) {
   ReadProfileOptions(node);
   ReadOnly = ChildBool(node, "bReadonly");
   Domains.clear();

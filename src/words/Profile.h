@@ -59,6 +59,8 @@ class TProfile {
   // The "Profile" element of a saved results file.
   void WriteProfileXml(pugi::xml_node node) const;
   void ReadProfileXml(pugi::xml_node node);
+  // The same without the name, for a profile that must keep its own.
+  void ReadSavedSettings(pugi::xml_node node);
 
   std::vector<TPredefinedWord> Words;
   bool Default = false;

@@ -11,8 +11,8 @@ namespace {
 TEST(ExtGroups, LoadsInFileOrderAndTheFirstGroupHoldingAnExtensionWins) {
   testing::ScratchFolder folder;
   folder.Write("data.xml",
-               "<d Version=\"1.1\"><G><A> com , co.,</A><B Visible=\"False\">CO,com</B><C Visible=\"0\">de</C>"
-               "<D Visible=\"TRUE\"/><E Visible=\"maybe\"/></G></d>");
+               "<d Version=\"1.1\"><G><A> com <!-- the list goes on -->, <![CDATA[co.]]>,</A>"
+               "<B Visible=\"False\">CO,com</B><C Visible=\"0\">de</C><D Visible=\"TRUE\"/><E Visible=\"maybe\"/></G></d>");
   const TXMLManager store(folder.Path());
   const TExtTypeGroups groups(store, "G");
   ASSERT_EQ(groups.Groups.size(), 5u);

@@ -5,6 +5,7 @@
 
 #include "data/XMLManager.h"
 #include "words/Plural.h"
+#include "support/ScratchFolder.h"
 
 namespace orvane {
 namespace {
@@ -100,9 +101,15 @@ TEST(Plural, ShippedIrregularPairsLoadAndAreEachNeeded) {
   }
 }
 
-TEST(Plural, NoDataMeansNoIrregularPairs) {
+TEST(Plural, ReadsTheWholeSectionAndNothingWithoutData) {
   const TXMLManager missing("/nonexistent-orvane-folder/");
   EXPECT_TRUE(TPlural(missing).Irregulars().empty());
+
+  testing::ScratchFolder folder;
+  folder.Write("data.xml",
+               "<d Version=\"1.1\"><IrregularPlurals>man=men|<!-- Latin -->cactus=cacti|"
+               "<![CDATA[\"ox = oxen\"]]></IrregularPlurals></d>");
+  EXPECT_EQ(TPlural(TXMLManager(folder.Path())).Irregulars(), (Strings{"man=men", "cactus=cacti", "ox = oxen"}));
 }
 
 }  // namespace

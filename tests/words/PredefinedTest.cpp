@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "data/XMLManager.h"
@@ -84,6 +85,11 @@ TEST(PredefinedLoading, SavedProfileChangesTheNamedProfileForEveryone) {
   EXPECT_TRUE(copy.Visible);
   EXPECT_EQ(copy.TitleRank, 2);
   EXPECT_EQ(copy.Domains, Strings{"de"});
+
+  doc.child("Profile").remove_child("name");  // an edited file: the profile keeps its name
+  EXPECT_TRUE(p.ReadProfileXml("Custom", doc.child("Profile")));
+  EXPECT_TRUE(p.CopyProfile("Custom", copy));
+  EXPECT_EQ(copy.Name, "Custom");
 }
 
 TEST(ShippedData, LoadsEveryProfileGroupAndTheIgnoreList) {
@@ -120,6 +126,35 @@ TEST(ShippedData, LoadsEveryProfileGroupAndTheIgnoreList) {
   const Strings ignore = SplitDelimited('|', data.store.ReadString(data.store.Section("AutoClusters"), "IgnoreList", false));
   EXPECT_GE(ignore.size(), 100u);
   for (const auto& word : ignore) EXPECT_TRUE(word.size() >= 2 && word == LowerCase(word)) << "'" << word << "'";
+}
+
+// Counted from the raw text, so a reader that stops early or drops entries
+// shows up as a difference.
+size_t Entries(const std::string& text, char separator) {
+  if (Trim(text).empty()) return 0;
+  return static_cast<size_t>(std::count(text.begin(), text.end(), separator)) + 1;
+}
+
+TEST(ShippedData, EveryListLoadsToItsLastEntry) {
+  TLoaded data(ORVANE_SOURCE_DIR "/resources/data/");
+  const TXMLManager& store = data.store;
+  const pugi::xml_node predefined = store.Section("predefined");
+  for (const auto& profile : data.predefined.Profiles) {
+    SCOPED_TRACE(profile->Name);
+    const pugi::xml_node node = predefined.child(profile->Name.c_str());
+    const size_t words = Entries(store.ReadString(node, "WordList", false), '|');
+    EXPECT_EQ(profile->Words.size(), words);
+    EXPECT_EQ(profile->WordStrings.size(), words + Entries(store.ReadString(node, "SingalWordList", false), ','));
+    for (const auto& word : profile->WordStrings) EXPECT_TRUE(!word.empty() && word == Trim(word)) << word;
+  }
+  for (const auto& [section, groups] : {std::pair{"DomainGroupData", &data.domains}, {"FileGroupData", &data.files}}) {
+    const pugi::xml_node node = store.Section(section);
+    EXPECT_EQ(groups->Groups.size(), static_cast<size_t>(std::distance(node.begin(), node.end()))) << section;
+    for (const auto& group : groups->Groups)
+      EXPECT_EQ(group.Extensions.size(), Entries(store.ReadString(node, group.Name, false), ',')) << group.Name;
+  }
+  const std::string plurals = store.Section("IrregularPlurals").text().get();
+  EXPECT_EQ(SplitDelimited('|', plurals).size(), static_cast<size_t>(std::count(plurals.begin(), plurals.end(), '=')));
 }
 
 }  // namespace
