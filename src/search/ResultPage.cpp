@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <limits>
 
 #include "host/GlobalData.h"
 #include "host/OvException.h"
@@ -53,11 +54,12 @@ void PageNumbers(int engine, int32_t lastShown, int32_t& pageCount, int32_t& fir
   constexpr int32_t perPage = TSearchEngines::kResultsPerPage;
   if (engine == kMSN) {
     pageCount = lastShown;  // MSN shows the page number
-    firstRank = (lastShown - 1) * perPage + 1;
   } else {
     pageCount = lastShown / perPage + (lastShown % perPage != 0 ? 1 : 0);
-    firstRank = (pageCount - 1) * perPage + 1;
   }
+  // A page may claim any count; the rank of an absurd one must not overflow.
+  const int64_t rank = (static_cast<int64_t>(pageCount) - 1) * perPage + 1;
+  firstRank = static_cast<int32_t>(std::min<int64_t>(rank, std::numeric_limits<int32_t>::max()));
 }
 
 std::vector<std::string_view> SplitBlocks(const TSearchEngines& engine, std::string_view page) {
