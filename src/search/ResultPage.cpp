@@ -142,7 +142,11 @@ bool IsHomePage(const TURI& uri) {
 }
 
 std::string DomainExtension(std::string_view link, bool& hasPath) {
-  if (const size_t scheme = link.find("//"); scheme != std::string_view::npos) link.remove_prefix(scheme + 2);
+  // Only a "//" before any "/" ends a scheme; one inside the path of a link
+  // without scheme must not cut the host away.
+  const size_t scheme = link.find("//");
+  if (scheme != std::string_view::npos && link.substr(0, scheme).find('/') == std::string_view::npos)
+    link.remove_prefix(scheme + 2);
   const size_t slash = link.find('/');
   hasPath = slash != std::string_view::npos;
   if (hasPath) link = link.substr(0, slash);

@@ -160,6 +160,8 @@ TEST_F(ResultPageTest, ClassifiesEachLink) {
       {"http://x.org/a.pdf?x=1", false, "org", "other"},
       {"http://x.org/dir.docx/file", false, "org", "other"},
       {"https://x.org/sub/", false, "org", "other"},
+      {"www.example.com/a//b.pdf", false, "com", "pdf"},  // "//" in a path is no scheme
+      {"//x.org/a.txt", false, "org", "txt"},
   };
   for (const auto& row : rows) {
     const TResultList found = Parse(kMSN, 0, MakePage("Page 1 of 1", {{row.link, "T", "D"}}));
