@@ -135,8 +135,6 @@ TGlobal::TGlobal(const std::string& configFile) {
   GoogleHost = Reg->ReadString("GoogleHost", "www.google.com");
   MSNHost = Reg->ReadString("MSNHost", "search.msn.com");
   YahooHost = Reg->ReadString("YahooHost", "search.yahoo.com");
-  LoadPath = Reg->ReadString("LoadPath", "");
-  SavePath = Reg->ReadString("SavePath", "");
   WordClustersDebug = Reg->ReadInteger("WordClustersDebug", 0);
 
   const std::string logName = InstallationDir + "OrvaneServer.log";

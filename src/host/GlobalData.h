@@ -184,7 +184,6 @@ class TGlobal {
   std::string RelatedWordHighLightColor;
   std::string NarrowHighLightColor;
   std::string GoogleHost, MSNHost, YahooHost;
-  std::string LoadPath, SavePath;
   int32_t WordClustersDebug = 0;
 
   std::unique_ptr<TOrvaneReg> Reg;

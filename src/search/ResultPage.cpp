@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <limits>
 
 #include "host/GlobalData.h"
 #include "host/OvException.h"
@@ -53,11 +54,12 @@ void PageNumbers(int engine, int32_t lastShown, int32_t& pageCount, int32_t& fir
   constexpr int32_t perPage = TSearchEngines::kResultsPerPage;
   if (engine == kMSN) {
     pageCount = lastShown;  // MSN shows the page number
-    firstRank = (lastShown - 1) * perPage + 1;
   } else {
     pageCount = lastShown / perPage + (lastShown % perPage != 0 ? 1 : 0);
-    firstRank = (pageCount - 1) * perPage + 1;
   }
+  // A page may claim any count; the rank of an absurd one must not overflow.
+  const int64_t rank = (static_cast<int64_t>(pageCount) - 1) * perPage + 1;
+  firstRank = static_cast<int32_t>(std::min<int64_t>(rank, std::numeric_limits<int32_t>::max()));
 }
 
 std::vector<std::string_view> SplitBlocks(const TSearchEngines& engine, std::string_view page) {
@@ -140,7 +142,11 @@ bool IsHomePage(const TURI& uri) {
 }
 
 std::string DomainExtension(std::string_view link, bool& hasPath) {
-  if (const size_t scheme = link.find("//"); scheme != std::string_view::npos) link.remove_prefix(scheme + 2);
+  // Only a "//" before any "/" ends a scheme; one inside the path of a link
+  // without scheme must not cut the host away.
+  const size_t scheme = link.find("//");
+  if (scheme != std::string_view::npos && link.substr(0, scheme).find('/') == std::string_view::npos)
+    link.remove_prefix(scheme + 2);
   const size_t slash = link.find('/');
   hasPath = slash != std::string_view::npos;
   if (hasPath) link = link.substr(0, slash);

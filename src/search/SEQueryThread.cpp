@@ -32,10 +32,17 @@ std::string FailedBlockFolder() {
 }
 
 std::string ReadWholeFile(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) throw TOvException("Cannot open file " + fileName, "SEQueryThread", "Fetch");
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  // A folder opens like a file but reads as empty; it must fail the page.
+  std::error_code error;
+  std::ifstream in;
+  if (std::filesystem::is_regular_file(fileName, error)) in.open(fileName, std::ios::binary);
+  if (!in.is_open()) throw TOvException("Cannot open file " + fileName, "SEQueryThread", "Fetch");
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
+
+// Read at every fetch, so replaying or keeping pages can be switched on while
+// the server runs.
+std::string DebugFolder(const char* name) { return Global && Global->Reg ? Global->Reg->ReadString(name, "") : ""; }
 
 }  // namespace
 
@@ -108,7 +115,7 @@ void TSEQueryThread::FetchParse() {
 std::string TSEQueryThread::FetchPage() {
   const std::string engineName = engine_ ? engine_->Name : EngineName(query_.Engine);
   const std::string fileName = engineName + "_file_" + IntToStr(query_.Page) + ".htm";
-  const std::string loadPath = Global ? Global->LoadPath : "";
+  const std::string loadPath = DebugFolder("LoadPath");
   // Replaying saved pages lets a search run without the network.
   if (!loadPath.empty()) return ReadWholeFile(loadPath + "/" + fileName);
 
@@ -119,7 +126,7 @@ std::string TSEQueryThread::FetchPage() {
     return false;
   };
   std::string page = client.Get(query_.GetURL());
-  const std::string savePath = Global ? Global->SavePath : "";
+  const std::string savePath = DebugFolder("SavePath");
   if (!savePath.empty()) SaveDebugPage(savePath + "/" + fileName, page);
   return page;
 }

@@ -42,6 +42,7 @@ TEST(PageNumbers, FollowTheEnginesCounting) {
   } rows[] = {
       {kGoogle, 350, 4, 301}, {kGoogle, 1000, 10, 901}, {kGoogle, 1001, 11, 1001}, {kGoogle, 0, 0, -99},
       {kYahoo, 100, 1, 1},    {kYahoo, 101, 2, 101},    {kMSN, 3, 3, 201},         {kMSN, 0, 0, -99},
+      {kMSN, INT32_MAX, INT32_MAX, INT32_MAX},  // a claim that absurd must not overflow the rank
   };
   for (const auto& row : rows) {
     int32_t pageCount = -1, firstRank = -1;
@@ -159,6 +160,8 @@ TEST_F(ResultPageTest, ClassifiesEachLink) {
       {"http://x.org/a.pdf?x=1", false, "org", "other"},
       {"http://x.org/dir.docx/file", false, "org", "other"},
       {"https://x.org/sub/", false, "org", "other"},
+      {"www.example.com/a//b.pdf", false, "com", "pdf"},  // "//" in a path is no scheme
+      {"//x.org/a.txt", false, "org", "txt"},
   };
   for (const auto& row : rows) {
     const TResultList found = Parse(kMSN, 0, MakePage("Page 1 of 1", {{row.link, "T", "D"}}));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 
 #include "host/GlobalData.h"
@@ -59,7 +60,9 @@ class SEQueryThreadTest : public ::testing::Test {
 };
 
 TEST_F(SEQueryThreadTest, ReplaysASavedPageAndHandsInItsResults) {
-  StartGlobal("LoadPath=" + dir_.Path() + "pages\n");
+  StartGlobal("");
+  // Switched on while the server runs: each fetch reads the setting anew.
+  ASSERT_TRUE((*global_)->Reg->WriteString("LoadPath", dir_.Path() + "pages"));
   std::string page = PageOf("Results 901 - 950 of about 950", 1, 2);
   page.replace(page.find("http://site2.org/"), 17, "");  // the second block no longer parses
   WriteFile(dir_.Path() + "pages/Google_file_9.htm", page);
@@ -88,6 +91,7 @@ TEST_F(SEQueryThreadTest, ReplaysASavedPageAndHandsInItsResults) {
 TEST_F(SEQueryThreadTest, FailuresBecomeTheThreadsError) {
   StartGlobal("LoadPath=" + dir_.Path() + "pages\n");
   WriteFile(dir_.Path() + "pages/Google_file_0.htm", PageOf("Results 1 - 1001 of about 2000", 1, 3));
+  std::filesystem::create_directories(dir_.Path() + "pages/Yahoo_file_0.htm");  // opens, but is no page
   const struct {
     int engine, page;
     const char* message;
@@ -95,6 +99,7 @@ TEST_F(SEQueryThreadTest, FailuresBecomeTheThreadsError) {
   } rows[] = {
       {kGoogle, 0, "Current page number is too high", 11},
       {kMSN, 0, "Cannot open file", 0},
+      {kYahoo, 0, "Cannot open file", 0},
   };
   for (const auto& row : rows) {
     const auto query = Query(row.engine, row.page);
