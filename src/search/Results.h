@@ -4,6 +4,7 @@
 // other operation runs on the request thread that holds the session.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -159,10 +160,12 @@ class TResults {
   int32_t DicWordsUrlCount = 0;
   int32_t SearchTermHostResults = 0;
   TResultList List;
-  int32_t VisibleCountCache = -1;
-  int32_t ZeroScoreCountCache = -1;
-  int32_t HiddenCountCache = -1;
-  int32_t NestedCountCache = -1;
+  // Atomic: pages read the counts under the session's shared lock, and two
+  // of them may fill the same cache at once (with the same value).
+  std::atomic<int32_t> VisibleCountCache{-1};
+  std::atomic<int32_t> ZeroScoreCountCache{-1};
+  std::atomic<int32_t> HiddenCountCache{-1};
+  std::atomic<int32_t> NestedCountCache{-1};
   std::string Narrow;
   std::vector<std::unique_ptr<TTask>> Tasks;
 };

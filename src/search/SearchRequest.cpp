@@ -257,7 +257,9 @@ void TRequestHandler::RunSearch(const std::string& keywords, const std::string& 
   try {
     std::unique_lock guard(session.DataLock);
     if (!succeeded) {
+      // The meta lists point into the results: both go together.
       session.Results = std::make_unique<TResults>();
+      session.MetaResults = std::make_unique<TMetaResults>(Global->MetaBoost);
       session.SearchPending = true;
     } else {
       const TTask& last = *session.Results->LastTask();
