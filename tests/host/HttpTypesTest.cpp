@@ -33,11 +33,7 @@ TEST(ParseParams, DecodesQueryPiecesInOrder) {
 
 TEST(FindParam, MatchesWholeNamesWithoutCaseAndFirstWins) {
   const TParams params = {"", "idx=9", "Id=first", "id=second", "flag", "empty=", "RankId=a=b"};
-  const struct {
-    const char* name;
-    bool found;
-    const char* value;
-  } rows[] = {
+  const struct { const char* name; bool found; const char* value; } rows[] = {
       {"id", true, "first"}, {"ID", true, "first"}, {"flag", true, ""}, {"empty", true, ""},
       {"rankid", true, "a=b"}, {"i", false, ""}, {"missing", false, ""}, {"", true, ""},
   };
@@ -49,10 +45,7 @@ TEST(FindParam, MatchesWholeNamesWithoutCaseAndFirstWins) {
 }
 
 TEST(GetParamInt, TrimsButRejectsTrailingText) {
-  const struct {
-    const char* entry;
-    int32_t expected;
-  } rows[] = {
+  const struct { const char* entry; int32_t expected; } rows[] = {
       {"n=12", 12},      {"n=  12 ", 12},  {"n=\t-7\r\n", -7}, {"n=12x", -1},
       {"n=", -1},        {"n", -1},        {"n=1.5", -1},      {"n=99999999999", -1},
       {"n=2147483647", 2147483647},        {"other=5", -1},
@@ -61,10 +54,7 @@ TEST(GetParamInt, TrimsButRejectsTrailingText) {
 }
 
 TEST(GetParamStr, PresentButEmptyIsNotTheFallback) {
-  const struct {
-    TParams params;
-    const char* expected;
-  } rows[] = {
+  const struct { TParams params; const char* expected; } rows[] = {
       {{"s="}, ""}, {{"s"}, ""}, {{"s=  a b  "}, "a b"}, {{"S=x", "s=y"}, "x"}, {{"t=x"}, "fallback"}, {{}, "fallback"},
   };
   for (const auto& row : rows) EXPECT_EQ(GetParamStr(row.params, "s", "fallback"), row.expected);

@@ -10,13 +10,11 @@
 #include "search/SearchTestSupport.h"
 #include "support/ScratchFolder.h"
 #include "support/ServerProcess.h"
-#include "support/TestGlobal.h"
 
 namespace orvane {
 namespace {
 
 using testing::ScratchFolder;
-using testing::TestGlobal;
 using test::WaitFor;
 
 TEST(LogFile, AppendsEachLineAndSurvivesTheFileBeingDeleted) {
@@ -65,15 +63,10 @@ TEST(LogRemote, DropsRecordsWhileOfflineAndEndsAfterItsFirstFailure) {
   service.Server().Get("/ok/logaction.asp", [](const httplib::Request&, httplib::Response& r) { r.status = 200; });
   service.Server().Get("/bad/logaction.asp", [](const httplib::Request&, httplib::Response& r) { r.status = 500; });
   const std::string stub = "http://" + service.Host();
-  const struct {
-    std::string url;
-    bool online;
-    bool ends;
-  } rows[] = {{"", true, false},
-              {closedPort, false, false},
-              {closedPort, true, true},
-              {stub + "/ok", true, false},
-              {stub + "/bad", true, true}};  // an error status is a failure
+  const struct { std::string url; bool online; bool ends; } rows[] = {
+      {"", true, false},           {closedPort, false, false}, {closedPort, true, true},
+      {stub + "/ok", true, false}, {stub + "/bad", true, true},  // an error status is a failure
+  };
   for (const auto& row : rows) {
     TLogRemote remote(row.url, [&] { return row.online; });
     EXPECT_TRUE(remote.Post("UID:{x}|EXCEPTION|a"));
@@ -86,16 +79,6 @@ TEST(LogRemote, DropsRecordsWhileOfflineAndEndsAfterItsFirstFailure) {
       EXPECT_TRUE(remote.Running()) << row.url;
     }
   }
-}
-
-TEST(LogRemote, AfterTheServiceFailedEveryRecordLeavesALocalLine) {
-  TestGlobal global("OrvaneURL=http://127.0.0.1:" + std::to_string(test::FreePort()) + "\n");
-  // The first record fails to send and ends the thread; later ones cannot be
-  // posted.
-  EXPECT_TRUE(WaitFor([&] {
-    global->RemoteLog("UID:x|SEARCH|record");
-    return global.LogText().find("] [Remote log] Failed to post thread message\r\n") != std::string::npos;
-  }));
 }
 
 TEST(LogThreadsConcurrency, EveryLineArrivesWholeAndInItsThreadsOrder) {

@@ -25,7 +25,6 @@ class RequestHandling : public ::testing::Test {
     global.Page("explainrank.htm", "explain");
     global.Page("style.css", "css <ov:id/>");
     global.Page("code.js", "js <ov:id/>");
-    global.Page("pic.gif", std::string("GIF89a\0\x01", 8));
     global.Page("sleep", "slept");
   }
 
@@ -55,11 +54,7 @@ class RequestHandling : public ::testing::Test {
 
 TEST_F(RequestHandling, PageTableChoosesTheFile) {
   const TSessionPtr session = global.NewSession();  // id 0
-  const struct {
-    const char* target;
-    const char* body;
-    const char* contentType;
-  } rows[] = {
+  const struct { const char* target; const char* body; const char* contentType; } rows[] = {
       {"/bottomframe.htm", "bottom -1\r\n", "text/html"},
       {"/BOTTOMFRAME.HTM", "bottom -1\r\n", "text/html"},
       {"/Results.HTM", "results\r\n", "text/html"},
@@ -85,21 +80,10 @@ TEST_F(RequestHandling, PageTableChoosesTheFile) {
   }
 }
 
-TEST_F(RequestHandling, GifGoesOutAsAStream) {
-  const THttpResponse response = Get("/PIC.gif");
-  EXPECT_TRUE(response.ContentText.empty());
-  ASSERT_TRUE(response.ContentStream.has_value());
-  EXPECT_EQ(*response.ContentStream, std::string("GIF89a\0\x01", 8));
-  EXPECT_EQ(response.ContentType, "text/html");
-}
-
 TEST_F(RequestHandling, OwnErrorsLoadTheStartPageWithABalloon) {
   TTrayIcon tray;
   global->Data->TrayIcon = &tray;
-  const struct {
-    const char* target;
-    std::string message;
-  } rows[] = {
+  const struct { const char* target; std::string message; } rows[] = {
       {"/mainframe.htm?id=42", "Source timeout"},
       {"/", "File not found: " + global->HtmlDir},
       {"/nothere.htm", "File not found: " + global->HtmlDir + "nothere.htm"},
@@ -133,11 +117,7 @@ TEST_F(RequestHandling, AFailedSearchLeavesAnEmptySessionThatTheNextSearchTakes)
 }
 
 TEST_F(RequestHandling, ForeignErrorsLoadTheErrorPageWithAnEncodedMessage) {
-  const struct {
-    const char* target;
-    const char* url;
-    const char* logged;
-  } rows[] = {
+  const struct { const char* target; const char* url; const char* logged; } rows[] = {
       {"/explainrank.htm?RankId=abc", "/Error.htm?Error=\\x27abc\\x27+is+not+a+valid+integer+value",
        "Exception : 'abc' is not a valid integer value"},
       {"/explainrank.htm?id=-1", "/Error.htm?Error=\\x27\\x27+is+not+a+valid+integer+value",

@@ -17,11 +17,7 @@ using testing::TestGlobal;
 // table calls them.
 class StaticFiles : public ::testing::Test {
  protected:
-  struct TCall {
-    THttpRequest request;
-    THttpResponse response;
-    TRequestHandler handler{request, response};
-  };
+  struct TCall { THttpRequest request; THttpResponse response; TRequestHandler handler{request, response}; };
 
   // The not-found message, or "" when the page was served.
   std::string PageError(const std::string& name) {
@@ -51,10 +47,7 @@ class StaticFiles : public ::testing::Test {
 };
 
 TEST_F(StaticFiles, EveryLineEndBecomesCrLf) {
-  const struct {
-    const char* stored;
-    const char* sent;
-  } rows[] = {
+  const struct { const char* stored; const char* sent; } rows[] = {
       {"a\nb", "a\r\nb\r\n"}, {"a\r\nb\r\n", "a\r\nb\r\n"}, {"a\n\n\nb\n", "a\r\n\r\n\r\nb\r\n"},
       {"", ""},               {"\n", "\r\n"},               {"mixed\r\nends\nhere", "mixed\r\nends\r\nhere\r\n"},
   };
@@ -66,10 +59,7 @@ TEST_F(StaticFiles, EveryLineEndBecomesCrLf) {
 }
 
 TEST_F(StaticFiles, OnlyThePlainKindsSkipTheTemplateEngine) {
-  const struct {
-    const char* name;
-    bool plain;
-  } rows[] = {
+  const struct { const char* name; bool plain; } rows[] = {
       {"spacer.htm", true},     {"topframe3.htm", true}, {"site.css", true},    {"app.js", true},
       {"UPPER.CSS", true},      {"myspacer.htm", false}, {"topframe.htm", false}, {"app.json", false},
       {"app.js.htm", false},    {"css", false},
@@ -85,10 +75,7 @@ TEST_F(StaticFiles, NamesAreFoundWithoutCaseSegmentBySegment) {
   global.Page("Sub/Deep/Page.HTM", "deep");
   global.Page("exact.htm", "lower");
   global.Page("EXACT.htm", "upper");
-  const struct {
-    const char* name;
-    const char* sent;
-  } rows[] = {
+  const struct { const char* name; const char* sent; } rows[] = {
       {"sub/deep/page.htm", "deep\r\n"}, {"SUB/DEEP/PAGE.htm", "deep\r\n"}, {"Sub/Deep/Page.HTM", "deep\r\n"},
       {"exact.htm", "lower\r\n"},         {"EXACT.htm", "upper\r\n"},
   };
@@ -160,12 +147,7 @@ TEST_F(StaticFiles, HeadersAndCountsOfImagesAndPages) {
 }
 
 TEST_F(StaticFiles, PresentationDurationText) {
-  const struct {
-    bool session;
-    double htmlTime;
-    int32_t pages;
-    const char* text;
-  } rows[] = {
+  const struct { bool session; double htmlTime; int32_t pages; const char* text; } rows[] = {
       {false, 0, 0, "N/A"},         {true, 10, 0, "N/A"},          {false, 0, 5, "0 / 5 = 0"},
       {true, 10, 4, "10 / 4 = 2.5"}, {true, 1, 3, "1 / 3 = 0.33"}, {true, 2, 3, "2 / 3 = 0.67"},
       {true, 0.125, 1, "0.12 / 1 = 0.12"}, {true, 0.375, 1, "0.38 / 1 = 0.38"}, {true, 0.25, 2, "0.25 / 2 = 0.12"},

@@ -8,12 +8,7 @@ namespace orvane {
 namespace {
 
 TEST(WordPresence, PhraseBeatsWordsAndEmptyTextsNeverOccur) {
-  const struct {
-    const char* text;
-    const char* phrase;
-    std::vector<std::string> words;
-    int32_t expected;
-  } rows[] = {
+  const struct { const char* text; const char* phrase; std::vector<std::string> words; int32_t expected; } rows[] = {
       {"big redapple pie", "redapple", {"red", "apple"}, 2},
       {"pineapple", "redapple", {"red", "apple"}, 1},
       {"RedApple", "redapple", {"red", "apple"}, 0},

@@ -93,10 +93,7 @@ TEST_F(TemplateEngine, KeywordTagsNeedASessionAndTakeTheirOwnTask) {
 TEST_F(TemplateEngine, NarrowingCaptionIsFilledByTheLaterPass) {
   const std::string text = "<ov:ShowOnly/>|<ov:Narrow/>|<ov:NarrowJS/>";
   EXPECT_EQ(WithSession("mainframe.htm", text), "||");
-  const struct {
-    const char* narrow;
-    const char* expected;
-  } rows[] = {
+  const struct { const char* narrow; const char* expected; } rows[] = {
       {"word", "(results narrowed down by \"word\")|word|word"},
       {"w\"x'", "(results narrowed down by \"w\\x22x\\'\")|w&quot;x'|w\\x22x\\'"},
       {"<ov:id/>", "(results narrowed down by \"\\x3cov:id/\\x3e\")|&lt;ov:id/&gt;|\\x3cov:id/\\x3e"},
@@ -162,10 +159,7 @@ TEST_F(TemplateEngine, ResultsFrameCaptionIsTheFirstFilterThatApplies) {
 
 TEST_F(TemplateEngine, UnfilledTagsAreDeletedWhateverTheirCase) {
   AddTask("kw");
-  const struct {
-    const char* text;
-    const char* expected;
-  } rows[] = {
+  const struct { const char* text; const char* expected; } rows[] = {
       {"a<OV:KEYWORDSJS/>b<ov:Id/>c<ov:keywords/>d", "abcd"},
       {"a <ov:oops\r\nb\r\n <ov:Unknown/> c", "a  c"},
       {"keep</ov:x>this", "keep</ov:x>this"},
@@ -199,10 +193,7 @@ TEST(TemplateEngineConcurrency, FramesOfOneSessionAreBuiltAtOnce) {
 }
 
 TEST(RemoveUnfilledTags, FromOpeningToTheFirstClosingBracket) {
-  const struct {
-    const char* text;
-    const char* expected;
-  } rows[] = {
+  const struct { const char* text; const char* expected; } rows[] = {
       {"<ov:a>b<ov:c/>", "b"}, {"<ov:>", ""}, {"<ov:a<ov:b>>", ">"}, {"<Ov:X\n\ny>z", "z"},
       {"< ov:a>", "< ov:a>"},  {"<ovx:a>", "<ovx:a>"}, {"<ov:", "<ov:"}, {"", ""},
   };
@@ -210,10 +201,7 @@ TEST(RemoveUnfilledTags, FromOpeningToTheFirstClosingBracket) {
 }
 
 TEST(EscapeJS, KeepsTheValueOfEveryCharacter) {
-  const struct {
-    const char* text;
-    const char* expected;
-  } rows[] = {
+  const struct { const char* text; const char* expected; } rows[] = {
       {"plain text 123", "plain text 123"}, {"it's", "it\\'s"},      {"''", "\\'\\'"},
       {"a\"b", "a\\x22b"},                  {"a\\'", "a\\\\\\'"},    {"</script>", "\\x3c/script\\x3e"},
       {"a&b", "a\\x26b"},                   {"l1\r\nl2", "l1\\r\\nl2"}, {"caf\xe9", "caf\xe9"},

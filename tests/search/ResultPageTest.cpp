@@ -15,10 +15,7 @@ using testing::TBlock;
 
 TEST(ReadResultCount, ReadsThePairThatIsSetAndOnlyPlainNumbers) {
   const auto engine = testing::MakeTestEngine(kGoogle);
-  const struct {
-    const char* page;
-    int32_t lastShown, maxResults;
-  } rows[] = {
+  const struct { const char* page; int32_t lastShown, maxResults; } rows[] = {
       {"Results 301 - 350 of about 350", 350, 350},
       {"Results 1 - 1,000 of about 5000", 0, 0},     // separator in the first group: nothing read
       {"Results 901 - 1000 of about 12,000", 1000, 0},  // the total alone is unreadable
@@ -36,10 +33,7 @@ TEST(ReadResultCount, ReadsThePairThatIsSetAndOnlyPlainNumbers) {
 }
 
 TEST(PageNumbers, FollowTheEnginesCounting) {
-  const struct {
-    int engine;
-    int32_t lastShown, pageCount, firstRank;
-  } rows[] = {
+  const struct { int engine; int32_t lastShown, pageCount, firstRank; } rows[] = {
       {kGoogle, 350, 4, 301}, {kGoogle, 1000, 10, 901}, {kGoogle, 1001, 11, 1001}, {kGoogle, 0, 0, -99},
       {kYahoo, 100, 1, 1},    {kYahoo, 101, 2, 101},    {kMSN, 3, 3, 201},         {kMSN, 0, 0, -99},
       {kMSN, INT32_MAX, INT32_MAX, INT32_MAX},  // a claim that absurd must not overflow the rank
@@ -65,11 +59,7 @@ TEST(SplitBlocks, CutsAtEveryMatchAndDropsTheLead) {
 
 TEST(ParseBlock, TakesTheFirstMatchingPatternAndFillsGaps) {
   const auto engine = testing::MakeTestEngine(kGoogle);
-  const struct {
-    const char* block;
-    bool parsed;
-    const char *title, *description, *link;
-  } rows[] = {
+  const struct { const char* block; bool parsed; const char *title, *description, *link; } rows[] = {
       {"<a href=\"http://a.org/x\">T</a> <span class=\"d\">D</span>", true, "T", "D", "http://a.org/x"},
       {"<A HREF=\"http://a.org/x\">T\nU</A>", true, "T\nU", "", "http://a.org/x"},  // second pattern, no span
       {"<a href=\"http://a.org/%7Ex+y\"></a>", true, "http://a.org/~x y", "", "http://a.org/~x y"},
@@ -89,12 +79,7 @@ TEST(ParseBlock, TakesTheFirstMatchingPatternAndFillsGaps) {
 }
 
 TEST(NormaliseLink, CleansAndRejectsEngineLinks) {
-  const struct {
-    int engine;
-    const char* link;
-    bool accepted;
-    const char* result;
-  } rows[] = {
+  const struct { int engine; const char* link; bool accepted; const char* result; } rows[] = {
       {kGoogle, " <b>www.a.org</b>/x\"\" \r\n", true, "www.a.org/x"},
       {kGoogle, "/url?q=http://a.org/", false, ""},
       {kMSN, "/url?q=http://a.org/", true, "/url?q=http://a.org/"},
@@ -143,11 +128,7 @@ class ResultPageTest : public ::testing::Test {
 };
 
 TEST_F(ResultPageTest, ClassifiesEachLink) {
-  const struct {
-    const char* link;
-    bool homePage;
-    const char *domainExt, *fileExt;
-  } rows[] = {
+  const struct { const char* link; bool homePage; const char *domainExt, *fileExt; } rows[] = {
       {"www.example.com/docs/a.pdf", false, "com", "pdf"},
       {"www.example.com", true, "com", "other"},
       {"http://www.example.com/", true, "com", "other"},

@@ -24,9 +24,7 @@ std::vector<std::pair<std::string, int32_t>> LinksAndRanks(const TResultList& li
 
 TEST(RemoveDuplicates, KeepsTheBetterEngineRank) {
   using Rows = std::vector<std::pair<std::string, int32_t>>;
-  const struct {
-    Rows input, kept;
-  } rows[] = {
+  const struct { Rows input, kept; } rows[] = {
       {{{"b", 7}, {"a", 5}, {"b", 3}}, {{"a", 5}, {"b", 3}}},
       {{{"x", 9}, {"x", 2}, {"x", 4}}, {{"x", 2}}},
       {{{"x", 4}, {"x", 4}}, {{"x", 4}}},
@@ -43,38 +41,25 @@ TEST(RemoveDuplicates, KeepsTheBetterEngineRank) {
 }
 
 TEST(RemoveDuplicates, ProfileResultYieldsToTheOrdinaryOne) {
-  for (bool profileFirst : {true, false}) {
+  // Results of "x" as (rank, profile mark); the profile search has mark 4.
+  using Rows = std::vector<std::pair<int32_t, int32_t>>;
+  const struct { const char* name; Rows input; int32_t keptRank, keptMark, matches; } rows[] = {
+      {"profile result first", {{1, 4}, {8, -1}}, 8, 4, 1},
+      {"ordinary result first", {{1, -1}, {8, 4}}, 1, 4, 1},
+      {"both of the profile search are no match", {{6, 4}, {2, 4}}, 2, 4, 0},
+      {"a match dropped later no longer counts", {{5, 4}, {9, -1}, {2, -1}}, 2, -1, 0},
+  };
+  for (const auto& row : rows) {
     TResults results;
-    results.AddResult(MakeResult("x", profileFirst ? 1 : 8, 0, profileFirst ? 4 : -1));
-    results.AddResult(MakeResult("x", profileFirst ? 8 : 1, 0, profileFirst ? -1 : 4));
+    for (const auto& [rank, mark] : row.input) results.AddResult(MakeResult("x", rank, 0, mark));
     results.AddResult(MakeResult("y", 2, 0, 4));
     results.RemoveDuplicates(4);
-    ASSERT_EQ(results.Count(), 2u);
-    EXPECT_EQ(results.Result(0)->EngineRank, 8) << "the ordinary result stays whatever its rank";
-    EXPECT_EQ(results.Result(0)->ProfileMark, 4);
-    EXPECT_EQ(results.ProfileMatchCount, 1);
-    EXPECT_EQ(results.ProfileResultCount(), 2);
+    ASSERT_EQ(results.Count(), 2u) << row.name;
+    EXPECT_EQ(results.Result(0)->EngineRank, row.keptRank) << row.name;
+    EXPECT_EQ(results.Result(0)->ProfileMark, row.keptMark) << row.name;
+    EXPECT_EQ(results.ProfileMatchCount, row.matches) << row.name;
+    EXPECT_EQ(results.ProfileResultCount(), row.keptMark == 4 ? 2 : 1) << row.name;
   }
-  // Two results of the profile search alone are no match of both searches.
-  {
-    TResults results;
-    results.AddResult(MakeResult("x", 6, 0, 4));
-    results.AddResult(MakeResult("x", 2, 0, 4));
-    results.RemoveDuplicates(4);
-    ASSERT_EQ(results.Count(), 1u);
-    EXPECT_EQ(results.Result(0)->EngineRank, 2);
-    EXPECT_EQ(results.ProfileMatchCount, 0);
-  }
-  // A remembered match that is dropped later no longer counts.
-  TResults results;
-  results.AddResult(MakeResult("x", 5, 0, 4));
-  results.AddResult(MakeResult("x", 9, 0, -1));
-  results.AddResult(MakeResult("x", 2, 0, -1));
-  results.RemoveDuplicates(4);
-  ASSERT_EQ(results.Count(), 1u);
-  EXPECT_EQ(results.Result(0)->EngineRank, 2);
-  EXPECT_EQ(results.ProfileMatchCount, 0);
-  EXPECT_EQ(results.Result(0)->ProfileMark, -1);
 }
 
 TEST(MetaBoost, AveragesTheRanksOfLinksTheOtherEnginesFoundToo) {
@@ -179,11 +164,7 @@ TEST(ResultsTasks, ResetToFirstTaskDropsNarrowingResults) {
 }
 
 TEST(ProfileMatching, ComparesDomainAndFileExtensions) {
-  const struct {
-    const char *host, *domainExt;
-    std::vector<std::string> domains;
-    bool matches;
-  } rows[] = {
+  const struct { const char *host, *domainExt; std::vector<std::string> domains; bool matches; } rows[] = {
       {"www.a.com", "com", {}, true},
       {"www.a.com", "com", {"de", "com"}, true},
       {"www.a.com", "com", {"co."}, false},

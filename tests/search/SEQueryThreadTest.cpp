@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
 
 #include "host/GlobalData.h"
 #include "search/Results.h"
@@ -92,11 +90,7 @@ TEST_F(SEQueryThreadTest, FailuresBecomeTheThreadsError) {
   StartGlobal("LoadPath=" + dir_.Path() + "pages\n");
   WriteFile(dir_.Path() + "pages/Google_file_0.htm", PageOf("Results 1 - 1001 of about 2000", 1, 3));
   std::filesystem::create_directories(dir_.Path() + "pages/Yahoo_file_0.htm");  // opens, but is no page
-  const struct {
-    int engine, page;
-    const char* message;
-    int32_t pageCount;
-  } rows[] = {
+  const struct { int engine, page; const char* message; int32_t pageCount; } rows[] = {
       {kGoogle, 0, "Current page number is too high", 11},
       {kMSN, 0, "Cannot open file", 0},
       {kYahoo, 0, "Cannot open file", 0},
@@ -116,62 +110,6 @@ TEST_F(SEQueryThreadTest, FailuresBecomeTheThreadsError) {
   EXPECT_EQ(session_->DownloadCount, 1);  // the missing file was never downloaded
   EXPECT_EQ(session_->ParseCount, 0);
   EXPECT_TRUE(LogHas("Exception: Current page number is too high"));
-}
-
-TEST_F(SEQueryThreadTest, DownloadsFromTheEngineHostAndKeepsACopy) {
-  testing::TLocalHttpStub stub;
-  const std::string page = PageOf("Page 1 of 3", 1, 3);
-  std::string keywords, first;
-  stub.Server().Get("/results.aspx", [&](const httplib::Request& request, httplib::Response& response) {
-    keywords = request.get_param_value("q");
-    first = request.get_param_value("first");
-    response.set_content(page, "text/html");
-  });
-  StartGlobal("MSNHost=" + stub.Host() + "\nSavePath=" + dir_.Path() + "\n");
-  const auto query = Query(kMSN, 0);
-  TSEQueryThread thread(*session_, *query);
-  thread.Start();
-  ASSERT_TRUE(thread.WaitFor(kWaitMs));
-  ASSERT_FALSE(thread.Error().has_value()) << thread.Error()->Message();
-  EXPECT_EQ(keywords, "language:en web search");
-  EXPECT_EQ(first, "1");
-  EXPECT_EQ(session_->Results->Count(), 3u);
-  EXPECT_EQ(session_->Results->Result(2)->EngineRank, 3);
-  EXPECT_EQ(ReadFile(dir_.Path() + "/MSN_file_0.htm"), page + "\n");
-}
-
-TEST_F(SEQueryThreadTest, TerminateAbortsAStuckDownload) {
-  testing::TLocalHttpStub stub;
-  std::mutex lock;
-  std::condition_variable changed;
-  bool entered = false, released = false;
-  stub.Server().Get("/search", [&](const httplib::Request&, httplib::Response& response) {
-    std::unique_lock guard(lock);
-    entered = true;
-    changed.notify_all();
-    changed.wait_for(guard, std::chrono::seconds(30), [&] { return released; });
-    response.set_content("late", "text/html");
-  });
-  StartGlobal("YahooHost=" + stub.Host() + "\n");
-  const auto query = Query(kYahoo, 0);
-  TSEQueryThread thread(*session_, *query);
-  thread.Start();
-  {
-    std::unique_lock guard(lock);
-    ASSERT_TRUE(changed.wait_for(guard, std::chrono::seconds(20), [&] { return entered; }));
-  }
-  EXPECT_FALSE(thread.Done());
-  thread.Terminate();
-  EXPECT_TRUE(thread.WaitFor(kWaitMs));
-  {
-    std::lock_guard guard(lock);
-    released = true;
-    changed.notify_all();
-  }
-  thread.Join();
-  ASSERT_TRUE(thread.Error().has_value());
-  EXPECT_EQ(thread.Error()->Message(), "Operation aborted");
-  EXPECT_TRUE(LogHas("[OnProgress: 0] Terminating..."));
 }
 
 // Run under ThreadSanitizer in CI: several threads hand in to one list.

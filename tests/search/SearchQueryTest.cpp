@@ -7,10 +7,7 @@ namespace orvane {
 namespace {
 
 TEST(SearchQuery, BuildsEachEnginesURL) {
-  const struct {
-    int engine, page;
-    const char *keywords, *site, *url;
-  } rows[] = {
+  const struct { int engine, page; const char *keywords, *site, *url; } rows[] = {
       {0, 0, "web search", "", "http://www.google.com/search?num=100&start=0&q=web+search&lr=lang_en"},
       {0, 9, "web search", "example.com/a b",
        "http://www.google.com/search?num=100&start=900&q=site:example.com/a b web+search&lr=lang_en"},

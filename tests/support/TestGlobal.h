@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "host/GlobalData.h"
@@ -14,15 +15,27 @@
 
 namespace orvane::testing {
 
+// Sets an environment variable for the object's lifetime.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) saved_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() { saved_ ? ::setenv(name_, saved_->c_str(), 1) : ::unsetenv(name_); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
 class TestGlobal {
  public:
   // `configLines` go into the "Software\Orvane" section after InstallationDir
   // (and win over the defaults below); `dataXml` becomes Data/data.xml.
   explicit TestGlobal(const std::string& configLines = "", const std::string& dataXml = "") {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    hadXdg_ = xdg != nullptr;
-    if (xdg) savedXdg_ = xdg;
-    ::setenv("XDG_DATA_HOME", (folder_.Path() + "share").c_str(), 1);
     for (const char* sub : {"inst/ie", "inst/firefox", "inst/Data", "inst/Resources/html"})
       std::filesystem::create_directories(folder_.Path() + sub);
     if (!dataXml.empty()) folder_.Write("inst/Data/data.xml", dataXml);
@@ -35,10 +48,6 @@ class TestGlobal {
   ~TestGlobal() {
     Global = nullptr;
     global_.reset();
-    if (hadXdg_)
-      ::setenv("XDG_DATA_HOME", savedXdg_.c_str(), 1);
-    else
-      ::unsetenv("XDG_DATA_HOME");
   }
   TestGlobal(const TestGlobal&) = delete;
   TestGlobal& operator=(const TestGlobal&) = delete;
@@ -66,8 +75,7 @@ class TestGlobal {
 
  private:
   ScratchFolder folder_;
-  std::string savedXdg_;
-  bool hadXdg_ = false;
+  ScopedEnv xdg_{"XDG_DATA_HOME", folder_.Path() + "share"};
   std::unique_ptr<TGlobal> global_;
 };
 

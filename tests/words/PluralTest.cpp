@@ -40,11 +40,7 @@ Strings Fold(const Strings& irregulars, const Strings& words) {
 }
 
 TEST(Plural, RegularEndingsFoldIntoTheFirstSingularPresent) {
-  struct Case {
-    const char* name;
-    Strings words;
-    Strings merges;
-  };
+  struct Case { const char* name; Strings words; Strings merges; };
   const Case cases[] = {
       {"s, es, ies", {"city", "cities", "box", "boxes", "news"}, {"city<cities", "box<boxes"}},
       {"-s before -es", {"boxe", "boxes", "box"}, {"boxe<boxes"}},
@@ -60,12 +56,7 @@ TEST(Plural, RegularEndingsFoldIntoTheFirstSingularPresent) {
 }
 
 TEST(Plural, IrregularPairsFoldFirstAndOnlyWhenBothWordsOccur) {
-  struct Case {
-    const char* name;
-    Strings irregulars;
-    Strings words;
-    Strings merges;
-  };
+  struct Case { const char* name; Strings irregulars; Strings words; Strings merges; };
   const Case cases[] = {
       {"both present", {"child=children"}, {"children", "child"}, {"child<children"}},
       {"plural alone", {"child=children"}, {"children"}, {}},

@@ -92,42 +92,6 @@ TEST(PredefinedLoading, SavedProfileChangesTheNamedProfileForEveryone) {
   EXPECT_EQ(copy.Name, "Custom");
 }
 
-TEST(ShippedData, LoadsEveryProfileGroupAndTheIgnoreList) {
-  TLoaded data(ORVANE_SOURCE_DIR "/resources/data/");
-  ASSERT_TRUE(data.store.Loaded());
-  EXPECT_EQ(data.Names(), (Strings{"Web", "News", "Research", "Shopping", "Travel", "Software", "Custom"}));
-  EXPECT_EQ(data.predefined.DefaultProfileName(), "Web");
-  EXPECT_EQ(data.predefined.FindProfile("news"), nullptr);  // names compare exactly
-  EXPECT_FALSE(data.predefined.FindProfile("Custom")->Visible);
-  for (const auto& profile : data.predefined.Profiles) {
-    SCOPED_TRACE(profile->Name);
-    EXPECT_GT(profile->TitleRank, 0);
-    EXPECT_GT(profile->MetaBoostWeight, 0);
-    if (profile->RunSearch) {
-      EXPECT_GE(profile->Words.size(), 5u);
-      EXPECT_GT(profile->ProfileResultMatchPenalty, 0);
-      EXPECT_LT(profile->ProfileResultMatchPenalty, 1);
-    }
-  }
-
-  ASSERT_GE(data.domains.Groups.size(), 8u);
-  ASSERT_GE(data.files.Groups.size(), 5u);
-  for (const TExtTypeGroups* groups : {&data.domains, &data.files}) {
-    std::set<std::string> seen;
-    for (const auto& group : groups->Groups) {
-      EXPECT_LE(group.Name.size(), 10u) << group.Name;  // saved profiles keep ten characters
-      for (const auto& extension : group.Extensions) EXPECT_TRUE(seen.insert(extension).second) << extension;
-    }
-  }
-  EXPECT_EQ(data.domains.GroupName(data.domains.GroupIndexOf("de")), "Europe");
-  EXPECT_EQ(data.files.GroupName(data.files.GroupIndexOf("PDF")), "Documents");
-  EXPECT_EQ(data.files.GroupIndexOf("other"), -1);
-
-  const Strings ignore = SplitDelimited('|', data.store.ReadString(data.store.Section("AutoClusters"), "IgnoreList", false));
-  EXPECT_GE(ignore.size(), 100u);
-  for (const auto& word : ignore) EXPECT_TRUE(word.size() >= 2 && word == LowerCase(word)) << "'" << word << "'";
-}
-
 // Counted from the raw text, so a reader that stops early or drops entries
 // shows up as a difference.
 size_t Entries(const std::string& text, char separator) {
@@ -135,12 +99,22 @@ size_t Entries(const std::string& text, char separator) {
   return static_cast<size_t>(std::count(text.begin(), text.end(), separator)) + 1;
 }
 
-TEST(ShippedData, EveryListLoadsToItsLastEntry) {
+TEST(ShippedData, EveryProfileGroupAndListLoadsToItsLastEntry) {
   TLoaded data(ORVANE_SOURCE_DIR "/resources/data/");
   const TXMLManager& store = data.store;
+  ASSERT_TRUE(store.Loaded());
+  EXPECT_EQ(data.Names(), (Strings{"Web", "News", "Research", "Shopping", "Travel", "Software", "Custom"}));
+  EXPECT_EQ(data.predefined.DefaultProfileName(), "Web");
+  EXPECT_EQ(data.predefined.FindProfile("news"), nullptr);  // names compare exactly
   const pugi::xml_node predefined = store.Section("predefined");
   for (const auto& profile : data.predefined.Profiles) {
     SCOPED_TRACE(profile->Name);
+    EXPECT_GT(profile->TitleRank, 0);
+    if (profile->RunSearch) {
+      EXPECT_GE(profile->Words.size(), 5u);
+      EXPECT_GT(profile->ProfileResultMatchPenalty, 0);
+      EXPECT_LT(profile->ProfileResultMatchPenalty, 1);
+    }
     const pugi::xml_node node = predefined.child(profile->Name.c_str());
     const size_t words = Entries(store.ReadString(node, "WordList", false), '|');
     EXPECT_EQ(profile->Words.size(), words);
@@ -150,9 +124,18 @@ TEST(ShippedData, EveryListLoadsToItsLastEntry) {
   for (const auto& [section, groups] : {std::pair{"DomainGroupData", &data.domains}, {"FileGroupData", &data.files}}) {
     const pugi::xml_node node = store.Section(section);
     EXPECT_EQ(groups->Groups.size(), static_cast<size_t>(std::distance(node.begin(), node.end()))) << section;
-    for (const auto& group : groups->Groups)
+    std::set<std::string> seen;
+    for (const auto& group : groups->Groups) {
+      EXPECT_LE(group.Name.size(), 10u) << group.Name;  // saved profiles keep ten characters
       EXPECT_EQ(group.Extensions.size(), Entries(store.ReadString(node, group.Name, false), ',')) << group.Name;
+      for (const auto& extension : group.Extensions) EXPECT_TRUE(seen.insert(extension).second) << extension;
+    }
   }
+  EXPECT_EQ(data.files.GroupIndexOf("other"), -1);  // the extension of files without one
+
+  const Strings ignore = SplitDelimited('|', store.ReadString(store.Section("AutoClusters"), "IgnoreList", false));
+  EXPECT_GE(ignore.size(), 100u);
+  for (const auto& word : ignore) EXPECT_TRUE(word.size() >= 2 && word == LowerCase(word)) << "'" << word << "'";
   const std::string plurals = store.Section("IrregularPlurals").text().get();
   EXPECT_EQ(SplitDelimited('|', plurals).size(), static_cast<size_t>(std::count(plurals.begin(), plurals.end(), '=')));
 }

@@ -15,10 +15,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 TEST(ProfileWordList, ParsesPhrasesSearchTextsAndStopsAtTheFirstEmptyEntry) {
-  const struct {
-    const char* text;
-    Strings texts, searchTexts;
-  } cases[] = {
+  const struct { const char* text; Strings texts, searchTexts; } cases[] = {
       {"new+york;1;0;;5|", {"\"new york\""}, {"\"new york\""}},  // trailing "|" adds nothing
       {"Big+Apple;0;1;big+apple;3", {"\"big apple\""}, {"big apple"}},
       {"News;true;False;;2| sport;0;0;Sports;1 ", {"news", "sport"}, {"news", "Sports"}},

@@ -55,10 +55,7 @@ TEST(StrUtils, TryURLDecodeStopsAtTheFirstMalformedEscape) {
 }
 
 TEST(EscapeHTML, EscapesMarkupAndQuotesOnly) {
-  const struct {
-    const char* text;
-    const char* expected;
-  } rows[] = {
+  const struct { const char* text; const char* expected; } rows[] = {
       {"a<b>c", "a&lt;b&gt;c"}, {"\"q\"", "&quot;q&quot;"}, {"&amp;", "&amp;amp;"}, {"it's", "it's"},
       {"caf\xe9", "caf\xe9"},   {"", ""},
   };

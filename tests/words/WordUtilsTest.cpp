@@ -8,10 +8,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 TEST(SeperateWords, FindsWordsWithTheirPositions) {
-  struct Case {
-    const char* text;
-    TWordList words;
-  };
+  struct Case { const char* text; TWordList words; };
   const Case cases[] = {
       {"Hello World", {{"hello", 1}, {"world", 7}}},
       {"www.example.com", {{"www", 1}}},  // nothing after a dot
@@ -43,11 +40,7 @@ TEST(ClearArgument, KeepsOnlyLowerCaseLettersAndDigits) {
 }
 
 TEST(SplitKeywords, SplitsAtBlanksAndPlusAndJoinsTheCleanedText) {
-  struct Case {
-    const char* keywords;
-    Strings list;
-    const char* joined;
-  };
+  struct Case { const char* keywords; Strings list; const char* joined; };
   const Case cases[] = {
       {"\"Big Apple\" Pie", {"big", "apple", "pie"}, "bigapplepie"},
       {"a  b", {"a", "", "b"}, "ab"},
@@ -67,11 +60,7 @@ TEST(SplitKeywords, SplitsAtBlanksAndPlusAndJoinsTheCleanedText) {
 }
 
 TEST(ExtractSiteName, KeepsTheNamePartOfHostAndPath) {
-  struct Case {
-    const char* url;
-    const char* extension;
-    const char* site;
-  };
+  struct Case { const char* url; const char* extension; const char* site; };
   const Case cases[] = {
       {"http://www.example.com/", "com", "example"},
       {"http://example.com/", "com", "example"},
@@ -88,10 +77,7 @@ TEST(ExtractSiteName, KeepsTheNamePartOfHostAndPath) {
 }
 
 TEST(SetDelimitedList, ReadsLooseDelimitedText) {
-  struct Case {
-    const char* text;
-    Strings items;
-  };
+  struct Case { const char* text; Strings items; };
   const Case cases[] = {
       {"", {}},
       {"a,b", {"a", "b"}},
@@ -119,11 +105,7 @@ TEST(SetDelimitedList, ReadsLooseDelimitedText) {
 TEST(DelimitedText, QuotesOnlyWhatWouldNotReadBack) {
   EXPECT_EQ(DelimitedText(',', {"a", "b c", "d\"e", "f,g", ""}), "a,\"b c\",\"d\"\"e\",\"f,g\",");
 
-  const struct {
-    char delimiter;
-    char quote;
-    Strings items;
-  } roundTrips[] = {
+  const struct { char delimiter; char quote; Strings items; } roundTrips[] = {
       {',', '"', {"a b", "say \"hi\"", "", "x,y", "plain"}},
       {' ', '|', {"new york", "", "a|b", "tea", ""}},
       {'+', '"', {"c", "", "\t"}},
