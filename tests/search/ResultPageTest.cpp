@@ -180,10 +180,6 @@ TEST_F(ResultPageTest, RanksFromTheCountAndSkipsRejectedLinks) {
     EXPECT_EQ(found[i]->IsNested, expected[i].nested) << i;
     EXPECT_EQ(found[i]->Title, expected[i].title);
     EXPECT_EQ(found[i]->Description(), expected[i].description);
-    EXPECT_EQ(found[i]->Engine, kGoogle);
-    EXPECT_EQ(found[i]->SearchKeywords, "first keywords");
-    EXPECT_EQ(found[i]->ProfileMark, 4);
-    EXPECT_EQ(found[i]->Task, results_.LastTask());
   }
   // Only Google nests.
   const TResultList yahoo = Parse(kYahoo, 3, page);

@@ -1,31 +1,15 @@
 #include "search/SearchPipelineSupport.h"
 
-#include <filesystem>
-
 #include "host/Server.h"
 #include "support/ServerProcess.h"
 
 namespace orvane::test {
 
-namespace fs = std::filesystem;
-
 TSearchPipeline::TSearchPipeline(const std::map<std::string, std::string>& settings) {
-  const std::string install = Folder.Path() + "install/";
-  fs::create_directories(install + "Data");
-  fs::copy(std::string(ORVANE_BINARY_DIR) + "/Resources", install + "Resources", fs::copy_options::recursive);
-  fs::copy_file(std::string(ORVANE_SOURCE_DIR) + "/resources/data/data.xml", install + "Data/data.xml");
   Simulator.Start();
-  std::map<std::string, std::string> config = {
-      {"InstallationDir", install},
-      {"GoogleHost", Simulator.HostOf(sim::kGoogle)},
-      {"MSNHost", Simulator.HostOf(sim::kMSN)},
-      {"YahooHost", Simulator.HostOf(sim::kYahoo)},
-      {"OrvaneURL", ""},
-  };
+  TConfig config = LayOutInstallation(Folder.Path() + "install/", Simulator);
   for (const auto& [key, value] : settings) config[key] = value;
-  std::string text = "[Software\\Orvane]\n";
-  for (const auto& [key, value] : config) text += key + "=" + value + "\n";
-  Folder.Write("orvane.ini", text);
+  WriteConfigFile(Folder.Path() + "orvane.ini", config);
   GlobalState = std::make_unique<TGlobal>(Folder.Path() + "orvane.ini");
   Global = GlobalState.get();
 }

@@ -89,35 +89,41 @@ THttpAnswer HttpGet(int port, const std::string& target, const std::string& extr
                            extraHeaders + "\r\n");
 }
 
+TConfig LayOutInstallation(const std::string& install, const sim::TEngineSimulator& simulator) {
+  fs::create_directories(install + "Data");
+  fs::copy(std::string(ORVANE_BINARY_DIR) + "/Resources", install + "Resources", fs::copy_options::recursive);
+  fs::copy_file(std::string(ORVANE_BINARY_DIR) + "/Data/data.xml", install + "Data/data.xml");
+  return {{"InstallationDir", install},
+          {"GoogleHost", simulator.HostOf(sim::kGoogle)},
+          {"MSNHost", simulator.HostOf(sim::kMSN)},
+          {"YahooHost", simulator.HostOf(sim::kYahoo)},
+          {"OrvaneURL", ""}};
+}
+
+void WriteConfigFile(const std::string& path, const TConfig& values) {
+  std::string text = "[Software\\Orvane]\n";
+  for (const auto& [key, value] : values) text += key + "=" + value + "\n";
+  WriteFile(path, text);
+}
+
 TServerProcess::TServerProcess() {
   Root = folder_.Path().substr(0, folder_.Path().size() - 1);
   Install = Root + "/install/";
-  fs::create_directories(Install + "Data");
-  fs::copy(std::string(ORVANE_BINARY_DIR) + "/Resources", Install + "Resources", fs::copy_options::recursive);
-  fs::copy_file(std::string(ORVANE_BINARY_DIR) + "/Data/data.xml", Install + "Data/data.xml");
   ConfigFile = Root + "/orvane.ini";
   BrowserLog = Root + "/browser.log";
   WriteFile(Root + "/browser.sh", "#!/bin/sh\necho \"$1\" >> '" + BrowserLog + "'\n");
   fs::permissions(Root + "/browser.sh", fs::perms::owner_all);
   Port = FreePort();
   Simulator.Start();
-  Config = {{"Port", std::to_string(Port)},
-            {"InstallationDir", Install},
-            {"GoogleHost", Simulator.HostOf(sim::kGoogle)},
-            {"MSNHost", Simulator.HostOf(sim::kMSN)},
-            {"YahooHost", Simulator.HostOf(sim::kYahoo)},
-            {"OrvaneURL", ""}};
+  Config = LayOutInstallation(Install, Simulator);
+  Config["Port"] = std::to_string(Port);
 }
 
 TServerProcess::~TServerProcess() {
   if (pid_ > 0) Stop();
 }
 
-void TServerProcess::WriteConfig() {
-  std::string text = "[Software\\Orvane]\n";
-  for (const auto& [key, value] : Config) text += key + "=" + value + "\n";
-  WriteFile(ConfigFile, text);
-}
+void TServerProcess::WriteConfig() { WriteConfigFile(ConfigFile, Config); }
 
 pid_t TServerProcess::Spawn(const std::vector<std::string>& args, const std::string& errFile) {
   WriteConfig();

@@ -32,6 +32,12 @@ struct THttpAnswer {
 THttpAnswer RawHttp(int port, const std::string& request, const std::string& sourceIp = "127.0.0.1");
 THttpAnswer HttpGet(int port, const std::string& target, const std::string& extraHeaders = "");
 
+using TConfig = std::map<std::string, std::string>;
+// Copies the build's Resources and Data/data.xml to `install` (ending with
+// "/"); returns a configuration on it whose engines are the started simulator.
+TConfig LayOutInstallation(const std::string& install, const sim::TEngineSimulator& simulator);
+void WriteConfigFile(const std::string& path, const TConfig& values);
+
 class TServerProcess {
  public:
   // Lays out Resources/html and Data copied from the build's installation
@@ -41,7 +47,7 @@ class TServerProcess {
   ~TServerProcess();
 
   sim::TEngineSimulator Simulator;
-  std::map<std::string, std::string> Config;
+  TConfig Config;
   std::string Root;         // temp folder
   std::string Install;      // InstallationDir (ends with "/")
   std::string ConfigFile;
