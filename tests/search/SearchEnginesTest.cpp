@@ -29,11 +29,7 @@ TEST(SearchEngines, LoadsEachSectionAndLeavesMissingPartsEmpty) {
   ASSERT_EQ(engines.size(), 3u);
   EXPECT_EQ(engines[0]->Name, "Google");
   EXPECT_EQ(engines[0]->ResultCount, testing::kCountPattern);
-  EXPECT_EQ(engines[0]->Seperator, "OR");
-  EXPECT_EQ(engines[0]->LeftParinhesis, "(");
-  EXPECT_EQ(engines[0]->RightParinhesis, ")");
   EXPECT_EQ(engines[0]->ElementRegexes().size(), 2u);
-  EXPECT_EQ(engines[0]->ResultsPerPage(), 100);
 
   const std::string page = testing::MakePage("Results 1 - 1 of about 1", {{"http://a.org/", "A", ""}});
   EXPECT_EQ(SplitBlocks(*engines[0], page).size(), 1u);

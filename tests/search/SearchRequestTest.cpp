@@ -208,11 +208,7 @@ TEST(SearchRequest, ProfileSearchAsksTwoPagesWithTheSubjectWords) {
     std::unique_lock guard(session->DataLock);
     session->Profile->Index = 4;
     session->Profile->Words.clear();
-    for (const char* text : {"hiking", "camping"}) {
-      TPredefinedWord word;
-      word.SearchText = text;
-      session->Profile->Words.push_back(word);
-    }
+    session->Profile->SetWordList("hiking;0;0;;1|camping;0;0;;1");
   }
   THttpRequest request;
   THttpResponse response;

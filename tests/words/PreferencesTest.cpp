@@ -60,6 +60,11 @@ TEST(PreferencesIni, SaveWritesTheSettingsAndTheNextSessionStartsFromThem) {
   EXPECT_EQ(next.ShowOnlyWord, "");
 }
 
+std::vector<std::string> Filters(const TPreferences& p) {
+  return {p.ShowOnlyDomainExtension, p.ShowOnlyFileExtension, p.ShowOnlyWord, p.WhatToShow,
+          p.ShowOnlyDomainExtGroup, p.ShowOnlyFileExtGroup, p.ProfileName, p.PreferenceType};
+}
+
 TEST(PreferencesXml, SavedElementReadsBackAndClearFiltersKeepsProfileAndPage) {
   testing::ScratchFolder folder, other;
   TPreferences source(folder.Path());
@@ -80,21 +85,15 @@ TEST(PreferencesXml, SavedElementReadsBackAndClearFiltersKeepsProfileAndPage) {
   TPreferences copy(other.Path());
   copy.LoadPreferences();
   copy.ReadPreferencesXml(doc.child("Preferences"));
-  const std::vector<std::string> expected = {"de", "pdf", "two words", "3", "Europe", "Documents", "News", "Advanced"};
-  EXPECT_EQ((std::vector<std::string>{copy.ShowOnlyDomainExtension, copy.ShowOnlyFileExtension, copy.ShowOnlyWord,
-                                      copy.WhatToShow, copy.ShowOnlyDomainExtGroup, copy.ShowOnlyFileExtGroup,
-                                      copy.ProfileName, copy.PreferenceType}),
-            expected);
+  EXPECT_EQ(Filters(copy),
+            (std::vector<std::string>{"de", "pdf", "two words", "3", "Europe", "Documents", "News", "Advanced"}));
   EXPECT_EQ(copy.SEName, "Yahoo");
   EXPECT_TRUE(copy.CheckAllExt);
   EXPECT_EQ(TIniFile(other.Path() + "Preferences.ini").ReadString("General", "SE", ""), "2");
 
   copy.SetCheckAllExt(false);
   copy.ClearFilters(false, false);
-  EXPECT_EQ((std::vector<std::string>{copy.ShowOnlyDomainExtension, copy.ShowOnlyFileExtension, copy.ShowOnlyWord,
-                                      copy.WhatToShow, copy.ShowOnlyDomainExtGroup, copy.ShowOnlyFileExtGroup,
-                                      copy.ProfileName, copy.PreferenceType}),
-            (std::vector<std::string>{"", "", "", "", "", "", "News", "Advanced"}));
+  EXPECT_EQ(Filters(copy), (std::vector<std::string>{"", "", "", "", "", "", "News", "Advanced"}));
   EXPECT_FALSE(copy.CheckAllExt);
   copy.ClearFilters(true, true);
   EXPECT_EQ(copy.ProfileName, "");
