@@ -7,13 +7,7 @@ namespace {
 
 TEST(ParseParams, DecodesQueryPiecesInOrder) {
   const std::string form = "application/x-www-form-urlencoded";
-  const struct {
-    const char* target;
-    const char* method;
-    std::string contentType;
-    const char* body;
-    TParams expected;
-  } rows[] = {
+  const struct { const char *target, *method; std::string contentType; const char* body; TParams expected; } rows[] = {
       {"/results.htm?id=3&x=a+b%2Bc", "GET", "", "", {"id=3", "x=a b+c"}},
       {"/results.htm", "GET", "", "", {}},
       {"/a?&x=&&", "GET", "", "", {"", "x=", "", ""}},

@@ -24,13 +24,7 @@ TEST(WordPresence, FlagsCombineTitleDescriptionAndSiteName) {
   const TClearArgument cleaner;
   const std::vector<std::string> words = {"red", "apple"};
   using TFlags = std::array<int32_t, 8>;
-  const struct {
-    const char* title;
-    const char* description;
-    const char* link;
-    const char* domainExt;
-    TFlags expected;
-  } rows[] = {
+  const struct { const char *title, *description, *link, *domainExt; TFlags expected; } rows[] = {
       {"Red Apple", "Red apples are sweet", "http://www.redapple.com/", "com", {2, 2, 2, 2, 2, 2, 2, 2}},
       {"Apple pie", "Red apple jam", "http://www.pies.com/", "com", {2, 1, 2, 0, -1, -1, -1, -1}},
       {"Pears", "", "http://www.redapple.org/", "org", {2, 0, 0, 2, -1, -1, -1, -1}},

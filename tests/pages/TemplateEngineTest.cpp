@@ -61,13 +61,7 @@ TEST_F(TemplateEngine, KeywordTagsNeedASessionAndTakeTheirOwnTask) {
   EXPECT_EQ(WithoutSession("results.htm", text), "|||");
   EXPECT_EQ(WithSession("results.htm", text), "|||");  // a session before its first search
 
-  const struct {
-    const char* first;
-    const char* last;
-    const char* site;
-    const char* page;
-    const char* expected;
-  } rows[] = {
+  const struct { const char *first, *last, *site, *page, *expected; } rows[] = {
       {"it's", "it's", "", "results.htm", "it\\'s|it\\'s|it's|it's"},
       {"red apple", "pear", "", "results.htm", "red apple|red apple|pear|red+apple"},
       {"red apple", "pear", "example.com", "Results.HTM",
@@ -121,16 +115,8 @@ TEST_F(TemplateEngine, ResultsFrameCountsAndEmptyList) {
 }
 
 TEST_F(TemplateEngine, ResultsFrameCaptionIsTheFirstFilterThatApplies) {
-  const struct {
-    const char* domainGroup;
-    const char* fileGroup;
-    const char* domainExt;
-    const char* fileExt;
-    const char* word;
-    bool homepageOnly;
-    bool exactMatch;
-    const char* expected;
-  } rows[] = {
+  const struct { const char *domainGroup, *fileGroup, *domainExt, *fileExt, *word; bool homepageOnly, exactMatch;
+      const char* expected; } rows[] = {
       {"", "", "", "", "", false, false, ""},
       {"Europe", "Docs", "de", "pdf", "w", true, true, "(showing results with domain extension group\"Europe\")"},
       {"", "Docs", "de", "pdf", "w", true, true, "(showing results with file extension group\"Docs\")"},

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 #include "host/OvException.h"
 #include "search/ResultPage.h"
@@ -166,14 +165,10 @@ TEST_F(ResultPageTest, RanksFromTheCountAndSkipsRejectedLinks) {
   const TResultList found = Parse(kGoogle, 3, page);
   ASSERT_EQ(found.size(), 3u);
   EXPECT_EQ(pageCount_, 4);
-  const struct {
-    const char* link;
-    int32_t rank;
-    bool nested;
-    const char *title, *description;
-  } expected[] = {{"http://a.org/", 301, false, "A title", "Desc a"},
-                  {"http://a.org/more", 302, true, "http://a.org/more", ""},
-                  {"http://d.org/", 303, false, "D", ""}};
+  const struct { const char* link; int32_t rank; bool nested; const char *title, *description; } expected[] = {
+      {"http://a.org/", 301, false, "A title", "Desc a"},
+      {"http://a.org/more", 302, true, "http://a.org/more", ""},
+      {"http://d.org/", 303, false, "D", ""}};
   for (size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(found[i]->Link, expected[i].link);
     EXPECT_EQ(found[i]->EngineRank, expected[i].rank);

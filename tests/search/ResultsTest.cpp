@@ -118,10 +118,8 @@ TEST(TotalRank, RoundsEachStepUp) {
 
 TEST(ResultsSort, OrdersByScoreWordListOrEngineRank) {
   TResults results;
-  const struct {
-    double title;
-    int32_t wordList, rank;
-  } items[] = {{0.1, 5, 3}, {0.3, -1, 2}, {0.1, 5, 1}, {0.0, 9, 4}};
+  const struct { double title; int32_t wordList, rank; } items[] = {
+      {0.1, 5, 3}, {0.3, -1, 2}, {0.1, 5, 1}, {0.0, 9, 4}};
   for (const auto& item : items) {
     auto result = MakeResult("l" + std::to_string(item.rank), item.rank);
     result->TitleScore = item.title;

@@ -5,8 +5,6 @@
 #include <fcntl.h>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <netinet/in.h>
 #include <sstream>
 #include <sys/prctl.h>

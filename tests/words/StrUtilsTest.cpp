@@ -38,11 +38,8 @@ TEST(StrUtils, ReplaceAllDoesNotRescanInsertedText) {
 }
 
 TEST(StrUtils, TryURLDecodeStopsAtTheFirstMalformedEscape) {
-  const struct {
-    const char* text;
-    bool ok;
-    size_t badAt;
-  } rows[] = {{"a+b%2Bc", true, std::string::npos}, {"100%", false, 3}, {"%4", false, 0}, {"x%2g%zz", false, 1}};
+  const struct { const char* text; bool ok; size_t badAt; } rows[] = {
+      {"a+b%2Bc", true, std::string::npos}, {"100%", false, 3}, {"%4", false, 0}, {"x%2g%zz", false, 1}};
   for (const auto& row : rows) {
     std::string out;
     size_t bad = 0;
