@@ -85,13 +85,10 @@ std::string TRequestHandler::ServePage(const std::string& name) {
   const std::string lowerName = LowerCase(name);
   if (!IsPlainText(lowerName)) {
     TPageContext context{SessionId, Session.get(), RankId, this};
-    if (Session) {
-      // Pages only read the session; actions of other requests wait.
-      std::shared_lock guard(Session->DataLock);
-      text = ReplaceTags(context, lowerName, text);
-    } else {
-      text = ReplaceTags(context, lowerName, text);
-    }
+    // Pages only read the session; actions of other requests wait.
+    std::shared_lock<std::shared_mutex> guard;
+    if (Session) guard = std::shared_lock(Session->DataLock);
+    text = ReplaceTags(context, lowerName, text);
   }
   const double ms = TimeLog.Lap("", false);
   if (Session) Session->AddHtmlTime(ms);
