@@ -4,9 +4,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/OvException.h"
+#include "base/StrUtils.h"
 #include "data/Crypt32.h"
-#include "host/OvException.h"
-#include "words/StrUtils.h"
 
 namespace orvane {
 

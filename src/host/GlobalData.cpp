@@ -5,6 +5,7 @@
 #include <random>
 #include <unistd.h>
 
+#include "base/StrUtils.h"
 #include "data/XMLManager.h"
 #include "host/LogThreads.h"
 #include "platform/Desktop.h"
@@ -17,7 +18,6 @@
 #include "words/Predefined.h"
 #include "words/Preferences.h"
 #include "words/Profile.h"
-#include "words/StrUtils.h"
 #include "words/WordUtils.h"
 
 namespace orvane {

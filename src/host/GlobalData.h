@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Log.h"
 #include "host/HttpTypes.h"
 #include "platform/Clock.h"
 
@@ -205,12 +206,5 @@ class TGlobal {
 
 // The process-wide object; set by main (and by tests that need one).
 extern TGlobal* Global;
-
-// Logging entry points usable from any subsystem; they do nothing while no
-// TGlobal exists (unit tests of single modules).
-void Log(const std::string& module, const std::string& text);
-void RemoteLog(const std::string& line);
-void LogException(const std::string& keywords, const std::string& engineName, const std::string& unitName,
-                  const std::string& methodName, const std::string& message);
 
 }  // namespace orvane

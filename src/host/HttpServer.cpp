@@ -5,7 +5,7 @@
 #include <mutex>
 #include <sys/socket.h>
 
-#include "host/OvException.h"
+#include "base/OvException.h"
 
 namespace orvane {
 

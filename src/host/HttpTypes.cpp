@@ -1,6 +1,6 @@
 #include "host/HttpTypes.h"
 
-#include "words/StrUtils.h"
+#include "base/StrUtils.h"
 
 namespace orvane {
 

@@ -4,9 +4,9 @@
 #include <iostream>
 #include <stdexcept>
 
+#include "base/StrUtils.h"
 #include "platform/Desktop.h"
 #include "platform/HttpClient.h"
-#include "words/StrUtils.h"
 
 namespace orvane {
 

@@ -3,11 +3,11 @@
 #include <chrono>
 #include <thread>
 
-#include "host/OvException.h"
+#include "base/OvException.h"
+#include "base/StrUtils.h"
 #include "host/TrayIcon.h"
 #include "search/Results.h"
 #include "words/Preferences.h"
-#include "words/StrUtils.h"
 
 namespace orvane {
 

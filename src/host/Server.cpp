@@ -2,12 +2,12 @@
 
 #include <chrono>
 
+#include "base/OvException.h"
+#include "base/StrUtils.h"
 #include "host/GlobalData.h"
-#include "host/OvException.h"
 #include "host/RequestHandler.h"
 #include "platform/Desktop.h"
 #include "platform/HttpClient.h"
-#include "words/StrUtils.h"
 
 namespace orvane {
 

@@ -6,10 +6,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "host/OvException.h"
+#include "base/OvException.h"
+#include "base/StrUtils.h"
 #include "host/RequestHandler.h"
 #include "pages/TemplateEngine.h"
-#include "words/StrUtils.h"
 
 namespace orvane {
 

@@ -1,7 +1,7 @@
 #include "host/TimeLog.h"
 
+#include "base/StrUtils.h"
 #include "host/GlobalData.h"
-#include "words/StrUtils.h"
 
 namespace orvane {
 

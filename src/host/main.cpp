@@ -6,12 +6,12 @@
 #include <pthread.h>
 #include <string>
 
+#include "base/StrUtils.h"
 #include "host/GlobalData.h"
 #include "host/Server.h"
 #include "platform/Desktop.h"
 #include "platform/HttpClient.h"
 #include "platform/SingleInstance.h"
-#include "words/StrUtils.h"
 
 using namespace orvane;
 

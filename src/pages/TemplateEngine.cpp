@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <exception>
 
+#include "base/Regex.h"
+#include "base/StrUtils.h"
 #include "host/GlobalData.h"
 #include "pages/ResultsList.h"
 #include "search/Results.h"
 #include "words/Preferences.h"
 #include "words/Profile.h"
-#include "words/Regex.h"
-#include "words/StrUtils.h"
 
 namespace orvane {
 

@@ -3,7 +3,7 @@
 #include <curl/curl.h>
 #include <memory>
 
-#include "host/OvException.h"
+#include "base/OvException.h"
 
 namespace orvane {
 

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "words/StrUtils.h"
+#include "base/StrUtils.h"
 
 namespace orvane {
 

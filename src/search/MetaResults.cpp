@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/StrUtils.h"
 #include "host/GlobalData.h"
-#include "words/StrUtils.h"
 
 namespace orvane {
 

@@ -4,12 +4,12 @@
 #include <fstream>
 #include <limits>
 
+#include "base/OvException.h"
+#include "base/Regex.h"
+#include "base/StrUtils.h"
 #include "host/GlobalData.h"
-#include "host/OvException.h"
 #include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
-#include "words/Regex.h"
-#include "words/StrUtils.h"
 
 namespace orvane {
 

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "base/StrUtils.h"
 #include "host/GlobalData.h"
 #include "words/Profile.h"
-#include "words/StrUtils.h"
 
 namespace orvane {
 

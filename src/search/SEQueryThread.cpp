@@ -6,13 +6,13 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/StrUtils.h"
 #include "host/GlobalData.h"
 #include "platform/HttpClient.h"
 #include "platform/Threads.h"
 #include "search/ResultPage.h"
 #include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
-#include "words/StrUtils.h"
 
 namespace orvane {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "host/OvException.h"
+#include "base/OvException.h"
 #include "platform/Clock.h"
 
 namespace orvane {

@@ -1,8 +1,8 @@
 #include "search/SearchEngines.h"
 
+#include "base/OvException.h"
 #include "data/XMLManager.h"
 #include "host/GlobalData.h"
-#include "host/OvException.h"
 #include "words/WordUtils.h"
 
 namespace orvane {
@@ -21,15 +21,6 @@ std::unique_ptr<TRegex> CompileIfSet(const std::string& pattern, unsigned flags)
 }
 
 }  // namespace
-
-std::string EngineName(int index) {
-  switch (index) {
-    case kGoogle: return "Google";
-    case kMSN: return "MSN";
-    case kYahoo: return "Yahoo";
-    default: return "";
-  }
-}
 
 TSearchEngines::TSearchEngines(std::string name, const TXMLManager& store) : Name(std::move(name)) {
   try {

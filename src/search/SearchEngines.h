@@ -9,16 +9,12 @@
 #include <string_view>
 #include <vector>
 
-#include "words/Regex.h"
+#include "base/Engines.h"
+#include "base/Regex.h"
 
 namespace orvane {
 
 class TXMLManager;
-
-enum TEngineIndex : int { kGoogle = 0, kMSN = 1, kYahoo = 2 };
-
-// "Google", "MSN", "Yahoo"; empty text for any other index.
-std::string EngineName(int index);
 
 class TSearchEngines {
  public:

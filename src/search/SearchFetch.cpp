@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/OvException.h"
 #include "host/GlobalData.h"
-#include "host/OvException.h"
 #include "search/SEQueryThread.h"
 #include "search/SearchQuery.h"
 

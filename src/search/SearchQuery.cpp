@@ -1,8 +1,8 @@
 #include "search/SearchQuery.h"
 
+#include "base/StrUtils.h"
 #include "host/GlobalData.h"
 #include "search/SearchEngines.h"
-#include "words/StrUtils.h"
 
 namespace orvane {
 

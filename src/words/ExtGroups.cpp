@@ -3,10 +3,10 @@
 #include <exception>
 #include <vector>
 
+#include "base/Log.h"
+#include "base/StrUtils.h"
 #include "data/XMLManager.h"
-#include "host/GlobalData.h"
 #include "words/NodeText.h"
-#include "words/StrUtils.h"
 #include "words/WordUtils.h"
 
 namespace orvane {

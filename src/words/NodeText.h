@@ -8,7 +8,7 @@
 
 #include <pugixml.hpp>
 
-#include "words/StrUtils.h"
+#include "base/StrUtils.h"
 
 namespace orvane {
 

@@ -3,9 +3,9 @@
 #include <unordered_set>
 #include <utility>
 
+#include "base/StrUtils.h"
 #include "data/XMLManager.h"
 #include "words/NodeText.h"
-#include "words/StrUtils.h"
 #include "words/WordUtils.h"
 
 namespace orvane {

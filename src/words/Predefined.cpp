@@ -2,10 +2,10 @@
 
 #include <exception>
 
+#include "base/Log.h"
+#include "base/OvException.h"
+#include "base/StrUtils.h"
 #include "data/XMLManager.h"
-#include "host/GlobalData.h"
-#include "host/OvException.h"
-#include "words/StrUtils.h"
 #include "words/WordUtils.h"
 
 namespace orvane {

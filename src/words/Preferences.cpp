@@ -1,10 +1,10 @@
 #include "words/Preferences.h"
 
-#include "host/OvException.h"
+#include "base/Engines.h"
+#include "base/OvException.h"
+#include "base/StrUtils.h"
 #include "platform/IniFile.h"
-#include "search/SearchEngines.h"
 #include "words/NodeText.h"
-#include "words/StrUtils.h"
 #include "words/WordUtils.h"
 
 namespace orvane {

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "base/OvException.h"
+#include "base/StrUtils.h"
 #include "data/XMLManager.h"
-#include "host/OvException.h"
 #include "words/ExtGroups.h"
 #include "words/NodeText.h"
-#include "words/StrUtils.h"
 #include "words/WordUtils.h"
 
 namespace orvane {

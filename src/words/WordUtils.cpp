@@ -1,7 +1,7 @@
 #include "words/WordUtils.h"
 
-#include "words/Regex.h"
-#include "words/StrUtils.h"
+#include "base/Regex.h"
+#include "base/StrUtils.h"
 
 namespace orvane {
 

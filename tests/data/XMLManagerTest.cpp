@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "base/OvException.h"
 #include "data/Crypt32.h"
 #include "data/XMLManager.h"
-#include "host/OvException.h"
 #include "support/ScratchFolder.h"
 
 namespace orvane {

@@ -4,13 +4,13 @@
 
 #include <cstdlib>
 
+#include "base/OvException.h"
+#include "base/Regex.h"
 #include "data/XMLManager.h"
 #include "host/GlobalData.h"
-#include "host/OvException.h"
 #include "platform/IniFile.h"
 #include "support/ScratchFolder.h"
 #include "support/TestGlobal.h"
-#include "words/Regex.h"
 
 namespace orvane {
 namespace {

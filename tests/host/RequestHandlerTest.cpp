@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "host/OvException.h"
+#include "base/OvException.h"
+#include "base/StrUtils.h"
 #include "host/RequestHandler.h"
 #include "host/TrayIcon.h"
 #include "support/TestGlobal.h"
-#include "words/StrUtils.h"
 
 namespace orvane {
 namespace {

@@ -8,8 +8,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "base/Regex.h"
 #include "support/ServerProcess.h"
-#include "words/Regex.h"
 
 namespace orvane::test {
 namespace {

@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/OvException.h"
+#include "base/OvException.h"
 #include "host/RequestHandler.h"
 #include "support/TestGlobal.h"
 

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <thread>
 
+#include "base/Regex.h"
 #include "host/TimeLog.h"
 #include "support/TestGlobal.h"
-#include "words/Regex.h"
 
 namespace orvane {
 namespace {

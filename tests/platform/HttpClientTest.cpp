@@ -5,7 +5,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "host/OvException.h"
+#include "base/OvException.h"
 #include "platform/HttpClient.h"
 #include "search/SearchTestSupport.h"
 

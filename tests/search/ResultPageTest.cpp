@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 
-#include "host/OvException.h"
+#include "base/OvException.h"
 #include "search/ResultPage.h"
 #include "search/SearchQuery.h"
 #include "search/SearchTestSupport.h"

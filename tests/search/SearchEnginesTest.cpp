@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "base/OvException.h"
 #include "data/XMLManager.h"
-#include "host/OvException.h"
 #include "search/ResultPage.h"
 #include "search/SearchEngines.h"
 #include "search/SearchTestSupport.h"

@@ -7,7 +7,7 @@
 #include <set>
 #include <thread>
 
-#include "host/OvException.h"
+#include "base/OvException.h"
 #include "host/RequestHandler.h"
 #include "search/MetaResults.h"
 #include "search/Results.h"

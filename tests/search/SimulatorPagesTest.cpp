@@ -12,12 +12,12 @@
 
 #include "EngineSimulator.h"
 #include "Layouts.h"
+#include "base/StrUtils.h"
 #include "data/XMLManager.h"
 #include "search/ResultPage.h"
 #include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
 #include "support/ScratchFolder.h"
-#include "words/StrUtils.h"
 
 namespace orvane {
 namespace {

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <set>
 
+#include "base/StrUtils.h"
 #include "data/XMLManager.h"
-#include "words/ExtGroups.h"
-#include "words/StrUtils.h"
 #include "support/ScratchFolder.h"
+#include "words/ExtGroups.h"
 #include "words/WordUtils.h"
 
 namespace orvane {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/OvException.h"
+#include "base/OvException.h"
 #include "platform/IniFile.h"
 #include "support/ScratchFolder.h"
 

@@ -4,10 +4,10 @@
 
 #include <sstream>
 
+#include "base/OvException.h"
 #include "data/XMLManager.h"
-#include "host/OvException.h"
-#include "words/ExtGroups.h"
 #include "support/ScratchFolder.h"
+#include "words/ExtGroups.h"
 
 namespace orvane {
 namespace {

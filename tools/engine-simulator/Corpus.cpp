@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "words/StrUtils.h"
+#include "base/StrUtils.h"
 
 namespace orvane::sim {
 

@@ -8,8 +8,8 @@
 #include <sys/socket.h>
 
 #include "Layouts.h"
-#include "host/OvException.h"
-#include "words/StrUtils.h"
+#include "base/OvException.h"
+#include "base/StrUtils.h"
 
 namespace orvane::sim {
 

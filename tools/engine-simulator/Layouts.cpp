@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "words/StrUtils.h"
+#include "base/StrUtils.h"
 
 namespace orvane::sim {
 

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "words/StrUtils.h"
+#include "base/StrUtils.h"
 
 namespace orvane::sim {
 

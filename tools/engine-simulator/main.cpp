@@ -8,8 +8,8 @@
 #include <string>
 
 #include "EngineSimulator.h"
-#include "host/OvException.h"
-#include "words/StrUtils.h"
+#include "base/OvException.h"
+#include "base/StrUtils.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
-#include "words/Regex.h"
+#include "base/Regex.h"
 
 #include <cstring>
 #include <pcre2.h>
 #include <vector>
 
-#include "host/OvException.h"
+#include "base/OvException.h"
 
 namespace orvane {
 

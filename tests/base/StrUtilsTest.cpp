@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "words/StrUtils.h"
+#include "base/StrUtils.h"
 
 namespace orvane {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "host/OvException.h"
-#include "words/Regex.h"
+#include "base/OvException.h"
+#include "base/Regex.h"
 
 namespace orvane {
 namespace {

@@ -9,7 +9,8 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "host/OvException.h"
+#include "base/OvException.h"
+#include "base/StrUtils.h"
 #include "host/RequestHandler.h"
 #include "host/TrayIcon.h"
 #include "search/MetaResults.h"
@@ -18,7 +19,6 @@
 #include "words/Predefined.h"
 #include "words/Preferences.h"
 #include "words/Profile.h"
-#include "words/StrUtils.h"
 #include "words/WordUtils.h"
 
 namespace orvane {

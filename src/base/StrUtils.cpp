@@ -1,4 +1,4 @@
-#include "words/StrUtils.h"
+#include "base/StrUtils.h"
 
 #include <cerrno>
 #include <cmath>
