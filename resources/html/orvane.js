@@ -156,7 +156,20 @@ function orvaneWrapResults(list) {
   }
   var metas = list.querySelectorAll('.meta');
   for (var m = 0; m < metas.length; m++) {
-    if (!metas[m].textContent.replace(/\s/g, '')) metas[m].parentNode.removeChild(metas[m]);
+    var line = metas[m];
+    if (!line.textContent.replace(/\s/g, '')) {
+      line.parentNode.removeChild(line);
+      continue;
+    }
+    // The rank link and the engine place come without a gap between them.
+    for (var c = line.firstChild; c; c = c.nextSibling) {
+      if (c.nodeType === 3 && c.previousSibling && c.previousSibling.nodeType === 1 && /^\(/.test(c.nodeValue)) {
+        var gap = make('span', 'sep');
+        gap.setAttribute('aria-hidden', 'true');
+        gap.textContent = '\u00b7';
+        line.insertBefore(gap, c);
+      }
+    }
   }
   if (!list.querySelector('.result')) list.className += ' empty';
 }
@@ -333,7 +346,7 @@ function orvaneExplainSums() {
   if (!isNaN(factor)) total = up(total * factor);
   document.getElementById('sum').textContent = sum;
   var check = document.getElementById('check');
-  check.textContent = total === read('total') ? '= ' + total + ' \u2714' : '(terms give ' + total + ')';
+  check.textContent = total === read('total') ? '(the terms add up \u2714)' : '(the terms give ' + total + ')';
   orvaneMatchKinds();
 }
 

@@ -191,6 +191,11 @@ class Orvane:
         return element
 
 
+def number(text, what):
+    expect(re.fullmatch(r'-?\d+', text.strip()), '%s is %r, not a number' % (what, text))
+    return int(text)
+
+
 def pane_entry(text):
     """The caption and the count of a pane link such as ".com (12)"."""
     match = re.search(r'^\s*(.*?)\s*\((\d+)\)\s*$', text)
@@ -351,10 +356,10 @@ def step_statistics(o):
     wait_until('the statistics page', lambda: (o.frame('mainFrame'), o.js(
         'return !window.orvaneOld && document.readyState === "complete" && '
         '!!document.getElementById("matches");'))[1])
-    total = int(o.driver.find_element(By.ID, 'slice-total').text)
+    total = number(o.driver.find_element(By.ID, 'slice-total').text, 'the result count')
     expect(total > 0, 'statistics count no results')
     expect('astronomy telescope' in o.driver.find_element(By.ID, 'keywords').text, 'keywords missing')
-    exact = int(o.driver.find_element(By.ID, 'slice-title-exact').text)
+    exact = number(o.driver.find_element(By.ID, 'slice-title-exact').text, 'the exact title count')
     expect(exact <= total, 'more exact title matches than results')
     o.shot('09-statistics')
     o.after('mainFrame', lambda: o.click('#slice-title-exact'), 'mainFrame', 'bottomFrame')
@@ -373,7 +378,7 @@ def step_explain_rank(o):
     wait_until('the explanation', lambda: o.js(
         'return document.readyState === "complete" && document.getElementById("total") && '
         'document.getElementById("total").textContent.trim();'))
-    expect(int(o.driver.find_element(By.ID, 'total').text) == first['rank'], 'total differs from the list rank')
+    expect(number(o.driver.find_element(By.ID, 'total').text, 'the total') == first['rank'], 'total differs from the list rank')
     expect(o.driver.find_element(By.ID, 'resulttitle').text == first['title'].strip(), 'another result explained')
     expect('\u2714' in o.driver.find_element(By.ID, 'check').text, 'the terms do not add up to the total')
     o.shot('10-explain-rank')
