@@ -1,8 +1,7 @@
 #include "base/StrUtils.h"
 
-#include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -117,11 +116,12 @@ bool TryStrToFloat(std::string_view text, double& value) {
     const bool ok = (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E';
     if (!ok) return false;
   }
-  const std::string copy(text);
-  char* end = nullptr;
-  errno = 0;
-  const double result = std::strtod(copy.c_str(), &end);
-  if (end != copy.c_str() + copy.size() || errno == ERANGE) return false;
+  // from_chars always reads "." as the separator, whatever the locale.
+  std::string_view digits = text;
+  if (digits.size() > 1 && digits.front() == '+' && digits[1] != '-') digits.remove_prefix(1);
+  double result = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), result);
+  if (error != std::errc() || end != digits.data() + digits.size()) return false;
   value = result;
   return true;
 }
@@ -151,9 +151,11 @@ std::string IntToStr(int64_t value) { return std::to_string(value); }
 std::string FloatToStr(double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+  // to_chars writes as printf's "%.15g" in the C locale, whatever the
+  // user's locale says.
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.15G", value);
-  std::string text(buffer);
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+  std::string text = UpperCase(std::string_view(buffer, written.ptr - buffer));
   const size_t e = text.find('E');
   std::string mantissa = text.substr(0, e);
   std::string exponent = e == std::string::npos ? "" : text.substr(e + 1);

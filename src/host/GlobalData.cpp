@@ -6,6 +6,14 @@
 #include <unistd.h>
 
 #include "base/StrUtils.h"
+#include "clusters/AutoWordClusters.h"
+#include "clusters/DeepWordCluster.h"
+#include "clusters/ExtClusters.h"
+#include "clusters/IgnoreWords.h"
+#include "clusters/PageTypes.h"
+#include "clusters/PredefinedCluster.h"
+#include "clusters/WordCluster.h"
+#include "clusters/WordStorage.h"
 #include "data/XMLManager.h"
 #include "host/LogThreads.h"
 #include "platform/Desktop.h"
@@ -72,7 +80,16 @@ TSessionData::TSessionData(int32_t id, const std::string& preferencesFolder, boo
       MetaResults(std::make_unique<TMetaResults>(metaBoost)),
       SeperateWords(std::make_unique<TSeperateWords>()),
       Profile(std::make_unique<TProfile>()),
+      DomainCluster(std::make_unique<TDomainCluster>(Global ? Global->DomainGroupData.get() : nullptr)),
+      FileCluster(std::make_unique<TFileCluster>(Global ? Global->FileGroupData.get() : nullptr)),
+      WordCluster(std::make_unique<TWordCluster>()),
+      PageTypes(std::make_unique<TPageTypes>()),
       LastAccess(MonotonicNow()) {
+  PredefinedCluster = std::make_unique<TPredefinedCluster>();
+  if (Global && Global->Predefined) {
+    const auto profiles = Global->Predefined->ReadLock();
+    PredefinedCluster->BuildPane(Global->Predefined->Profiles);
+  }
   Preferences->LoadPreferences();
 }
 
@@ -169,6 +186,7 @@ TGlobal::TGlobal(const std::string& configFile) {
   }
   Data = std::make_unique<TGlobalData>();
   Data->Plural = std::make_unique<TPlural>(*XMLManager);
+  Data->IgnoreWords = std::make_unique<TIgnoreWords>(*XMLManager);
   Data->Version = GetFileVersion("%d.%d.%d.%d");
   Engines = LoadSearchEngines(*XMLManager);
   Refer = ReadFirstLine(DataDir + "refer.txt");

@@ -53,6 +53,16 @@ class TSearchEngines;
 class TIniFile;
 class TResult;
 class TClearArgument;
+class TIgnoreWords;
+class TDomainCluster;
+class TFileCluster;
+class TPageTypes;
+class TWordCluster;
+class TDeepWordCluster;
+class TPredefinedCluster;
+class TAutoWordClusters;
+class TWordStorage;
+struct TAutoClusterData;
 
 // The configuration store that stands in for the registry key
 // "Software\Orvane": an INI file with that section. Reads never fail: a
@@ -82,6 +92,7 @@ struct TGlobalData {
   TGlobalData();
   ~TGlobalData();
 
+  std::unique_ptr<TIgnoreWords> IgnoreWords;
   std::unique_ptr<TPlural> Plural;
   TDateTime StartTime = Now();
   std::string Version;
@@ -103,12 +114,23 @@ class TSessionData {
   std::mutex ResultsLock;
   std::mutex FileLock;
 
-  // Guarded by DataLock.
+  // Guarded by DataLock. The panes and word tables are rebuilt from the
+  // results with the lock held exclusively. The word storage is declared
+  // before everything that points into it, so it is freed last.
+  std::unique_ptr<TWordStorage> WordStorage;
+  std::unique_ptr<TPredefinedCluster> PredefinedCluster;
   std::unique_ptr<TPreferences> Preferences;
   std::unique_ptr<TResults> Results;
   std::unique_ptr<TMetaResults> MetaResults;
   std::unique_ptr<TSeperateWords> SeperateWords;
   std::unique_ptr<TProfile> Profile;
+  std::unique_ptr<TDomainCluster> DomainCluster;
+  std::unique_ptr<TFileCluster> FileCluster;
+  std::unique_ptr<TWordCluster> WordCluster;
+  std::unique_ptr<TPageTypes> PageTypes;
+  std::unique_ptr<TAutoWordClusters> AutoWordClusters;
+  std::vector<std::unique_ptr<TAutoClusterData>> AutoClusterList;
+  std::unique_ptr<TDeepWordCluster> DeepWordCluster;  // only with Global->DeepWordCluster
   std::string SavedResultsName;
   bool SearchPending = true;
   bool ResultsLoaded = false;

@@ -11,8 +11,11 @@
 
 #include "base/OvException.h"
 #include "base/StrUtils.h"
+#include "clusters/SessionPanes.h"
+#include "clusters/WordStorage.h"
 #include "host/RequestHandler.h"
 #include "host/TrayIcon.h"
+#include "pages/ResultFilters.h"
 #include "search/MetaResults.h"
 #include "search/SearchEngines.h"
 #include "search/SearchFetch.h"
@@ -26,15 +29,6 @@ namespace orvane {
 namespace {
 
 constexpr int kBalloonMs = 10000;
-
-// Post-processing stages whose work arrives with the ranking, the cluster
-// panes and the filter actions; the search already calls them in their place.
-void RankResults(TSessionData&) {}
-void BuildClustersHtml(TSessionData&) {}
-void ApplyFilter(TSessionData&) {}
-void RebuildWordClusters(TSessionData&, const std::string& /*keywords*/) {}
-void WordListFilter(TSessionData&, const std::string& /*keywords*/) {}
-void BuildSubjectAndWordPanes(TSessionData&) {}
 
 int32_t EngineTextToInt(const std::string& text) {
   int32_t value = 0;
@@ -136,6 +130,7 @@ void TRequestHandler::HandleRequest_Search() {
       // The same search asked again: show its first task once more.
       std::unique_lock guard(session.DataLock);
       SelectProfile(session, Global->Predefined->DefaultProfileName());
+      DropWordClusters(session);
       session.Results->ResetToFirstTask();
       if (session.Results->Tasks.size() > 1) session.Results->DeleteTask(session.Results->Tasks.size() - 1);
       PostProcess(session.Results->FirstTask()->Keywords, false, false);
@@ -257,7 +252,10 @@ void TRequestHandler::RunSearch(const std::string& keywords, const std::string& 
   try {
     std::unique_lock guard(session.DataLock);
     if (!succeeded) {
-      // The meta lists point into the results: both go together.
+      // The meta lists and the word index point into the results: they all
+      // go together.
+      DropWordClusters(session);
+      session.WordStorage.reset();
       session.Results = std::make_unique<TResults>();
       session.MetaResults = std::make_unique<TMetaResults>(Global->MetaBoost);
       session.SearchPending = true;
@@ -280,13 +278,14 @@ void TRequestHandler::RunSearch(const std::string& keywords, const std::string& 
 }
 
 void TRequestHandler::PostProcess(const std::string& keywords, bool splitWords, bool profileSearch) {
-  // Caller holds the session's DataLock exclusively.
+  // Caller holds the session's DataLock exclusively: pages never see a
+  // half-built pane.
   TSessionData& session = *Session;
   TResults& results = *session.Results;
   TimeLog.Start();
   results.Profile = session.Profile.get();
   if (!session.Preferences->ProfileName.empty()) {
-    RankResults(session);
+    results.Rank();
     if (TTask* last = results.LastTask()) last->RankDuration = TimeLog.Lap("Rank ", true);
   }
   BuildClustersHtml(session);
@@ -301,20 +300,24 @@ void TRequestHandler::PostProcess(const std::string& keywords, bool splitWords, 
       if (result->WordsSplit) {
         result->TitleWords.clear();
         result->DescriptionWords.clear();
+        result->TitleOccurrences.clear();
+        result->DescriptionOccurrences.clear();
       }
       session.SeperateWords->Separate(result->Description(), result->DescriptionWords);
       session.SeperateWords->Separate(result->Title, result->TitleWords);
       result->WordsSplit = true;
     }
+    ReplaceWordStorage(session);
     TimeLog.Lap("Split to words ", true);
   }
   if (!profileSearch) {
     RebuildWordClusters(session, keywords);
     TimeLog.Lap("Auto clusters ", true);
   } else {
-    WordListFilter(session, keywords);
+    WordListFilter(session, keywords, [this](const std::string& caption) { TimeLog.Lap(caption, true); });
   }
-  BuildSubjectAndWordPanes(session);
+  BuildSubjectPane(session);
+  BuildWordCluster(session);
 }
 
 }  // namespace orvane

@@ -1,11 +1,13 @@
 #include "pages/TemplateEngine.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 
 #include "base/Regex.h"
 #include "base/StrUtils.h"
 #include "host/GlobalData.h"
+#include "pages/OptionsFrame.h"
 #include "pages/ResultsList.h"
 #include "search/Results.h"
 #include "words/Preferences.h"
@@ -128,6 +130,16 @@ std::string EscapeJS(const std::string& text) {
   return out;
 }
 
+std::string WeightLevel(double x) {
+  if (!std::isfinite(x)) return "";
+  const int64_t level = RoundHalfEven(x);
+  if (level == 0) return "no";
+  if (level >= 1 && level <= 3) return "low";
+  if (level >= 4 && level <= 6) return "medium";
+  if (level >= 7 && level <= 10) return "high";
+  return "";
+}
+
 std::string RemoveUnfilledTags(const std::string& text) {
   static const TRegex kAnyTag("<ov:.*?>", TRegex::kCaseless | TRegex::kDotAll);
   return kAnyTag.ReplaceAll(text, "");
@@ -139,8 +151,8 @@ std::string ReplaceTags(const TPageContext& context, const std::string& pageName
     TPage text(pageText);
     FillCommonTags(context, page, text);
     if (context.Session && page == "mainframe.htm") FillResultsFrame(*context.Session, text);
-    // The options frame, the statistics and the rank explanation arrive
-    // with the result pages.
+    if (context.Session && page == "bottomframe.htm") FillOptionsFrame(*context.Session, text.Text());
+    // The statistics and the rank explanation arrive with the result pages.
     return RemoveUnfilledTags(text.Text());
   } catch (const std::exception& e) {
     Log("ReplaceTags", std::string("Exception: ") + e.what());

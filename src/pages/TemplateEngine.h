@@ -26,6 +26,9 @@ std::string ReplaceTags(const TPageContext& context, const std::string& pageName
 // For a JavaScript string literal: "'" becomes "\'", and quotes, backslashes,
 // line breaks, "<", ">" and "&" become escapes of the same value.
 std::string EscapeJS(const std::string& text);
+// The level of a weight on the options frame's scale of ten: "no", "low",
+// "medium", "high", or empty outside 0..10 (halves go to the even neighbour).
+std::string WeightLevel(double x);
 // Deletes every "<ov:" up to the first ">" after it, across lines.
 std::string RemoveUnfilledTags(const std::string& text);
 

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <unordered_set>
 
 #include "base/StrUtils.h"
 #include "host/GlobalData.h"
+#include "search/SERanking.h"
 #include "words/Profile.h"
 
 namespace orvane {
@@ -46,14 +48,18 @@ TURI TURI::Parse(const std::string& url) {
 void TResult::SetDescription(const std::string& text) { description_ = Trim(text); }
 
 int32_t TResult::GetTotalRank(const TProfile* profile) const {
-  const double boostWeight = profile ? profile->MetaBoostWeight : 0.0;
-  double score = std::ceil((TitleScore + DescriptionScore + LinkScore) * 100);
+  // A field that is no finite number counts as 0: a NaN total would compare
+  // false with everything and break the order of the sort.
+  auto finite = [](double value) { return std::isfinite(value) ? value : 0.0; };
+  const double boostWeight = profile ? finite(profile->MetaBoostWeight) : 0.0;
+  double score = std::ceil((finite(TitleScore) + finite(DescriptionScore) + finite(LinkScore)) * 100);
   if (WordListScore != -1) score += WordListScore;
   score += std::ceil((101 - MetaRank) * boostWeight);
-  score = std::ceil(score * PathFactor);
+  score = std::ceil(score * finite(PathFactor));
   if (profile && profile->RunSearch && !(DomainMatch && FileMatch) && ProfileMark != -1)
-    score = std::ceil((1 - profile->ProfileResultMatchPenalty) * score);
-  return static_cast<int32_t>(score);
+    score = std::ceil((1 - finite(profile->ProfileResultMatchPenalty)) * score);
+  constexpr double kLowest = std::numeric_limits<int32_t>::min(), kHighest = std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(std::clamp(finite(score), kLowest, kHighest));
 }
 
 // ---- TTask ----
@@ -242,6 +248,24 @@ void TResults::ResetCounts() { VisibleCountCache = ZeroScoreCountCache = HiddenC
 
 int32_t TResults::ProfileResultCount() const {
   return CountIf(List, [](const TResult& r) { return r.ProfileMark != -1; });
+}
+
+void TResults::Rank() { Rank(Global ? Global->XMLManager.get() : nullptr); }
+
+void TResults::Rank(const TXMLManager* store) {
+  if (Profile) {
+    TSERanking ranking(store);
+    for (const auto& result : List) ranking.RankResult(*result, *Profile);
+  }
+  VisibleCountCache = ZeroScoreCountCache = -1;
+}
+
+void TResults::ScoreWordList(const std::string& word) {
+  TSERanking ranking(Global ? Global->XMLManager.get() : nullptr);
+  for (const auto& result : List)
+    result->WordListScore =
+        result->Visible && Profile ? ranking.WordListScore(*result, *Profile, word, result->SearchKeywords) : 0;
+  VisibleCountCache = ZeroScoreCountCache = -1;
 }
 
 void TResults::ClearWordListScores() {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "search/HighLight.h"
 #include "words/WordUtils.h"
 
 #include <pugixml.hpp>
@@ -19,6 +20,7 @@
 namespace orvane {
 
 class TProfile;
+class TXMLManager;
 struct TTask;
 
 // A link taken apart: "http://host:8080/docs/a.pdf?x=1#top" gives Protocol
@@ -72,6 +74,11 @@ class TResult {
   bool WordsSplit = false;
   TWordList TitleWords;        // filled by the word splitting after a search
   TWordList DescriptionWords;
+  // The word index's record of each entry of DescriptionWords and TitleWords
+  // (TWordStorage fills them; the session's storage owns the records).
+  std::vector<TOccurrence*> DescriptionOccurrences;
+  std::vector<TOccurrence*> TitleOccurrences;
+  std::vector<THighLightData> HighLights;
   TTask* Task = nullptr;  // borrowed from the owning TResults
 
  private:
@@ -143,6 +150,12 @@ class TResults {
   void ResetCounts();
   int32_t ProfileResultCount() const;
 
+  // Scores every result under Profile with the "rank" constants of the
+  // store (Global's when none is given).
+  void Rank();
+  void Rank(const TXMLManager* store);
+  // Every visible result's closeness of `word` to its keywords.
+  void ScoreWordList(const std::string& word);
   void ClearWordListScores();
   // Order 0 stores every result's total score first; an unknown order leaves
   // the list as it is. Ties keep their relative order.

@@ -1,0 +1,35 @@
+// TWordStorage: one occurrence record for every word of every result's
+// title and description, in one array sized once per search. The session
+// owns it; word tables and highlight records point into it, so it is only
+// freed after they are (when its replacement is made or the session ends).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace orvane {
+
+class TResult;
+class TResults;
+struct THashEntry;
+
+struct TOccurrence {
+  int32_t WordIndex = 0;       // in the result's title or description word list
+  TResult* Result = nullptr;   // borrowed from the session's results
+  THashEntry* Entry = nullptr; // set by the last word table built over it
+  uint8_t InDescription = 0;   // 1 description, 0 title
+  int32_t CharPos = 0;         // 1-based, in the lower-cased text
+};
+
+class TWordStorage {
+ public:
+  // Indexes every word of every result, descriptions first; `total` is the
+  // number of words (a short count is corrected, never overrun). Each
+  // result's occurrence lists then point at its records.
+  void Build(TResults& results, size_t total);
+
+  std::vector<TOccurrence> Records;
+};
+
+}  // namespace orvane

@@ -1,0 +1,40 @@
+// The filters that decide which of a session's results are visible, and the
+// re-filter step and closing sort that the search and the filter actions
+// share. Each one changes the session and runs with its DataLock held
+// exclusively. A filter only changes Visible flags: no result is deleted.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace orvane {
+
+class TResult;
+class TSessionData;
+
+// Called with a step's caption when it is done (the handler's time log).
+using TLapFunction = std::function<void(const std::string& caption)>;
+
+// Shows the results of the profile search, and of the others those that fit
+// the profile's extensions; hides zero-score and nested results and, when
+// the profile asks, all but home pages or exact matches.
+void ProfileFilter(TSessionData& session);
+
+// Keeps visible the visible results found holding the narrowing word, and
+// those whose link holds it without its spaces (those get a link highlight).
+void NarrowingFilter(TSessionData& session, const std::vector<TResult*>& found);
+
+// The re-filter step up to the narrowing filter: the word shown only, the
+// profile filter and the narrowing word.
+void ApplyFilter(TSessionData& session);
+
+// The word-list filter of a subject profile: only the results that hold one
+// of the profile's words (or, when the profile says so, a keyword in their
+// host) stay, then the word clusters are built again over them.
+void WordListFilter(TSessionData& session, const std::string& keywords, const TLapFunction& lap);
+
+// Word-list scores for the word shown only, then the profile's order.
+void ClosingSort(TSessionData& session);
+
+}  // namespace orvane
