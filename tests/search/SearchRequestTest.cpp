@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <filesystem>
 #include <set>
 #include <thread>
@@ -10,6 +11,7 @@
 #include "base/OvException.h"
 #include "host/RequestHandler.h"
 #include "search/MetaResults.h"
+#include "clusters/ExtClusters.h"
 #include "search/Results.h"
 #include "search/SearchFetch.h"
 #include "search/SearchPipelineSupport.h"
@@ -234,6 +236,34 @@ TEST(SearchRequest, ProfileSearchAsksTwoPagesWithTheSubjectWords) {
     if (result->Task == session->Results->LastTask()) {
       EXPECT_EQ(result->ProfileMark, 4);
     }
+  }
+}
+
+}  // namespace
+}  // namespace orvane::test
+
+namespace orvane::test {
+namespace {
+
+TEST(SearchRequest, ResultsComeBackInScoreOrderEvenWithPaddedKeywords) {
+  for (const char* keywords : {"glacier+walks+simtotal:300", "%2520glacier%2520walks%2520simtotal:300"}) {
+    TSearchPipeline pipeline;
+    pipeline.Get(std::string("/search?keywords=") + keywords + "&se=1");
+    const TSessionPtr session = pipeline.Session(0);
+    ASSERT_TRUE(session);
+    const TResults& results = *session->Results;
+    ASSERT_GT(results.Count(), 0u) << keywords;
+    int32_t previous = std::numeric_limits<int32_t>::max();
+    size_t scored = 0;
+    for (const auto& result : results.List) {
+      EXPECT_LE(result->TotalScore, previous) << keywords;
+      previous = result->TotalScore;
+      if (result->TotalScore > 0) ++scored;
+    }
+    EXPECT_GT(scored, 0u) << keywords;
+    EXPECT_FALSE(session->DomainCluster->Html.empty());
+    const std::string frame = pipeline.Get("/bottomframe.htm?id=0").ContentText;
+    EXPECT_EQ(frame.find("<ov:"), std::string::npos);
   }
 }
 
