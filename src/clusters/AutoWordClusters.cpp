@@ -103,7 +103,16 @@ void TAutoWordClusters::Prepare(const std::vector<std::string>& ignoreList) {
   std::string phrase;
   WordTable->ForEachEntry([&](const THashEntry& entry) {
     if (!frequent(entry)) return;
-    for (const TOccurrence* occurrence : entry.Record->Occurrences) {
+    for (TOccurrence* occurrence : entry.Record->Occurrences) {
+      if (occurrence->HasNext) {
+        // The storage keeps a list's words in adjacent records, and the next
+        // word went into this table with its result: its entry holds the
+        // text, which spares reaching into the result for it.
+        TOccurrence* next = occurrence + 1;
+        phrase.assign(entry.Word).append(" ").append(next->Entry->Word);
+        PhraseTable->Add(phrase, next);
+        continue;
+      }
       const TWordList& words = WordsOf(*occurrence);
       const auto next = static_cast<size_t>(occurrence->WordIndex) + 1;
       if (next >= words.size() || next >= SlotsOf(*occurrence).size()) continue;

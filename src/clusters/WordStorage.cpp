@@ -20,6 +20,7 @@ void TWordStorage::Build(TResults& results, size_t total) {
       record.Result = &result;
       record.InDescription = inDescription;
       record.CharPos = list[i].Position;
+      record.HasNext = i + 1 < list.size();
       slots[i] = &record;
     }
   };

@@ -19,6 +19,7 @@ struct TOccurrence {
   TResult* Result = nullptr;   // borrowed from the session's results
   THashEntry* Entry = nullptr; // set by the last word table built over it
   uint8_t InDescription = 0;   // 1 description, 0 title
+  uint8_t HasNext = 0;         // the next word of the same list is the next record
   int32_t CharPos = 0;         // 1-based, in the lower-cased text
 };
 

@@ -1,0 +1,136 @@
+// The local work after a search's pages are fetched: ranking, the extension
+// clusters and page types, the word index, the automatic word clusters and
+// the panes. One benchmark on a real 1,000-result session of the engine
+// simulator, one on synthetic snippets of growing size for the curve.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "AllocationCounter.h"
+#include "clusters/AutoWordClusters.h"
+#include "clusters/WordStorage.h"
+#include "host/RequestHandler.h"
+#include "search/Results.h"
+#include "search/SearchPipelineSupport.h"
+#include "words/WordUtils.h"
+
+namespace {
+
+using namespace orvane;
+
+// PostProcess of the search action on a session the simulator filled with
+// 1,000 results: rank, clusters and page types, filter, sort, word splitting
+// and index, automatic word clusters, word and subject panes.
+void BM_PostProcessSearch(benchmark::State& state) {
+  test::TSearchPipeline pipeline;
+  const THttpResponse answer = pipeline.Get("/search?keywords=solar+energy+simtotal:1000&se=1");
+  const TSessionPtr session = pipeline.Session(0);
+  if (!session || session->Results->Count() < 900) {
+    state.SkipWithError("the simulator's search did not fill the session");
+    return;
+  }
+  const std::string keywords = session->Results->FirstTask()->Keywords;
+  THttpRequest request;
+  THttpResponse response;
+  TRequestHandler handler(request, response);
+  handler.Session = session;
+  const uint64_t allocationsBefore = bench::AllocationCount();
+  for (auto _ : state) {
+    std::unique_lock guard(session->DataLock);
+    handler.PostProcess(keywords, true, false);
+  }
+  const double results = static_cast<double>(session->Results->Count());
+  state.counters["results"] = results;
+  state.counters["allocs/result"] = static_cast<double>(bench::AllocationCount() - allocationsBefore) /
+                                    static_cast<double>(state.iterations()) / results;
+}
+BENCHMARK(BM_PostProcessSearch)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// A vocabulary of pronounceable words whose use falls off like a natural
+// language's (word k about 1/k as frequent as the first).
+class TSnippetMaker {
+ public:
+  TSnippetMaker() {
+    static const char* const kSyllables[] = {"ka", "lo", "mi", "ren", "sol", "ta", "vin", "dor",
+                                             "pe", "qua", "ris", "ne", "bo", "tel", "gar", "un"};
+    for (int a = 0; a < 16; ++a)
+      for (int b = 0; b < 16; ++b)
+        for (int c = 0; c < 12; ++c) vocabulary_.push_back(std::string(kSyllables[a]) + kSyllables[b] + kSyllables[c]);
+    double sum = 0;
+    for (size_t k = 0; k < vocabulary_.size(); ++k) cumulative_.push_back(sum += 1.0 / static_cast<double>(k + 1));
+  }
+
+  std::string Text(int words) {
+    std::string text;
+    for (int i = 0; i < words; ++i) {
+      if (i) text += ' ';
+      const double draw = Next() * cumulative_.back();
+      const size_t k = static_cast<size_t>(std::lower_bound(cumulative_.begin(), cumulative_.end(), draw) -
+                                           cumulative_.begin());
+      text += vocabulary_[std::min(k, vocabulary_.size() - 1)];
+    }
+    return text;
+  }
+
+ private:
+  double Next() {
+    seed_ = seed_ * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<double>(seed_ >> 11) / 9007199254740992.0;
+  }
+
+  std::vector<std::string> vocabulary_;
+  std::vector<double> cumulative_;
+  uint64_t seed_ = 42;
+};
+
+// Automatic word clustering of N synthetic results (an 8-word title and a
+// 25-word description each), split and indexed before the timing starts.
+void BM_AutoWordClusters(benchmark::State& state) {
+  const auto count = static_cast<size_t>(state.range(0));
+  TSnippetMaker maker;
+  TResults results;
+  const TSeperateWords splitter;
+  for (size_t i = 0; i < count; ++i) {
+    auto result = std::make_unique<TResult>();
+    result->Title = maker.Text(8);
+    result->SetDescription(maker.Text(25));
+    splitter.Separate(result->Description(), result->DescriptionWords);
+    splitter.Separate(result->Title, result->TitleWords);
+    results.AddResult(std::move(result));
+  }
+  TWordStorage storage;
+  storage.Build(results, 0);
+  const std::vector<std::string> ignoreList = {"kaloka", "solsolun"};
+  size_t clusters = 0;
+  const uint64_t allocationsBefore = bench::AllocationCount();
+  for (auto _ : state) {
+    TAutoWordClusters clusterer;
+    clusterer.BuildWordTable(results);
+    clusterer.Prepare(ignoreList);
+    clusterer.MarkWords("kalomi renta");
+    TAutoClusterList selected;
+    clusterer.SelectClusters(selected);
+    clusters = selected.size();
+    benchmark::DoNotOptimize(selected.data());
+  }
+  state.counters["clusters"] = static_cast<double>(clusters);
+  state.counters["allocs/result"] = static_cast<double>(bench::AllocationCount() - allocationsBefore) /
+                                    static_cast<double>(state.iterations()) / static_cast<double>(count);
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(count));
+  state.SetComplexityN(static_cast<int64_t>(count));
+}
+// A few seconds each, so the largest size is measured warm, as the others are.
+BENCHMARK(BM_AutoWordClusters)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->MinTime(4.0)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+
+}  // namespace
