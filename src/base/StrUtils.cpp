@@ -173,6 +173,8 @@ std::string FloatToStr(double value) {
 
 int64_t RoundHalfEven(double value) { return static_cast<int64_t>(std::nearbyint(value)); }
 
+double RoundTo2(double value) { return static_cast<double>(RoundHalfEven(value * 100)) / 100; }
+
 namespace {
 
 // Replaces each hit of from found in findIn, a same-length view of text

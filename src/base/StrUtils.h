@@ -34,6 +34,8 @@ std::string IntToStr(int64_t value);
 std::string FloatToStr(double value);
 // Rounds to the nearest whole number, halves to the even neighbour.
 int64_t RoundHalfEven(double value);
+// Rounded to two decimals, a half to the even neighbour.
+double RoundTo2(double value);
 
 // Replaces every occurrence of `from`, scanning left to right; inserted text
 // is not searched again. An empty `from` leaves the text as it is.

@@ -121,15 +121,20 @@ void TRequestHandler::RunAction(const std::string& doc) {
     HandleRequest_Search();
   } else if (doc == "sleep") {
     std::this_thread::sleep_for(kSleepAction);
+  } else if (!Session) {
+    // The remaining actions change a session; without one there is nothing
+    // to change and the page follows as usual.
+  } else if (doc == "savepreferences") {
+    HandleRequest_SavePreferences();
+  } else if (doc == "selectpredefined") {
+    HandleRequest_SelectPredefined();
+  } else if (doc == "findnarrow") {
+    HandleRequest_FindNarrow();
+  } else if (doc == "changepreferences.htm") {
+    HandleRequest_ChangePreferences();
   }
-  // "savepreferences", "selectpredefined", "saveresults", "loadresults",
-  // "deleteresults", "findnarrow" and "changepreferences.htm" arrive with the
-  // preference and saved-results actions.
-}
-
-void TRequestHandler::RunFilter(const std::string& /*doc*/) {
-  // The slicing, re-ordering and narrowing filters arrive with the preference
-  // and filter actions.
+  // "saveresults", "loadresults" and "deleteresults" arrive with the saved
+  // results.
 }
 
 void TRequestHandler::RunPage(const std::string& doc) {

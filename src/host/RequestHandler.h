@@ -21,13 +21,24 @@ class TRequestHandler {
   // Page phase helpers (StaticFiles.cpp).
   std::string ServePage(const std::string& name);
   std::string ServeImage(const std::string& name);
-  std::string PresentationDurationText() const;
+  // The session's page-building time over the pages served; in ms, or in
+  // other units when `divisor` says (1000 gives seconds).
+  std::string PresentationDurationText(double divisor = 1) const;
 
   // Search action (search/SearchRequest.cpp).
   int32_t CheckSearchParams();
   void HandleRequest_Search();
   void RunSearch(const std::string& keywords, const std::string& site, bool profileSearch);
   void PostProcess(const std::string& keywords, bool splitWords, bool profileSearch);
+
+  // Preference and filter actions (PreferenceActions.cpp); each needs a
+  // session.
+  void HandleRequest_SavePreferences();
+  void HandleRequest_SelectPredefined();
+  void HandleRequest_FindNarrow();
+  void HandleRequest_ChangePreferences();
+  // Caller holds DataLock exclusively.
+  void ShowFirstTaskAgain();
 
   static std::string RedirectScript(const std::string& url);
   // The answer the dispatcher gives for an error message that is not our own.
@@ -47,6 +58,12 @@ class TRequestHandler {
   void FindOrCreateSession(const std::string& doc);
   void RunAction(const std::string& doc);
   void RunFilter(const std::string& doc);
+  // The filter handlers; the caller holds DataLock exclusively.
+  void Filter_SelectWord();
+  void Filter_SliceResults();
+  void Filter_SliceStatisticsResults();
+  void Filter_ShowOtherResults();
+  void Filter_ChangeOrder();
   void RunPage(const std::string& doc);
   void LogTiming(const std::string& kind, TMonotonic start) const;
   std::string EngineNameForLog() const;

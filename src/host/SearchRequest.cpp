@@ -47,8 +47,6 @@ void SelectProfile(TSessionData& session, const std::string& name) {
   Global->Predefined->SetProfileVisible("Custom", false);
 }
 
-double RoundTo2(double value) { return static_cast<double>(RoundHalfEven(value * 100)) / 100; }
-
 // Tells a session with this first search apart: same keywords and engine
 // (ignoring case) and exactly the same site.
 bool IsSameSearch(const TTask& first, const std::string& keywords, const std::string& engineName,
@@ -130,11 +128,7 @@ void TRequestHandler::HandleRequest_Search() {
       // The same search asked again: show its first task once more.
       std::unique_lock guard(session.DataLock);
       SelectProfile(session, Global->Predefined->DefaultProfileName());
-      DropWordClusters(session);
-      session.Results->ResetToFirstTask();
-      if (session.Results->Tasks.size() > 1) session.Results->DeleteTask(session.Results->Tasks.size() - 1);
-      PostProcess(session.Results->FirstTask()->Keywords, false, false);
-      session.Preferences->SetCheckAllExt(true);
+      ShowFirstTaskAgain();
     } else {
       std::unique_lock guard(session.DataLock);
       session.ResultsLoaded = false;

@@ -28,6 +28,28 @@ bool IsLocalHostHeader(const std::string& host) {
   return name == "127.0.0.1" || SameText(name, "localhost");
 }
 
+// The documents that change saved files or stored preferences.
+bool ChangesStoredState(const THttpRequest& request) {
+  static const char* const kDocuments[] = {"/saveresults", "/loadresults", "/deleteresults", "/savepreferences",
+                                           "/changepreferences.htm"};
+  const std::string doc = LowerCase(request.Document);
+  for (const char* name : kDocuments)
+    if (doc == name) return true;
+  return false;
+}
+
+// Another site's page may make the browser send a request here: the browser
+// says so in Sec-Fetch-Site, or names the page's origin in Origin.
+bool ComesFromAnotherSite(const THttpRequest& request) {
+  if (const std::string* site = request.Header("Sec-Fetch-Site")) {
+    if (SameText(*site, "cross-site") || SameText(*site, "same-site")) return true;
+  }
+  const std::string* origin = request.Header("Origin");
+  if (!origin) return false;
+  const std::string* host = request.Header("Host");
+  return !host || !SameText(*origin, "http://" + *host);
+}
+
 }  // namespace
 
 TOrvaneServer::TOrvaneServer() = default;
@@ -43,7 +65,7 @@ bool TOrvaneServer::IsLocalOrigin(const THttpRequest& request) {
 }
 
 void TOrvaneServer::CommandGet(const THttpRequest& request, THttpResponse& response) {
-  if (!IsLocalOrigin(request)) {
+  if (!IsLocalOrigin(request) || (ChangesStoredState(request) && ComesFromAnotherSite(request))) {
     Global->LogException("", "", "Server", "TOrvaneForm.IdHTTPServer1CommandGet", kOriginRefused);
     response.ContentText = kOriginRefused;
     return;

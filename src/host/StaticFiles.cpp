@@ -67,7 +67,7 @@ std::string ReadLinesWithCrLf(const std::string& path) {
   return text;
 }
 
-std::string TwoDecimals(double value) { return FloatToStr(static_cast<double>(RoundHalfEven(value * 100)) / 100); }
+std::string TwoDecimals(double value) { return FloatToStr(RoundTo2(value)); }
 
 }  // namespace
 
@@ -84,7 +84,8 @@ std::string TRequestHandler::ServePage(const std::string& name) {
   std::string text = ReadLinesWithCrLf(path);
   const std::string lowerName = LowerCase(name);
   if (!IsPlainText(lowerName)) {
-    TPageContext context{SessionId, Session.get(), RankId, this};
+    TPageContext context{SessionId, Session.get(), RankId,
+                         lowerName == "statistics.htm" ? PresentationDurationText(1000) : std::string()};
     // Pages only read the session; actions of other requests wait.
     std::shared_lock<std::shared_mutex> guard;
     if (Session) guard = std::shared_lock(Session->DataLock);
@@ -116,8 +117,8 @@ std::string TRequestHandler::ServeImage(const std::string& name) {
   return bytes;
 }
 
-std::string TRequestHandler::PresentationDurationText() const {
-  const double htmlTime = Session ? Session->HtmlTime() : 0.0;
+std::string TRequestHandler::PresentationDurationText(double divisor) const {
+  const double htmlTime = (Session ? Session->HtmlTime() : 0.0) / divisor;
   const int32_t pages = Global->Data->PageCount.load();
   if (pages == 0) return "N/A";
   return TwoDecimals(htmlTime) + " / " + std::to_string(pages) + " = " + TwoDecimals(htmlTime / pages);

@@ -5,8 +5,10 @@
 
 #include "base/StrUtils.h"
 #include "clusters/AutoWordClusters.h"
+#include "clusters/ExtClusters.h"
 #include "clusters/SessionPanes.h"
 #include "host/GlobalData.h"
+#include "pages/MatchRecord.h"
 #include "search/Results.h"
 #include "words/Preferences.h"
 #include "words/Profile.h"
@@ -27,10 +29,6 @@ bool Contains(const std::string& text, const std::string& needle) {
 std::string FirstKeywords(const TSessionData& session) {
   const TTask* first = session.Results->FirstTask();
   return first ? first->Keywords : std::string();
-}
-
-void ClearHighLights(TResults& results) {
-  for (const auto& result : results.List) result->HighLights.clear();
 }
 
 // The results holding a word or phrase; none while no word index exists.
@@ -73,10 +71,68 @@ void NarrowingFilter(TSessionData& session, const std::vector<TResult*>& found) 
   results.ResetCounts();
 }
 
+void ExtensionFilter(TSessionData& session) {
+  TResults& results = *session.Results;
+  const TPreferences& preferences = *session.Preferences;
+  const TExtCluster& domains = *session.DomainCluster;
+  const TExtCluster& files = *session.FileCluster;
+  std::function<bool(const TResult&)> keeps = [](const TResult&) { return true; };
+  if (!preferences.ShowOnlyDomainExtension.empty())
+    keeps = [&](const TResult& r) { return domains.NameOfIndex(r.DomainClusterIndex) == preferences.ShowOnlyDomainExtension; };
+  else if (!preferences.ShowOnlyFileExtension.empty())
+    keeps = [&](const TResult& r) { return files.NameOfIndex(r.FileClusterIndex) == preferences.ShowOnlyFileExtension; };
+  else if (!preferences.ShowOnlyDomainExtGroup.empty())
+    keeps = [&](const TResult& r) { return domains.GroupName(r.DomainGroupIndex) == preferences.ShowOnlyDomainExtGroup; };
+  else if (!preferences.ShowOnlyFileExtGroup.empty())
+    keeps = [&](const TResult& r) { return files.GroupName(r.FileGroupIndex) == preferences.ShowOnlyFileExtGroup; };
+  for (const auto& result : results.List) result->Visible = keeps(*result);
+  results.ResetCounts();
+}
+
+void SliceFilter(TSessionData& session, const std::string& whatToShow) {
+  TResults& results = *session.Results;
+  if (whatToShow == "Hidden") {
+    for (const auto& result : results.List) result->Visible = !result->Visible;
+  } else {
+    for (const auto& item : results.List) {
+      const TResult& result = *item;
+      bool shown = false;
+      if (whatToShow == "Total") shown = true;
+      else if (whatToShow == "Nested") shown = result.IsNested;
+      else if (whatToShow == "Rank0") shown = result.GetTotalRank(results.Profile) == 0;
+      else if (whatToShow == "Homepageonly") shown = result.IsHomePage;
+      item->Visible = shown;
+    }
+  }
+  results.ResetCounts();
+}
+
+void MatchFilter(TSessionData& session, int field, int32_t value) {
+  TResults& results = *session.Results;
+  const TMatchKeywords keywords(results);
+  for (const auto& result : results.List)
+    result->Visible = field >= kOneOfThem && field <= kMatchAll && keywords.Of(*result)[field] == value;
+  results.ResetCounts();
+}
+
+void ClearHighLights(TSessionData& session) {
+  for (const auto& result : session.Results->List) result->HighLights.clear();
+}
+
+void CheckAllDomains(TSessionData& session) {
+  session.Profile->ClearDomains();
+  session.DomainCluster->CollectNames(session.Profile->Domains);
+}
+
+void CheckAllFileTypes(TSessionData& session) {
+  session.Profile->ClearFileTypes();
+  session.FileCluster->CollectNames(session.Profile->FileTypes);
+}
+
 void ApplyFilter(TSessionData& session) {
   TResults& results = *session.Results;
   const TPreferences& preferences = *session.Preferences;
-  ClearHighLights(results);
+  ClearHighLights(session);
   const bool wordOnly = !preferences.ShowOnlyWord.empty() && results.Narrow.empty();
   if (wordOnly) {
     const std::vector<TResult*> found =

@@ -25,6 +25,26 @@ void ProfileFilter(TSessionData& session);
 // those whose link holds it without its spaces (those get a link highlight).
 void NarrowingFilter(TSessionData& session, const std::vector<TResult*>& found);
 
+// Shows only the results of the domain or file extension or group that the
+// preferences slice by (the first of the four set); all when none is.
+void ExtensionFilter(TSessionData& session);
+
+// A statistics slice: "Hidden" turns every flag over; "Total", "Nested",
+// "Rank0" and "Homepageonly" show their results; any other name shows none.
+void SliceFilter(TSessionData& session, const std::string& whatToShow);
+
+// Shows the results whose match record holds `value` in `field`; a field
+// of -1 (none named) shows none.
+void MatchFilter(TSessionData& session, int field, int32_t value);
+
+// Drops every result's highlight records.
+void ClearHighLights(TSessionData& session);
+
+// The profile's domains and file types become every entry of the two
+// extension clusters (for a profile whose boxes all start checked).
+void CheckAllDomains(TSessionData& session);
+void CheckAllFileTypes(TSessionData& session);
+
 // The re-filter step up to the narrowing filter: the word shown only, the
 // profile filter and the narrowing word.
 void ApplyFilter(TSessionData& session);

@@ -1,5 +1,9 @@
 #include "pages/ResultsList.h"
 
+#include <algorithm>
+
+#include "base/StrUtils.h"
+#include "clusters/WordStorage.h"
 #include "search/Results.h"
 #include "words/Preferences.h"
 
@@ -12,6 +16,148 @@ constexpr size_t kInitialBuffer = 500000;
 
 }  // namespace
 
+// Titles, descriptions and links come from the engines with their tags
+// stripped; a "<" left over could still open a tag together with the markup
+// that follows it, so it is written as an entity (it shows the same).
+void AppendEngineText(std::string& out, std::string_view text) {
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '<') continue;
+    out.append(text.substr(start, i - start));
+    out += "&lt;";
+    start = i + 1;
+  }
+  out.append(text.substr(start));
+}
+
+namespace {
+
+void AppendFontStart(std::string& out, const std::string& color) {
+  out += "<font color=\"";
+  out += color;
+  out += "\">";
+}
+
+void HighlightWords(std::string& out, const std::string& text, uint8_t kind, const TResult& result) {
+  // The records of this text, from the highest position down; one pair of
+  // tags per position.
+  std::vector<const THighLightData*> records;
+  for (const THighLightData& record : result.HighLights)
+    if (record.Kind == kind && record.Occurrence && !record.Word.empty()) records.push_back(&record);
+  std::stable_sort(records.begin(), records.end(), [](const THighLightData* a, const THighLightData* b) {
+    return a->Occurrence->CharPos > b->Occurrence->CharPos;
+  });
+  struct TMark {
+    size_t at;
+    bool opens;
+    const std::string* color;
+  };
+  std::vector<TMark> marks;
+  int32_t lastPosition = -1;
+  for (const THighLightData* record : records) {
+    const int32_t position = record->Occurrence->CharPos;
+    if (position == lastPosition) continue;
+    lastPosition = position;
+    // 1-based; a place past the end inserts at the end.
+    const size_t start = std::min(static_cast<size_t>(std::max(position, 1) - 1), text.size());
+    const size_t end = std::min(start + record->Word.size(), text.size());
+    marks.push_back({end, false, nullptr});
+    marks.push_back({start, true, &record->Color});
+  }
+  // Each place of the original text; a word's end comes before the next
+  // word's start at the same place.
+  std::stable_sort(marks.begin(), marks.end(), [](const TMark& a, const TMark& b) {
+    return a.at != b.at ? a.at < b.at : (!a.opens && b.opens);
+  });
+  size_t written = 0;
+  for (const TMark& mark : marks) {
+    AppendEngineText(out, std::string_view(text).substr(written, mark.at - written));
+    written = mark.at;
+    if (mark.opens)
+      AppendFontStart(out, *mark.color);
+    else
+      out += "</font>";
+  }
+  AppendEngineText(out, std::string_view(text).substr(written));
+}
+
+void HighlightLink(std::string& out, const std::string& link, const TResult& result) {
+  // Pieces of the link, each either text still to search or markup made by
+  // an earlier record: a later record never matches inside a font tag.
+  struct TPiece {
+    std::string text;
+    bool markup;
+  };
+  std::vector<TPiece> pieces{{link, false}};
+  for (const THighLightData& record : result.HighLights) {
+    if (record.Word.empty()) continue;
+    const std::string word = LowerCase(record.Word);
+    std::vector<TPiece> next;
+    for (TPiece& piece : pieces) {
+      if (piece.markup) {
+        next.push_back(std::move(piece));
+        continue;
+      }
+      const std::string lower = LowerCase(piece.text);
+      size_t from = 0;
+      for (size_t at = lower.find(word); at != std::string::npos; at = lower.find(word, from)) {
+        if (at > from) next.push_back({piece.text.substr(from, at - from), false});
+        std::string markup;
+        AppendFontStart(markup, record.Color);
+        AppendEngineText(markup, record.Word);
+        markup += "</font>";
+        next.push_back({std::move(markup), true});
+        from = at + word.size();
+      }
+      if (from < piece.text.size()) next.push_back({piece.text.substr(from), false});
+    }
+    pieces = std::move(next);
+  }
+  for (const TPiece& piece : pieces) {
+    if (piece.markup)
+      out += piece.text;
+    else
+      AppendEngineText(out, piece.text);
+  }
+}
+
+void AppendHref(std::string& out, const std::string& link) {
+  if (IsScriptLink(link)) {
+    out += '#';
+    return;
+  }
+  // A quote would end the attribute.
+  for (char c : link) {
+    if (c == '"')
+      out += "&quot;";
+    else
+      out += c;
+  }
+}
+
+}  // namespace
+
+bool IsScriptLink(const std::string& link) {
+  // Browsers skip blanks and control bytes around and inside a scheme.
+  std::string scheme;
+  for (char c : link) {
+    if (static_cast<unsigned char>(c) <= ' ') continue;
+    if (c == ':') break;
+    scheme += c;
+    if (scheme.size() > 10) return false;
+  }
+  scheme = LowerCase(scheme);
+  const size_t colon = link.find(':');
+  return colon != std::string::npos && (scheme == "javascript" || scheme == "data" || scheme == "vbscript");
+}
+
+void Highlight(std::string& out, const std::string& text, uint8_t kind, const TResult& result) {
+  if (kind == THighLightData::kLink)
+    HighlightLink(out, text, result);
+  else
+    HighlightWords(out, text, kind, result);
+}
+
 std::string GetResultsHTML(const TResults& results, const TPreferences& preferences) {
   std::string html;
   html.reserve(kInitialBuffer);
@@ -20,14 +166,13 @@ std::string GetResultsHTML(const TResults& results, const TPreferences& preferen
     const TResult& result = *results.List[i];
     if (!result.Visible) continue;
     html += preferences.OpenInNewWindow ? "<a class=\"regtext\" target=\"_blank\" href=\"" : "<a class=\"regtext\" href=\"";
-    html += result.Link;
+    AppendHref(html, result.Link);
     html += "\">";
-    // Highlighted words arrive with the word clusters and the narrowing.
-    html += result.Title;
+    Highlight(html, result.Title, THighLightData::kTitle, result);
     html += "</a><br/>";
-    html += result.Description();
+    Highlight(html, result.Description(), THighLightData::kDescription, result);
     html += "<div class=\"l\">";
-    html += result.Link;
+    Highlight(html, result.Link, THighLightData::kLink, result);
     html += "</div>";
     if (preferences.AdminMode) {
       html += "Orvane rank: <a href=\"#\" onclick=\"ExplainRank(";
@@ -41,7 +186,7 @@ std::string GetResultsHTML(const TResults& results, const TPreferences& preferen
       html += "(Location ";
       html += std::to_string(result.EngineRank);
       html += " on ";
-      html += preferences.SEName;
+      AppendEngineText(html, preferences.SEName);
       html += ")";
     }
     if (preferences.AdminMode || ofFirstTask) html += "<br/>";

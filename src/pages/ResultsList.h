@@ -3,12 +3,30 @@
 // (held shared by the page being built).
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace orvane {
 
+class TResult;
 class TResults;
 class TPreferences;
+
+// Appends `text` (a title, description or link of `result`, by `kind`) with
+// the result's highlight records of that kind in colour: words at their
+// places for a title or description, every match of a record's word for the
+// link. Engine text is written as it is stored, but for a "<", which becomes
+// an entity.
+void Highlight(std::string& out, const std::string& text, uint8_t kind, const TResult& result);
+
+// Engine text for an HTML page: as stored, but for a "<", which becomes an
+// entity (the tags were stripped; a "<" left over could open one).
+void AppendEngineText(std::string& out, std::string_view text);
+
+// A link whose scheme runs script (javascript:, data:, vbscript:, letter
+// case and blanks ignored); such a link is written with the href "#".
+bool IsScriptLink(const std::string& link);
 
 // Results.GetHTML: called only when at least one result is visible.
 std::string GetResultsHTML(const TResults& results, const TPreferences& preferences);

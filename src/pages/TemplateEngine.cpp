@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <stdexcept>
 
 #include "base/Regex.h"
 #include "base/StrUtils.h"
 #include "host/GlobalData.h"
 #include "pages/OptionsFrame.h"
 #include "pages/ResultsList.h"
+#include "pages/Statistics.h"
 #include "search/Results.h"
 #include "words/Preferences.h"
 #include "words/Profile.h"
@@ -118,7 +120,7 @@ std::string EscapeJS(const std::string& text) {
     switch (c) {
       case '\'': out += "\\'"; break;
       case '\\': out += "\\\\"; break;
-      case '"': out += "\\x22"; break;
+      case '"': out += "\\\""; break;
       case '<': out += "\\x3c"; break;
       case '>': out += "\\x3e"; break;
       case '&': out += "\\x26"; break;
@@ -152,7 +154,14 @@ std::string ReplaceTags(const TPageContext& context, const std::string& pageName
     FillCommonTags(context, page, text);
     if (context.Session && page == "mainframe.htm") FillResultsFrame(*context.Session, text);
     if (context.Session && page == "bottomframe.htm") FillOptionsFrame(*context.Session, text.Text());
-    // The statistics and the rank explanation arrive with the result pages.
+    if (page == "statistics.htm") {
+      if (!context.Session) throw std::runtime_error("No session for the statistics");
+      FillStatistics(*context.Session, context.PresentationDuration, text.Text());
+    }
+    if (page == "explainrank.htm") {
+      if (!context.Session) throw std::runtime_error("No session for the rank explanation");
+      FillRankExplanation(*context.Session, context.RankId, text.Text());
+    }
     return RemoveUnfilledTags(text.Text());
   } catch (const std::exception& e) {
     Log("ReplaceTags", std::string("Exception: ") + e.what());

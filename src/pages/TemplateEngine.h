@@ -11,20 +11,22 @@
 namespace orvane {
 
 class TSessionData;
-class TRequestHandler;
 
 struct TPageContext {
   int32_t SessionId = -1;
   TSessionData* Session = nullptr;  // borrowed; null without a session
   int32_t RankId = 0;
-  TRequestHandler* Handler = nullptr;
+  // The statistics page's presentation figure, made by the page server.
+  std::string PresentationDuration;
 };
 
 // The filled page, or the empty text after a failure (which is logged).
 std::string ReplaceTags(const TPageContext& context, const std::string& pageName, const std::string& pageText);
 
-// For a JavaScript string literal: "'" becomes "\'", and quotes, backslashes,
-// line breaks, "<", ">" and "&" become escapes of the same value.
+// For a JavaScript string literal: "'" becomes "\'", a quote "\"", a
+// backslash "\\", line breaks "\r" and "\n", and "<", ">", "&" hex escapes
+// of the same value (so nothing can end the script element or, inside an
+// attribute, form an entity).
 std::string EscapeJS(const std::string& text);
 // The level of a weight on the options frame's scale of ten: "no", "low",
 // "medium", "high", or empty outside 0..10 (halves go to the even neighbour).

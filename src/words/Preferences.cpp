@@ -1,7 +1,8 @@
 #include "words/Preferences.h"
 
+#include <stdexcept>
+
 #include "base/Engines.h"
-#include "base/OvException.h"
 #include "base/StrUtils.h"
 #include "platform/IniFile.h"
 #include "words/NodeText.h"
@@ -20,19 +21,18 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
 }
 
+// A stored value that does not convert is a conversion error, not one of
+// our own: the request is answered with the error page and no session is
+// added for it.
 int32_t ToInteger(const std::string& text) {
   int32_t value = 0;
-  if (!TryStrToInt(text, value)) {
-    throw TOvException("'" + text + "' is not a valid integer value", "Preferences", "LoadPreferences");
-  }
+  if (!TryStrToInt(text, value)) throw std::invalid_argument("'" + text + "' is not a valid integer value");
   return value;
 }
 
 bool ToBool(const std::string& text) {
   bool value = false;
-  if (!TryStrToBool(text, value)) {
-    throw TOvException("'" + text + "' is not a valid boolean value", "Preferences", "LoadPreferences");
-  }
+  if (!TryStrToBool(text, value)) throw std::invalid_argument("'" + text + "' is not a valid boolean value");
   return value;
 }
 

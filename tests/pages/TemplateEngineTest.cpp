@@ -36,7 +36,7 @@ class TemplateEngine : public ::testing::Test {
     }
   }
   std::string WithSession(const std::string& page, const std::string& text) {
-    return ReplaceTags(TPageContext{session.Id, &session, 0, nullptr}, page, text);
+    return ReplaceTags(TPageContext{session.Id, &session, 0, ""}, page, text);
   }
   std::string WithoutSession(const std::string& page, const std::string& text) {
     return ReplaceTags(TPageContext{}, page, text);
@@ -71,7 +71,7 @@ TEST_F(TemplateEngine, KeywordTagsNeedASessionAndTakeTheirOwnTask) {
       {"a", "b", "it's.example", "results.htm", "a|a (Searched within site: it\\'s.example)|b|a"},
       // Keywords can never become markup, script or a tag of their own.
       {"x<y & \"z\"", "x<y & \"z\"", "", "results.htm",
-       "x\\x3cy \\x26 \\x22z\\x22|x\\x3cy \\x26 \\x22z\\x22|x&lt;y &amp; &quot;z&quot;|x%3cy+%26+%22z%22"},
+       "x\\x3cy \\x26 \\\"z\\\"|x\\x3cy \\x26 \\\"z\\\"|x&lt;y &amp; &quot;z&quot;|x%3cy+%26+%22z%22"},
       {"<ov:id/>", "<ov:AdminMode>", "", "results.htm",
        "\\x3cov:id/\\x3e|\\x3cov:id/\\x3e|&lt;ov:AdminMode&gt;|%3cov%3aid%2f%3e"},
       {"a\\b\r\nc", "a", "", "results.htm", "a\\\\b\\r\\nc|a\\\\b\\r\\nc|a|a%5cb%0d%0ac"},
@@ -89,7 +89,7 @@ TEST_F(TemplateEngine, NarrowingCaptionIsFilledByTheLaterPass) {
   EXPECT_EQ(WithSession("mainframe.htm", text), "||");
   const struct { const char* narrow; const char* expected; } rows[] = {
       {"word", "(results narrowed down by \"word\")|word|word"},
-      {"w\"x'", "(results narrowed down by \"w\\x22x\\'\")|w&quot;x'|w\\x22x\\'"},
+      {"w\"x'", "(results narrowed down by \"w\\\"x\\'\")|w&quot;x'|w\\\"x\\'"},
       {"<ov:id/>", "(results narrowed down by \"\\x3cov:id/\\x3e\")|&lt;ov:id/&gt;|\\x3cov:id/\\x3e"},
   };
   for (const auto& row : rows) {
@@ -168,7 +168,7 @@ TEST(TemplateEngineConcurrency, FramesOfOneSessionAreBuiltAtOnce) {
   }
   const auto build = [&session](std::string& out) {
     std::shared_lock guard(session.DataLock);
-    out = ReplaceTags(TPageContext{0, &session, 0, nullptr}, "mainframe.htm", "<ov:QualifiedResults/>");
+    out = ReplaceTags(TPageContext{0, &session, 0, ""}, "mainframe.htm", "<ov:QualifiedResults/>");
   };
   std::string first, second;
   std::thread other([&] { build(second); });
@@ -189,7 +189,7 @@ TEST(RemoveUnfilledTags, FromOpeningToTheFirstClosingBracket) {
 TEST(EscapeJS, KeepsTheValueOfEveryCharacter) {
   const struct { const char* text; const char* expected; } rows[] = {
       {"plain text 123", "plain text 123"}, {"it's", "it\\'s"},      {"''", "\\'\\'"},
-      {"a\"b", "a\\x22b"},                  {"a\\'", "a\\\\\\'"},    {"</script>", "\\x3c/script\\x3e"},
+      {"a\"b", "a\\\"b"},                    {"a\\'", "a\\\\\\'"},    {"</script>", "\\x3c/script\\x3e"},
       {"a&b", "a\\x26b"},                   {"l1\r\nl2", "l1\\r\\nl2"}, {"caf\xe9", "caf\xe9"},
   };
   for (const auto& row : rows) EXPECT_EQ(EscapeJS(row.text), row.expected) << row.text;

@@ -34,7 +34,7 @@ TEST(PreferencesIni, ReadsStoredValuesAndRefusesOnesThatDoNotConvert) {
   for (const char* file : {"[General]\nSE=Yahoo\n", "[General]\nSE=\n", "[General]\nAdminMode=on\n"}) {
     folder.Write("Preferences.ini", file);
     TPreferences broken(folder.Path());
-    EXPECT_THROW(broken.LoadPreferences(), TOvException) << file;
+    EXPECT_THROW(broken.LoadPreferences(), std::invalid_argument) << file;
   }
 }
 

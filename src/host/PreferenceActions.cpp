@@ -1,0 +1,318 @@
+// The preference and filter actions of the request handler: what each one
+// reads from the request and changes in the session, and the re-filter step
+// and closing sort that follow them.
+//
+// Locking: every change holds the session's DataLock exclusively, so the
+// frames of the session, built under the shared lock, see either the state
+// before an action or the state after it. "selectpredefined" also holds the
+// session's SearchLock for its whole run, since it may search again; that
+// search takes DataLock only around its own changes.
+#include <mutex>
+#include <string>
+
+#include "base/StrUtils.h"
+#include "clusters/ExtClusters.h"
+#include "clusters/SessionPanes.h"
+#include "clusters/WordCluster.h"
+#include "host/RequestHandler.h"
+#include "pages/MatchRecord.h"
+#include "pages/ResultFilters.h"
+#include "search/Results.h"
+#include "words/Predefined.h"
+#include "words/Preferences.h"
+#include "words/Profile.h"
+
+namespace orvane {
+
+namespace {
+
+std::string FirstKeywords(const TSessionData& session) {
+  const TTask* first = session.Results->FirstTask();
+  return first ? first->Keywords : std::string();
+}
+
+bool IsClustersPage(const TPreferences& preferences) { return LowerCase(preferences.PreferenceType) == "clusters"; }
+
+// A weight level sent on the scale of the total; a total of 0 (or none)
+// counts as 1, so that no weight becomes infinite or NaN.
+double Weight(const TParams& params, const char* name, double total) {
+  return RoundTo2(GetParamFloat(params, name, 0) / (total == 0 ? 1 : total));
+}
+
+}  // namespace
+
+void TRequestHandler::HandleRequest_SavePreferences() {
+  Global->Log("RequestHandler", "Saving preferences");
+  TSessionData& session = *Session;
+  std::unique_lock guard(session.DataLock);
+  TPreferences& preferences = *session.Preferences;
+  TProfile& profile = *session.Profile;
+  TResults& results = *session.Results;
+  preferences.ClearFilters(true, true);
+  preferences.SetProfileName("Custom");
+  Global->Predefined->SetProfileVisible("Custom", true);
+  Global->Predefined->CopyProfile("Custom", profile);
+  results.Profile = &profile;
+  if (TTask* last = results.LastTask()) last->SearchProfile = &profile;
+
+  profile.ClearDomains();
+  profile.ClearFileTypes();
+  preferences.SetPreferenceType("Advanced");
+  profile.HomepageOnly = false;
+  profile.ExactMatch = false;
+  for (const std::string& entry : Request.Params) {
+    const size_t eq = entry.find('=');
+    const std::string name = LowerCase(entry.substr(0, eq));
+    const std::string value = eq == std::string::npos ? std::string() : entry.substr(eq + 1);
+    if (name == "suffix") profile.SetDomain(value, true);
+    if (name == "filetype") profile.SetFileType(value, true);
+  }
+  profile.SortBy = GetParamInt(Request.Params, "originalorder", 0) != 0 ? TResults::kByEngineRank : 0;
+  profile.HomepageOnly = !GetParamStr(Request.Params, "homepageonly", "").empty();
+  profile.ExactMatch = !GetParamStr(Request.Params, "exactmatch", "").empty();
+  profile.TotalRank = GetParamFloat(Request.Params, "totalrank", 0);
+  profile.TitleRank = Weight(Request.Params, "titlerank", profile.TotalRank);
+  profile.DescRank = Weight(Request.Params, "descrank", profile.TotalRank);
+  profile.UrlRank = Weight(Request.Params, "urlrank", profile.TotalRank);
+  results.Narrow = GetParamStr(Request.Params, "narrow", "");
+  results.Rank();
+  Global->Log("Preferences", "Writing to database");
+  preferences.SavePreferences();
+  Global->Log("Preferences", "Save complete");
+}
+
+void TRequestHandler::ShowFirstTaskAgain() {
+  // Caller holds DataLock exclusively. The word tables point at the results
+  // of the later tasks, so they go first.
+  TSessionData& session = *Session;
+  DropWordClusters(session);
+  session.Results->ResetToFirstTask();
+  if (session.Results->Tasks.size() > 1) session.Results->DeleteTask(session.Results->Tasks.size() - 1);
+  PostProcess(FirstKeywords(session), false, false);
+  session.Preferences->SetCheckAllExt(true);
+}
+
+void TRequestHandler::HandleRequest_SelectPredefined() {
+  Global->Log("RequestHandler", "Select Predefined");
+  TSessionData& session = *Session;
+  std::unique_lock searchGuard(session.SearchLock);
+  std::unique_lock guard(session.DataLock);
+  TPreferences& preferences = *session.Preferences;
+  TProfile& profile = *session.Profile;
+  TResults& results = *session.Results;
+  const std::string name = GetParamStr(Request.Params, "predefinedname", "");
+  preferences.ClearFilters(true, true);
+  results.Narrow.clear();
+  session.WordCluster->Clear();
+  preferences.SetPreferenceType("Clusters");
+  preferences.SetProfileName(name);
+  Global->Predefined->CopyProfile(name, profile);
+  Global->Predefined->SetProfileVisible("Custom", false);
+  if (name.empty() || !results.FirstTask()) return;
+
+  if (!profile.RunSearch) {
+    ShowFirstTaskAgain();
+    return;
+  }
+  if (profile.SortBy == TResults::kByEngineRank) profile.SortBy = 0;
+  const TTask* last = results.LastTask();
+  if (last->Profile && last->Profile->Name == profile.Name) {
+    // The results of this subject are here already: filter them again.
+    ClearHighLights(session);
+    if (profile.Domains.empty()) session.DomainCluster->CollectNames(profile.Domains);
+    if (profile.FileTypes.empty()) session.FileCluster->CollectNames(profile.FileTypes);
+    ProfileFilter(session);
+    WordListFilter(session, FirstKeywords(session), [this](const std::string& caption) { TimeLog.Lap(caption, true); });
+    results.ClearWordListScores();
+    results.Sort(profile.SortBy);
+    BuildSubjectPane(session);
+    BuildWordCluster(session);
+    return;
+  }
+  DropWordClusters(session);
+  results.ResetToFirstTask();
+  if (results.Tasks.size() > 1) results.DeleteTask(results.Tasks.size() - 1);
+  const std::string keywords = results.FirstTask()->Keywords;
+  const std::string site = results.FirstTask()->SiteOnly;
+  // The engines are asked without DataLock, so the frames stay readable.
+  guard.unlock();
+  RunSearch(keywords, site, true);
+}
+
+void TRequestHandler::HandleRequest_FindNarrow() {
+  TSessionData& session = *Session;
+  std::unique_lock guard(session.DataLock);
+  session.Preferences->SetPreferenceType(GetParamStr(Request.Params, "currentpage", "0"));
+  session.Results->Narrow = GetParamStr(Request.Params, "narrow", "");
+  if (session.Results->Narrow.empty()) session.Preferences->ClearFilters(false, true);
+}
+
+void TRequestHandler::HandleRequest_ChangePreferences() {
+  TSessionData& session = *Session;
+  std::unique_lock guard(session.DataLock);
+  session.Preferences->SetOpenInNewWindow(!session.Preferences->OpenInNewWindow);
+  session.Preferences->SetPreferenceType("Data Tools");
+}
+
+void TRequestHandler::Filter_SelectWord() {
+  TSessionData& session = *Session;
+  TPreferences& preferences = *session.Preferences;
+  preferences.ClearFilters(false, true);
+  session.Results->Narrow.clear();
+  preferences.SetShowOnlyWord(GetParamStr(Request.Params, "showonlyword", ""));
+  if (!preferences.ShowOnlyWord.empty()) Global->Log("SelectWord", "showonlyword= " + preferences.ShowOnlyWord);
+  preferences.SetPreferenceType(GetParamStr(Request.Params, "currentpage", ""));
+  preferences.SetCheckAllExt(IsClustersPage(preferences));
+}
+
+void TRequestHandler::Filter_SliceResults() {
+  TSessionData& session = *Session;
+  TPreferences& preferences = *session.Preferences;
+  TProfile& profile = *session.Profile;
+  preferences.ClearFilters(false, true);
+  session.Results->Narrow.clear();
+  const struct {
+    const char* parameter;
+    void (TPreferences::*set)(const std::string&);
+  } kSlices[] = {
+      {"showonlydomainextension", &TPreferences::SetShowOnlyDomainExtension},
+      {"showonlyfileextension", &TPreferences::SetShowOnlyFileExtension},
+      {"showonlydomainextensiongroup", &TPreferences::SetShowOnlyDomainExtGroup},
+      {"showonlyfileextensiongroup", &TPreferences::SetShowOnlyFileExtGroup},
+  };
+  for (const auto& slice : kSlices) {
+    const std::string value = GetParamStr(Request.Params, slice.parameter, "");
+    if (value.empty()) continue;
+    (preferences.*slice.set)(value);
+    Global->Log("SliceResults", std::string(slice.parameter) + "= " + value);
+    break;
+  }
+  preferences.SetPreferenceType(GetParamStr(Request.Params, "currentpage", ""));
+  preferences.SetCheckAllExt(IsClustersPage(preferences));
+  const bool domainFilter = !preferences.ShowOnlyDomainExtension.empty() || !preferences.ShowOnlyDomainExtGroup.empty();
+  const bool fileFilter = !preferences.ShowOnlyFileExtension.empty() || !preferences.ShowOnlyFileExtGroup.empty();
+  if (!preferences.CheckAllExt && (domainFilter || fileFilter)) {
+    // The other kind's boxes all show checked beside the one filtered on.
+    profile.HomepageOnly = false;
+    profile.ExactMatch = false;
+    if (domainFilter)
+      CheckAllFileTypes(session);
+    else
+      CheckAllDomains(session);
+  }
+  ExtensionFilter(session);
+}
+
+void TRequestHandler::Filter_SliceStatisticsResults() {
+  TSessionData& session = *Session;
+  TPreferences& preferences = *session.Preferences;
+  preferences.ClearFilters(false, true);
+  preferences.SetWhatToShow(GetParamStr(Request.Params, "WhatToShow", ""));
+  if (!preferences.WhatToShow.empty()) {
+    SliceFilter(session, preferences.WhatToShow);
+    return;
+  }
+  const struct {
+    const char* parameter;
+    TMatchField field;
+  } kMatches[] = {
+      {"ExactMatchTitle", kMatchTitle},
+      {"ExactMatchDescription", kMatchDescription},
+      {"ExactMatchLink", kMatchLink},
+      {"ExactMatchTitleAndDescription", kMatchTitleAndDescription},
+      {"ExactMatchLinkAndTitle", kMatchLinkAndTitle},
+      {"ExactMatchLinkAndDescription", kMatchLinkAndDescription},
+      {"ExactMatchAll", kMatchAll},
+  };
+  std::string unused;
+  for (const auto& match : kMatches) {
+    if (!FindParam(Request.Params, match.parameter, unused)) continue;
+    MatchFilter(session, match.field, GetParamInt(Request.Params, match.parameter, -1));
+    return;
+  }
+  MatchFilter(session, -1, -1);
+}
+
+void TRequestHandler::Filter_ShowOtherResults() {
+  TSessionData& session = *Session;
+  TPreferences& preferences = *session.Preferences;
+  TProfile& profile = *session.Profile;
+  preferences.ClearFilters(false, true);
+  session.Results->Narrow.clear();
+  preferences.SetWhatToShow(GetParamStr(Request.Params, "WhatToShow", ""));
+  if (!preferences.WhatToShow.empty()) {
+    if (preferences.WhatToShow == "Homepageonly") {
+      profile.HomepageOnly = true;
+      preferences.SetCheckAllExt(true);
+      profile.ExactMatch = false;
+    }
+    SliceFilter(session, preferences.WhatToShow);
+  } else {
+    const int32_t value = GetParamInt(Request.Params, "ExactMatch", -1);
+    if (value != -1) {
+      profile.ExactMatch = true;
+      preferences.SetCheckAllExt(true);
+      profile.HomepageOnly = false;
+      MatchFilter(session, kOneOfThem, value);
+    } else {
+      MatchFilter(session, -1, -1);
+    }
+    preferences.SetWhatToShow("ExactMatchAll");
+  }
+  preferences.SetPreferenceType(GetParamStr(Request.Params, "currentpage", "Clusters"));
+  if (preferences.CheckAllExt && preferences.PreferenceType == "Advanced") {
+    CheckAllDomains(session);
+    CheckAllFileTypes(session);
+  }
+}
+
+void TRequestHandler::Filter_ChangeOrder() {
+  TSessionData& session = *Session;
+  session.Preferences->SetPreferenceType("Clusters");
+  session.Profile->SortBy = GetParamInt(Request.Params, "originalorder", 0) != 0 ? TResults::kByEngineRank : 0;
+}
+
+void TRequestHandler::RunFilter(const std::string& doc) {
+  if (!Session) return;
+  TSessionData& session = *Session;
+  std::unique_lock guard(session.DataLock);
+  TimeLog.Start();
+  bool refresh = false;
+  bool sliced = true;
+  if (doc == "selectword") {
+    Filter_SelectWord();
+    sliced = false;
+  } else if (doc == "sliceresults.htm") {
+    Filter_SliceResults();
+  } else if (doc == "slicestatisticsresults.htm") {
+    Filter_SliceStatisticsResults();
+  } else if (doc == "showotherresults.htm") {
+    Filter_ShowOtherResults();
+  } else if (doc == "changeorder.htm") {
+    Filter_ChangeOrder();
+    refresh = true;
+    sliced = false;
+  } else {
+    sliced = false;
+  }
+  if (sliced) {
+    ClearHighLights(session);
+    RebuildWordClusters(session, FirstKeywords(session));
+    refresh = true;
+  }
+
+  if (doc == "savepreferences" || doc == "findnarrow" || doc == "selectword") {
+    refresh = true;
+    TResults& results = *session.Results;
+    const TPreferences& preferences = *session.Preferences;
+    ApplyFilter(session);
+    if (doc == "findnarrow" && results.Narrow.empty() && session.Profile->RunSearch)
+      WordListFilter(session, FirstKeywords(session), [this](const std::string& caption) { TimeLog.Lap(caption, true); });
+    else if (preferences.ShowOnlyWord.empty() || !results.Narrow.empty())
+      RebuildWordClusters(session, FirstKeywords(session));
+  }
+  if (refresh) ClosingSort(session);
+  if (doc == "savepreferences") BuildSubjectPane(session);
+}
+
+}  // namespace orvane
