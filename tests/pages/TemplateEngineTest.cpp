@@ -155,6 +155,54 @@ TEST_F(TemplateEngine, UnfilledTagsAreDeletedWhateverTheirCase) {
   for (const auto& row : rows) EXPECT_EQ(WithSession("bottomframe.htm", row.text), row.expected) << row.text;
 }
 
+TEST(WeightLevel, HalvesGoToTheEvenNeighbour) {
+  const struct { double x; const char* level; } rows[] = {
+      {0, "no"},       {0.5, "no"},     {1, "low"},   {2.5, "low"},   {3.5, "medium"}, {6.4, "medium"},
+      {6.5, "medium"}, {7, "high"},     {10, "high"}, {10.6, ""},     {11, ""},        {-1, ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(WeightLevel(row.x), row.level) << row.x;
+}
+
+TEST_F(TemplateEngine, OptionsFrameFillsItsControlsFromTheSession) {
+  AddTask("  solo  ");
+  AddResults(3, 1);
+  session.Results->List[1]->IsHomePage = true;
+  TProfile& profile = *session.Profile;
+  profile.TotalRank = 10;
+  profile.TitleRank = 0.25;  // 2.5: low
+  profile.DescRank = 0.35;   // 3.5: medium
+  profile.UrlRank = 1.1;     // 11: none
+  profile.SortBy = TResults::kByEngineRank;
+  profile.RunSearch = true;
+  TPreferences& preferences = *session.Preferences;
+  preferences.PreferenceType = "Advanced";
+  preferences.SE = 2;
+  preferences.OpenInNewWindow = true;
+  preferences.WhatToShow = "Nested";
+  const struct { const char* text; const char* expected; } rows[] = {
+      {"<ov:CancelNarrowDisabled/>", "disabled=\"disabled\""},
+      {"<ov:SortBySearchEngine:Disabled/>|<ov:SortBySearchEngine:Title/>",
+       "disabled=\"disabled\"|Search Engine option is disabled when using non-Website Subjects"},
+      {"<ov:TitleRank:Checked:low/>|<ov:DescRank:Checked:medium/>|<ov:DescRank:Checked:low/>|"
+       "<ov:UrlRank:Checked:high/>",
+       "checked=\"checked\"|checked=\"checked\"||"},
+      {"<ov:TotalResults:Value/>|<ov:HomePageOnly:Value/>|<ov:HomePageOnly:Checked/>", "4|1|"},
+      // One word, however padded: no exact match option.
+      {"<ov:ExactMatch:Disabled/>|<ov:ExactMatch:Title/>",
+       "disabled=\"disabled\"|Exact Match Only is disabled because there is only one word in the search term"},
+      {"<ov:OriginalOrder:Checked:-1/>|<ov:OriginalOrder:Checked:0/>", "checked=\"checked\"|"},
+      {"<ov:prefPage/>|<ov:SearchEngine:Value:2/>|<ov:SearchEngine:Value:0/>|<ov:OpenInNewWindow/>",
+       "2|checked=\"checked\"||checked=\"checked\""},
+      {"<ov:predefined:other:checked/>|<ov:NestedStartTag/>x<ov:NestedEndTag/>|<ov:TotalStartTag/>",
+       "checked=\"checked\"|<b>x</b>|"},
+      {"<ov:orderStartTag:Value:-1/>o<ov:orderEndTag:Value:-1/><ov:orderStartTag:Value:0/>", "<b>o</b>"},
+      {"<ov:ResultsFileName/>", ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(WithSession("bottomframe.htm", row.text), row.expected) << row.text;
+  // The options frame's tags belong to it alone.
+  EXPECT_EQ(WithSession("mainframe.htm", "<ov:prefPage/><ov:CancelNarrowDisabled/>"), "");
+}
+
 // The frames of one session are built at once, each under the shared lock:
 // building a page must only read the session.
 TEST(TemplateEngineConcurrency, FramesOfOneSessionAreBuiltAtOnce) {

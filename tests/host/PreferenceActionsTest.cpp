@@ -1,0 +1,250 @@
+// The preference and filter actions on a session the engine simulator filled.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <string>
+
+#include "clusters/ExtClusters.h"
+#include "host/Server.h"
+#include "pages/MatchRecord.h"
+#include "search/Results.h"
+#include "search/SearchPipelineSupport.h"
+#include "words/Preferences.h"
+#include "words/Profile.h"
+
+namespace orvane::test {
+namespace {
+
+class PreferenceActions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pipeline.Get("/search?keywords=glacier+walks+simtotal:300&se=1");
+    session = pipeline.Session(0);
+    ASSERT_TRUE(session);
+    ASSERT_GT(session->Results->Count(), 100u);
+  }
+
+  // The request for session 0, and the page it was answered with.
+  std::string Page(const std::string& target) {
+    return pipeline.Get(target + (target.find('?') == std::string::npos ? "?" : "&") + "id=0").ContentText;
+  }
+  int Visible() const {
+    const auto& list = session->Results->List;
+    return static_cast<int>(std::count_if(list.begin(), list.end(), [](const auto& r) { return r->Visible; }));
+  }
+  TPreferences& Preferences() const { return *session->Preferences; }
+  TProfile& Profile() const { return *session->Profile; }
+
+  TSearchPipeline pipeline;
+  TSessionPtr session;
+};
+
+bool IsOptionsFrame(const std::string& page) { return page.find("id=\"tab1\"") != std::string::npos; }
+bool IsResultsFrame(const std::string& page) { return page.find("id=\"list\"") != std::string::npos; }
+
+TEST_F(PreferenceActions, ChangeOrderSwitchesBetweenEngineOrderAndScore) {
+  EXPECT_TRUE(IsOptionsFrame(Page("/changeorder.htm?originalorder=1")));
+  EXPECT_EQ(Profile().SortBy, TResults::kByEngineRank);
+  EXPECT_EQ(Preferences().PreferenceType, "Clusters");
+  const auto& list = session->Results->List;
+  EXPECT_TRUE(std::is_sorted(list.begin(), list.end(),
+                             [](const auto& a, const auto& b) { return a->EngineRank < b->EngineRank; }));
+  Page("/changeorder.htm");
+  EXPECT_EQ(Profile().SortBy, 0);
+  EXPECT_TRUE(std::is_sorted(list.begin(), list.end(),
+                             [](const auto& a, const auto& b) { return a->TotalScore > b->TotalScore; }));
+}
+
+TEST_F(PreferenceActions, SliceByExtensionPrefersTheDomainAndChecksTheOtherKind) {
+  const TExtCluster& domains = *session->DomainCluster;
+  ASSERT_FALSE(domains.Items.empty());
+  const std::string extension = domains.Items.front().Text;
+  const int32_t count = domains.Items.front().Count;
+  const std::string page =
+      Page("/sliceresults.htm?showonlyfileextension=pdf&showonlydomainextension=" + extension + "&currentpage=1");
+  EXPECT_TRUE(IsOptionsFrame(page));
+  EXPECT_EQ(Preferences().ShowOnlyDomainExtension, extension);
+  EXPECT_EQ(Preferences().ShowOnlyFileExtension, "");
+  EXPECT_EQ(Preferences().PreferenceType, "Advanced");
+  EXPECT_FALSE(Preferences().CheckAllExt);
+  EXPECT_EQ(Visible(), count);
+  EXPECT_FALSE(Profile().FileTypes.empty());
+  EXPECT_TRUE(pipeline.LogContains("[SliceResults] showonlydomainextension= " + extension));
+  EXPECT_EQ(page.find("<ov:"), std::string::npos);
+
+  Page("/sliceresults.htm?currentpage=0");  // nothing to slice by: every result
+  EXPECT_TRUE(Preferences().CheckAllExt);
+  EXPECT_EQ(Visible(), static_cast<int>(session->Results->Count()));
+}
+
+TEST_F(PreferenceActions, StatisticsSlicesAnswerWithTheResultsFrame) {
+  const TMatchKeywords keywords(*session->Results);
+  int partial = 0;
+  for (const auto& result : session->Results->List)
+    if (keywords.Of(*result)[kMatchTitle] == 1) ++partial;
+  EXPECT_TRUE(IsResultsFrame(Page("/slicestatisticsresults.htm?ExactMatchTitle=1")));
+  EXPECT_EQ(Visible(), partial);
+  Page("/slicestatisticsresults.htm?WhatToShow=Hidden");  // the others
+  EXPECT_EQ(Visible(), static_cast<int>(session->Results->Count()) - partial);
+  Page("/slicestatisticsresults.htm?WhatToShow=Total");
+  EXPECT_EQ(Visible(), static_cast<int>(session->Results->Count()));
+  EXPECT_EQ(Preferences().WhatToShow, "Total");
+  Page("/slicestatisticsresults.htm");  // no slice named: nothing
+  EXPECT_EQ(Visible(), 0);
+}
+
+TEST_F(PreferenceActions, HomePagesAndExactMatchesOnly) {
+  Page("/showotherresults.htm?WhatToShow=Homepageonly");
+  EXPECT_TRUE(Profile().HomepageOnly);
+  EXPECT_FALSE(Profile().ExactMatch);
+  for (const auto& result : session->Results->List)
+    EXPECT_TRUE(!result->Visible || result->IsHomePage);
+  Page("/showotherresults.htm?ExactMatch=2&currentpage=1");
+  EXPECT_TRUE(Profile().ExactMatch);
+  EXPECT_FALSE(Profile().HomepageOnly);
+  EXPECT_EQ(Preferences().WhatToShow, "ExactMatchAll");
+  EXPECT_EQ(Visible(), CountMatches(*session->Results, kOneOfThem, 2));
+  Page("/showotherresults.htm");  // no slice and no value: nothing
+  EXPECT_EQ(Visible(), 0);
+  EXPECT_EQ(Preferences().WhatToShow, "ExactMatchAll");
+}
+
+TEST_F(PreferenceActions, SelectWordShowsItsResultsAndTheClustersPageChecksAll) {
+  Page("/selectword?showonlyword=glacier&currentpage=Clusters");
+  EXPECT_EQ(Preferences().ShowOnlyWord, "glacier");
+  EXPECT_TRUE(Preferences().CheckAllExt);
+  EXPECT_TRUE(pipeline.LogContains("[SelectWord] showonlyword= glacier"));
+  EXPECT_GT(Visible(), 0);
+  for (const auto& result : session->Results->List) {
+    if (!result->Visible) continue;
+    EXPECT_EQ(result->FilterMark, 1);
+    EXPECT_FALSE(result->HighLights.empty());
+  }
+  // The closing sort scores the word: the list is in word-list order.
+  const auto& list = session->Results->List;
+  EXPECT_TRUE(std::all_of(list.begin(), list.end(), [](const auto& r) { return !r->Visible || r->WordListScore >= 0; }));
+  Page("/selectword?showonlyword=glacier&currentpage=Advanced");
+  EXPECT_FALSE(Preferences().CheckAllExt);
+}
+
+TEST_F(PreferenceActions, NarrowingKeepsTheResultsWithTheWordAndAnEmptyOneClearsFilters) {
+  const std::string profileName = Preferences().ProfileName;
+  Page("/findnarrow?narrow=walks&currentpage=0");
+  EXPECT_EQ(session->Results->Narrow, "walks");
+  EXPECT_GT(Visible(), 0);
+  EXPECT_LT(Visible(), static_cast<int>(session->Results->Count()));
+  for (const auto& result : session->Results->List)
+    EXPECT_TRUE(!result->Visible || !result->HighLights.empty());
+  EXPECT_NE(Page("/mainframe.htm").find("(results narrowed down by \"walks\")"), std::string::npos);
+  Page("/sliceresults.htm?showonlydomainextension=com");
+  Page("/findnarrow?narrow=");
+  EXPECT_EQ(Preferences().ShowOnlyDomainExtension, "");
+  EXPECT_EQ(Preferences().ProfileName, profileName);
+}
+
+TEST_F(PreferenceActions, SavedPreferencesBecomeTheCustomProfileAndStayFinite) {
+  const std::string page = Page(
+      "/savepreferences?suffix=com&suffix=org&fileType=pdf&titlerank=5&descrank=3&urlrank=9&totalrank=10"
+      "&exactmatch=on&narrow=");
+  EXPECT_TRUE(IsOptionsFrame(page));
+  EXPECT_EQ(Preferences().ProfileName, "Custom");
+  EXPECT_EQ(Preferences().PreferenceType, "Advanced");
+  EXPECT_EQ(Profile().Domains, (std::vector<std::string>{"com", "org"}));
+  EXPECT_EQ(Profile().FileTypes, (std::vector<std::string>{"pdf"}));
+  EXPECT_DOUBLE_EQ(Profile().TitleRank, 0.5);
+  EXPECT_DOUBLE_EQ(Profile().DescRank, 0.3);
+  EXPECT_DOUBLE_EQ(Profile().UrlRank, 0.9);
+  EXPECT_TRUE(Profile().ExactMatch);
+  EXPECT_FALSE(Profile().HomepageOnly);
+  EXPECT_EQ(session->Results->LastTask()->SearchProfile, &Profile());
+  EXPECT_TRUE(pipeline.LogContains("[Preferences] Save complete"));
+  // 0.5 of 10 is the level "medium".
+  EXPECT_NE(page.find("aria-label=\"Title weight medium\" checked=\"checked\""), std::string::npos);
+
+  // A total of 0 or none counts as 1: the weights stay numbers.
+  Page("/savepreferences?titlerank=4&descrank=2&urlrank=1&totalrank=0");
+  EXPECT_DOUBLE_EQ(Profile().TitleRank, 4);
+  Page("/savepreferences?titlerank=4");
+  EXPECT_TRUE(std::isfinite(Profile().TitleRank));
+  for (const auto& result : session->Results->List) EXPECT_GE(result->GetTotalRank(&Profile()), 0);
+}
+
+TEST_F(PreferenceActions, NewWindowLinksToggleAndPersist) {
+  const bool before = Preferences().OpenInNewWindow;
+  EXPECT_TRUE(IsOptionsFrame(Page("/changepreferences.htm")));
+  EXPECT_EQ(Preferences().OpenInNewWindow, !before);
+  EXPECT_EQ(Preferences().PreferenceType, "Data Tools");
+  TPreferences stored(Preferences().Folder);
+  stored.LoadPreferences();
+  EXPECT_EQ(stored.OpenInNewWindow, !before);
+}
+
+TEST_F(PreferenceActions, ASubjectProfileSearchesAgainOnceAndAWebsiteProfileDoesNot) {
+  pipeline.Simulator.ClearRequests();
+  Page("/selectpredefined?predefinedname=News");
+  EXPECT_EQ(Preferences().ProfileName, "News");
+  EXPECT_EQ(session->Results->Tasks.size(), 2u);
+  EXPECT_GT(pipeline.Simulator.Requests().size(), 0u);
+  EXPECT_TRUE(pipeline.LogContains("[RequestHandler] Select Predefined"));
+
+  pipeline.Simulator.ClearRequests();
+  Page("/selectpredefined?predefinedname=News");  // its results are here already
+  EXPECT_EQ(pipeline.Simulator.Requests().size(), 0u);
+  EXPECT_EQ(session->Results->Tasks.size(), 2u);
+
+  Page("/selectpredefined?predefinedname=Web");
+  EXPECT_EQ(pipeline.Simulator.Requests().size(), 0u);
+  EXPECT_EQ(session->Results->Tasks.size(), 1u);
+  EXPECT_TRUE(Preferences().CheckAllExt);
+
+  Page("/selectpredefined?predefinedname=");
+  EXPECT_EQ(Preferences().ProfileName, "");
+}
+
+TEST(CrossSiteRequests, AreRefusedForTheActionsThatChangeStoredState) {
+  TSearchPipeline pipeline;
+  pipeline.Get("/search?keywords=glacier+walks+simtotal:100&se=1");
+  const TSessionPtr session = pipeline.Session(0);
+  ASSERT_TRUE(session);
+  const bool before = session->Preferences->OpenInNewWindow;
+  auto get = [](const std::string& target, const std::vector<std::pair<std::string, std::string>>& headers) {
+    THttpRequest request;
+    request.Method = "GET";
+    request.Document = target.substr(0, target.find('?'));
+    request.Params = ParseParams(target, "GET", "", "");
+    request.RemoteIP = "127.0.0.1";
+    request.RawHeaders = headers;
+    THttpResponse response;
+    TOrvaneServer::CommandGet(request, response);
+    return response.ContentText;
+  };
+  const std::string refused = "Request origin unautorized!";
+  const std::string host = "127.0.0.1:425";
+  EXPECT_EQ(get("/changepreferences.htm?id=0", {{"Host", host}, {"Sec-Fetch-Site", "cross-site"}}), refused);
+  EXPECT_EQ(get("/savepreferences?id=0&titlerank=9", {{"Host", host}, {"Origin", "http://evil.example"}}), refused);
+  EXPECT_EQ(get("/ChangePreferences.htm?id=0", {{"Host", host}, {"Origin", "null"}}), refused);
+  EXPECT_EQ(session->Preferences->OpenInNewWindow, before);
+  EXPECT_NE(session->Preferences->ProfileName, "Custom");
+  // Our own pages, and pages that change nothing stored, still answer.
+  EXPECT_NE(get("/changepreferences.htm?id=0", {{"Host", host}, {"Origin", "http://" + host},
+                                                {"Sec-Fetch-Site", "same-origin"}}),
+            refused);
+  EXPECT_EQ(session->Preferences->OpenInNewWindow, !before);
+  EXPECT_NE(get("/mainframe.htm?id=0", {{"Host", host}, {"Sec-Fetch-Site", "cross-site"}}), refused);
+}
+
+TEST(PreferencesIniErrors, ABrokenEngineNumberAnswersWithTheErrorPageAndAddsNoSession) {
+  TSearchPipeline pipeline;
+  std::ofstream(Global->DataDir + "Preferences.ini") << "[General]\r\nSE=Yahoo\r\n";
+  const THttpResponse response = pipeline.Get("/search?keywords=glacier+walks&se=1");
+  EXPECT_NE(response.ContentText.find("/Error.htm?Error=\\x27Yahoo\\x27+is+not+a+valid+integer+value"),
+            std::string::npos)
+      << response.ContentText;
+  EXPECT_TRUE(Global->Sessions.empty());
+  EXPECT_TRUE(pipeline.Simulator.Requests().empty());
+}
+
+}  // namespace
+}  // namespace orvane::test

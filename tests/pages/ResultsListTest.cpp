@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "clusters/WordStorage.h"
+#include "pages/ResultsList.h"
+#include "search/Results.h"
+#include "words/Preferences.h"
+#include "support/ScratchFolder.h"
+
+namespace orvane {
+namespace {
+
+// A highlight record of a word at a 1-based place; the occurrence is kept
+// by the fixture, as the word storage keeps it in a session.
+class ResultsList : public ::testing::Test {
+ protected:
+  TResult& Add(const std::string& title, const std::string& description, const std::string& link) {
+    auto result = std::make_unique<TResult>();
+    result->Title = title;
+    result->SetDescription(description);
+    result->Link = link;
+    return *results.AddResult(std::move(result));
+  }
+  void Mark(TResult& result, uint8_t kind, const std::string& word, int32_t position, const std::string& color = "red") {
+    const TOccurrence* place = nullptr;
+    if (position > 0) {
+      auto occurrence = std::make_unique<TOccurrence>();
+      occurrence->CharPos = position;
+      place = occurrence.get();
+      places.push_back(std::move(occurrence));
+    }
+    result.HighLights.push_back(THighLightData{color, kind, word, place});
+  }
+  std::string Colored(const TResult& result, const std::string& text, uint8_t kind) {
+    std::string out;
+    Highlight(out, text, kind, result);
+    return out;
+  }
+
+  TResults results;
+  std::vector<std::unique_ptr<TOccurrence>> places;
+  testing::ScratchFolder folder;
+  TPreferences preferences{folder.Path()};
+};
+
+TEST_F(ResultsList, WordsAreColouredAtTheirPlacesOncePerPlace) {
+  TResult& result = Add("Jazz piano and jazz", "", "");
+  Mark(result, THighLightData::kTitle, "piano", 6);
+  Mark(result, THighLightData::kTitle, "piano", 6, "blue");  // same place: one pair
+  Mark(result, THighLightData::kTitle, "jazz", 1);
+  Mark(result, THighLightData::kDescription, "jazz", 16);  // another text
+  EXPECT_EQ(Colored(result, result.Title, THighLightData::kTitle),
+            "<font color=\"red\">Jazz</font> <font color=\"red\">piano</font> and jazz");
+  // A place past the end closes at the end.
+  TResult& shortOne = Add("ab", "", "");
+  Mark(shortOne, THighLightData::kTitle, "abcdef", 2);
+  EXPECT_EQ(Colored(shortOne, shortOne.Title, THighLightData::kTitle), "a<font color=\"red\">b</font>");
+}
+
+TEST_F(ResultsList, LinkRecordsMatchWithoutCaseAndWriteTheStoredWord) {
+  TResult& result = Add("Jazz jazz", "", "http://Jazz.example/JAZZ-font");
+  Mark(result, THighLightData::kDescription, "jazz", 1);  // no place in the title
+  EXPECT_EQ(Colored(result, result.Title, THighLightData::kTitle), "Jazz jazz");
+  Mark(result, THighLightData::kLink, "jazz", 0);
+  Mark(result, THighLightData::kLink, "font", 0);  // never matches inside our own tags
+  EXPECT_EQ(Colored(result, result.Link, THighLightData::kLink),
+            "http://<font color=\"red\">jazz</font>.example/<font color=\"red\">jazz</font>-"
+            "<font color=\"red\">font</font>");
+}
+
+TEST_F(ResultsList, EntriesCarryLinksRanksAndLocations) {
+  auto first = std::make_unique<TTask>();
+  auto later = std::make_unique<TTask>();
+  TTask* firstTask = first.get();
+  results.Tasks.push_back(std::move(first));
+  results.Tasks.push_back(std::move(later));
+  TResult& a = Add("A", "da", "http://a.example/");
+  a.Task = firstTask;
+  a.EngineRank = 4;
+  Add("B", "db", "http://b.example/").Visible = false;
+  TResult& c = Add("C", "dc", "http://c.example/");
+  c.Task = results.Tasks.back().get();
+  preferences.SEName = "Google";
+  EXPECT_EQ(GetResultsHTML(results, preferences),
+            "<a class=\"regtext\" href=\"http://a.example/\">A</a><br/>da<div class=\"l\">http://a.example/</div>"
+            "(Location 4 on Google)<br/><br/>"
+            "<a class=\"regtext\" href=\"http://c.example/\">C</a><br/>dc<div class=\"l\">http://c.example/</div><br/>");
+  preferences.AdminMode = true;
+  preferences.OpenInNewWindow = true;
+  const std::string admin = GetResultsHTML(results, preferences);
+  EXPECT_NE(admin.find("<a class=\"regtext\" target=\"_blank\" href=\"http://c.example/\">"), std::string::npos);
+  // The hidden result counts in the index.
+  EXPECT_NE(admin.find("Orvane rank: <a href=\"#\" onclick=\"ExplainRank(2)\">0</a><br/>"), std::string::npos);
+}
+
+TEST_F(ResultsList, NothingAnEngineSendsCanRunScript) {
+  for (const char* link : {"javascript:alert(1)", " JavaScript :alert(1)", "java\tscript:x", "DATA:text/html,x",
+                           "vbscript:x"}) {
+    TResults one;
+    auto result = std::make_unique<TResult>();
+    result->Link = link;
+    one.AddResult(std::move(result));
+    EXPECT_EQ(GetResultsHTML(one, preferences).rfind("<a class=\"regtext\" href=\"#\">", 0), 0u) << link;
+  }
+  for (const char* link : {"http://example.com/javascript:x", "javascript-guide.html", "http://data.example/"})
+    EXPECT_FALSE(IsScriptLink(link)) << link;
+  Add("a <script src=//x", "b <img", "http://x/\"onmouseover=\"y");
+  const std::string html = GetResultsHTML(results, preferences);
+  EXPECT_NE(html.find("href=\"http://x/&quot;onmouseover=&quot;y\""), std::string::npos) << html;
+  EXPECT_NE(html.find("a &lt;script src=//x</a>"), std::string::npos);
+  EXPECT_NE(html.find("b &lt;img<div"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orvane
