@@ -65,5 +65,34 @@ TEST(SearchConcurrency, FramesDuringSearchesOfTheirSessionAndAnExpiry) {
   EXPECT_FALSE(session->SearchPending);
 }
 
+// The filter actions of one session change it while its frames are built,
+// and a subject choice searches again meanwhile.
+TEST(SearchConcurrency, FilterActionsWhileTheFramesAreBuilt) {
+  TSearchPipeline pipeline;
+  pipeline.Get("/search?keywords=glacier+walks+simtotal:300&se=1");
+  ASSERT_NE(pipeline.Session(0), nullptr);
+  std::atomic<bool> stop{false};
+  std::atomic<int> incomplete{0};
+  std::vector<std::thread> frames;
+  for (const char* frame : {"/mainframe.htm?id=0", "/bottomframe.htm?id=0", "/statistics.htm?id=0"}) {
+    frames.emplace_back([&, frame] {
+      while (!stop)
+        if (!IsCompleteAnswer(pipeline.Get(frame))) ++incomplete;
+    });
+  }
+  const char* const actions[] = {
+      "/selectword?showonlyword=glacier&currentpage=0&id=0", "/findnarrow?narrow=walks&id=0",
+      "/sliceresults.htm?showonlydomainextension=com&id=0",   "/changeorder.htm?originalorder=1&id=0",
+      "/slicestatisticsresults.htm?WhatToShow=Total&id=0",    "/showotherresults.htm?ExactMatch=2&id=0",
+      "/selectpredefined?predefinedname=News&id=0",           "/savepreferences?titlerank=6&totalrank=10&id=0",
+      "/selectpredefined?predefinedname=Web&id=0",            "/findnarrow?narrow=&id=0",
+  };
+  for (int round = 0; round < 2; ++round)
+    for (const char* action : actions) EXPECT_TRUE(IsCompleteAnswer(pipeline.Get(action))) << action;
+  stop = true;
+  for (auto& frame : frames) frame.join();
+  EXPECT_EQ(incomplete.load(), 0);
+}
+
 }  // namespace
 }  // namespace orvane::test
