@@ -16,6 +16,7 @@
 #include "clusters/WordStorage.h"
 #include "data/XMLManager.h"
 #include "host/LogThreads.h"
+#include "pages/ResultsXml.h"
 #include "platform/Desktop.h"
 #include "platform/IniFile.h"
 #include "search/MetaResults.h"
@@ -68,7 +69,7 @@ std::string TGuidEx::NewGuidString() {
 
 // ---- TGlobalData ----
 
-TGlobalData::TGlobalData() = default;
+TGlobalData::TGlobalData() : ResultsXml(std::make_unique<TResultsXml>()) {}
 TGlobalData::~TGlobalData() = default;
 
 // ---- TSessionData ----

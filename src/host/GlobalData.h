@@ -62,6 +62,7 @@ class TDeepWordCluster;
 class TPredefinedCluster;
 class TAutoWordClusters;
 class TWordStorage;
+class TResultsXml;
 struct TAutoClusterData;
 
 // The configuration store that stands in for the registry key
@@ -94,6 +95,7 @@ struct TGlobalData {
 
   std::unique_ptr<TIgnoreWords> IgnoreWords;
   std::unique_ptr<TPlural> Plural;
+  std::unique_ptr<TResultsXml> ResultsXml;  // stateless, shared by every request
   TDateTime StartTime = Now();
   std::string Version;
   std::atomic<int32_t> PageCount{0};

@@ -121,6 +121,10 @@ void TRequestHandler::RunAction(const std::string& doc) {
     HandleRequest_Search();
   } else if (doc == "sleep") {
     std::this_thread::sleep_for(kSleepAction);
+  } else if (doc == "loadresults") {
+    HandleRequest_LoadResults();
+  } else if (doc == "deleteresults") {
+    HandleRequest_DeleteResults();
   } else if (!Session) {
     // The remaining actions change a session; without one there is nothing
     // to change and the page follows as usual.
@@ -132,9 +136,9 @@ void TRequestHandler::RunAction(const std::string& doc) {
     HandleRequest_FindNarrow();
   } else if (doc == "changepreferences.htm") {
     HandleRequest_ChangePreferences();
+  } else if (doc == "saveresults") {
+    HandleRequest_SaveResults();
   }
-  // "saveresults", "loadresults" and "deleteresults" arrive with the saved
-  // results.
 }
 
 void TRequestHandler::RunPage(const std::string& doc) {

@@ -40,6 +40,13 @@ class TRequestHandler {
   // Caller holds DataLock exclusively.
   void ShowFirstTaskAgain();
 
+  // Saved-results actions (SavedResults.cpp).
+  void HandleRequest_SaveResults();
+  void HandleRequest_LoadResults();
+  void HandleRequest_DeleteResults();
+  // The session named by "id", or a new one when it names none.
+  void FindOrCreateRequestedSession();
+
   static std::string RedirectScript(const std::string& url);
   // The answer the dispatcher gives for an error message that is not our own.
   static std::string ErrorPageScript(const std::string& message);

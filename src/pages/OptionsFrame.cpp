@@ -9,6 +9,7 @@
 #include "clusters/WordCluster.h"
 #include "host/GlobalData.h"
 #include "pages/MatchRecord.h"
+#include "pages/ResultsXml.h"
 #include "pages/TemplateEngine.h"
 #include "search/Results.h"
 #include "words/Predefined.h"
@@ -110,7 +111,7 @@ void FillOptionsFrame(const TSessionData& session, std::string& text) {
   replace("<ov:SearchEngine:Value:" + std::to_string(preferences.SE) + "/>", kChecked);
   if (preferences.OpenInNewWindow) replace("<ov:OpenInNewWindow/>", kChecked);
   // The saved searches list arrives with saving and loading results.
-  replace("<ov:ResultsFileName/>", "");
+  replace("<ov:ResultsFileName/>", SavedResultsOptions(Global->UserDir, session.SavedResultsName));
 
   replace("<ov:DomainExtensionHTML/>", session.DomainCluster->Html);
   replace("<ov:FileExtensionHTML/>", session.FileCluster->Html);

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 #include <unordered_set>
 
 #include "base/StrUtils.h"
 #include "host/GlobalData.h"
 #include "search/SERanking.h"
+#include "words/NodeText.h"
 #include "words/Profile.h"
 
 namespace orvane {
@@ -60,6 +62,53 @@ int32_t TResult::GetTotalRank(const TProfile* profile) const {
     score = std::ceil((1 - finite(profile->ProfileResultMatchPenalty)) * score);
   constexpr double kLowest = std::numeric_limits<int32_t>::min(), kHighest = std::numeric_limits<int32_t>::max();
   return static_cast<int32_t>(std::clamp(finite(score), kLowest, kHighest));
+}
+
+// ---- saved results ----
+
+void TResult::WriteXml(pugi::xml_node node) const {
+  node.append_attribute("SER_ID").set_value(IntToStr(Engine).c_str());
+  node.append_attribute("SER_SE_Rank").set_value(IntToStr(EngineRank).c_str());
+  node.append_attribute("SER_Homepage").set_value(IsHomePage ? "-1" : "0");
+  node.append_attribute("SER_EngineNested").set_value(IsNested ? "-1" : "0");
+  // A result without a task (never the case after a search) has no TaskId,
+  // and reads back without one.
+  if (Task) node.append_attribute("TaskId").set_value(IntToStr(Task->Index).c_str());
+  // The meta boost cannot be computed again without the other engines'
+  // pages, so it travels with the result: a loaded search ranks as it did.
+  if (MetaRank != 101) node.append_attribute("MetaRank").set_value(IntToStr(MetaRank).c_str());
+  AddChildText(node, "SER_Title", Title);
+  AddChildText(node, "SER_Description", description_);
+  AddChildText(node, "SER_Link", Link);
+  AddChildText(node, "DomainExtension", DomainExt);
+  AddChildText(node, "FileExtension", FileExt);
+}
+
+void TResult::ReadXml(pugi::xml_node node, const std::vector<std::unique_ptr<TTask>>& tasks) {
+  auto attribute = [&node](const char* name) { return std::string(node.attribute(name).value()); };
+  auto flag = [&node](const char* name) {
+    const pugi::xml_attribute value = node.attribute(name);
+    return value && std::string(value.value()) != "0";
+  };
+  Engine = StrToIntDef(attribute("SER_ID"), 0);
+  EngineRank = StrToIntDef(attribute("SER_SE_Rank"), 0);
+  IsHomePage = flag("SER_Homepage");
+  IsNested = flag("SER_EngineNested");
+  MetaRank = StrToIntDef(attribute("MetaRank"), 101);
+  Task = nullptr;
+  int32_t taskId = 0;
+  if (node.attribute("TaskId") && TryStrToInt(attribute("TaskId"), taskId)) {
+    if (taskId < 0 || static_cast<size_t>(taskId) >= tasks.size())
+      throw std::out_of_range("TaskId " + IntToStr(taskId) + " names no task of the file");
+    Task = tasks[taskId].get();
+  }
+  Title = ChildText(node, "SER_Title");
+  description_ = ChildText(node, "SER_Description");
+  Link = ChildText(node, "SER_Link");
+  DomainExt = ChildText(node, "DomainExtension");
+  FileExt = ChildText(node, "FileExtension");
+  if (!tasks.empty()) SearchKeywords = tasks.front()->Keywords;
+  URI = TURI::Parse(StartsText("http", Link) ? Link : "http://" + Link);
 }
 
 // ---- TTask ----

@@ -40,6 +40,14 @@ class TResult {
   // The total score under a profile (none: no boost weight, no penalty).
   int32_t GetTotalRank(const TProfile* profile) const;
 
+  // The "Result" element of a saved results file: the engine, its place,
+  // the flags, the task's position and the texts; nothing computed.
+  void WriteXml(pugi::xml_node node) const;
+  // Reads an element written so; the task is the one at "TaskId" of `tasks`
+  // (none when absent or not a number). Raises std::out_of_range for a
+  // TaskId outside the list.
+  void ReadXml(pugi::xml_node node, const std::vector<std::unique_ptr<TTask>>& tasks);
+
   int32_t MetaRank = 101;  // 101: not boosted
   double PathFactor = 1.0;
   double LinkWordProximity = 0;

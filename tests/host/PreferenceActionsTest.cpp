@@ -71,7 +71,7 @@ TEST_F(PreferenceActions, SliceByExtensionPrefersTheDomainAndChecksTheOtherKind)
   EXPECT_FALSE(Preferences().CheckAllExt);
   EXPECT_EQ(Visible(), count);
   EXPECT_FALSE(Profile().FileTypes.empty());
-  EXPECT_TRUE(pipeline.LogContains("[SliceResults] showonlydomainextension= " + extension));
+  EXPECT_TRUE(pipeline.WaitForLog("[SliceResults] showonlydomainextension= " + extension));
   EXPECT_EQ(page.find("<ov:"), std::string::npos);
 
   Page("/sliceresults.htm?currentpage=0");  // nothing to slice by: every result
@@ -115,7 +115,7 @@ TEST_F(PreferenceActions, SelectWordShowsItsResultsAndTheClustersPageChecksAll) 
   Page("/selectword?showonlyword=glacier&currentpage=Clusters");
   EXPECT_EQ(Preferences().ShowOnlyWord, "glacier");
   EXPECT_TRUE(Preferences().CheckAllExt);
-  EXPECT_TRUE(pipeline.LogContains("[SelectWord] showonlyword= glacier"));
+  EXPECT_TRUE(pipeline.WaitForLog("[SelectWord] showonlyword= glacier"));
   EXPECT_GT(Visible(), 0);
   for (const auto& result : session->Results->List) {
     if (!result->Visible) continue;
@@ -159,7 +159,7 @@ TEST_F(PreferenceActions, SavedPreferencesBecomeTheCustomProfileAndStayFinite) {
   EXPECT_TRUE(Profile().ExactMatch);
   EXPECT_FALSE(Profile().HomepageOnly);
   EXPECT_EQ(session->Results->LastTask()->SearchProfile, &Profile());
-  EXPECT_TRUE(pipeline.LogContains("[Preferences] Save complete"));
+  EXPECT_TRUE(pipeline.WaitForLog("[Preferences] Save complete"));
   // 0.5 of 10 is the level "medium".
   EXPECT_NE(page.find("aria-label=\"Title weight medium\" checked=\"checked\""), std::string::npos);
 
@@ -187,7 +187,7 @@ TEST_F(PreferenceActions, ASubjectProfileSearchesAgainOnceAndAWebsiteProfileDoes
   EXPECT_EQ(Preferences().ProfileName, "News");
   EXPECT_EQ(session->Results->Tasks.size(), 2u);
   EXPECT_GT(pipeline.Simulator.Requests().size(), 0u);
-  EXPECT_TRUE(pipeline.LogContains("[RequestHandler] Select Predefined"));
+  EXPECT_TRUE(pipeline.WaitForLog("[RequestHandler] Select Predefined"));
 
   pipeline.Simulator.ClearRequests();
   Page("/selectpredefined?predefinedname=News");  // its results are here already

@@ -90,7 +90,6 @@ TEST_F(RequestHandling, OwnErrorsLoadTheStartPageWithABalloon) {
       {"/search?keywords=&se=1", "No search keywords"},
       {"/search?keywords=+++&se=1", "No search keywords"},
       {"/search?se=1", "No search keywords"},
-      {"/loadresults", "Source timeout"},
   };
   for (const auto& row : rows) {
     const THttpResponse response = Get(row.target);

@@ -11,6 +11,7 @@
 #include "host/GlobalData.h"
 #include "host/HttpTypes.h"
 #include "support/ScratchFolder.h"
+#include "support/TestGlobal.h"
 
 namespace orvane::test {
 
@@ -31,6 +32,8 @@ class TSearchPipeline {
   bool WaitForLog(const std::string& text) const;
 
   orvane::testing::ScratchFolder Folder;
+  // Saved results go below Folder, never into the real user's folder.
+  orvane::testing::ScopedEnv UserData{"XDG_DATA_HOME", Folder.Path() + "userdata"};
   sim::TEngineSimulator Simulator;
   std::unique_ptr<TGlobal> GlobalState;
 };

@@ -1,0 +1,122 @@
+// The saved-results actions of the request handler: keep the session's
+// search in a file of the user's folder, open one again in a session of its
+// own without asking any engine, and delete one.
+//
+// Locking: the session's FileLock around each file operation, its DataLock
+// exclusively around what changes the session, and the session table's lock
+// only while a session is looked up or made.
+#include <filesystem>
+#include <mutex>
+#include <string>
+
+#include "base/OvException.h"
+#include "base/StrUtils.h"
+#include "clusters/SessionPanes.h"
+#include "clusters/WordStorage.h"
+#include "host/RequestHandler.h"
+#include "pages/ResultsXml.h"
+#include "search/MetaResults.h"
+#include "search/Results.h"
+#include "words/Predefined.h"
+#include "words/Preferences.h"
+#include "words/Profile.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr const char* kModule = "RequestHandler";
+
+// A name that could leave the user's folder is refused like an empty one.
+bool UsableName(const std::string& name) {
+  if (name.empty()) {
+    Global->Log(kModule, "Error filename is empty");
+    return false;
+  }
+  if (!IsValidResultsName(name)) {
+    Global->Log(kModule, "Invalid file name: " + name);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void TRequestHandler::FindOrCreateRequestedSession() {
+  SessionId = GetParamInt(Request.Params, "id", -1);
+  std::lock_guard guard(Global->SessionLock);
+  if (Session && Session->Id != SessionId) Session = Global->FindSession(SessionId);
+  if (!Session) {
+    Session = Global->CreateSession();
+    SessionId = Session->Id;
+  }
+}
+
+void TRequestHandler::HandleRequest_SaveResults() {
+  const std::string name = GetParamStr(Request.Params, "filenametosave", "");
+  if (!Session || !UsableName(name)) return;
+  TSessionData& session = *Session;
+  std::lock_guard fileGuard(session.FileLock);
+  std::unique_lock guard(session.DataLock);
+  session.SavedResultsName = name + ".xml";
+  Global->Log(kModule, "Save results to xml : " + name + ".xml");
+  Global->Data->ResultsXml->SaveSearchResultToXml(Global->UserDir, name + ".xml", *session.Results,
+                                                  *session.Preferences, *session.Profile);
+  session.Preferences->SetPreferenceType("Data Tools");
+}
+
+void TRequestHandler::HandleRequest_LoadResults() {
+  const std::string name = GetParamStr(Request.Params, "xmlfilename", "");
+  FindOrCreateRequestedSession();
+  if (!UsableName(name)) return;
+  TSessionData& session = *Session;
+  const std::string fileName = name + ".xml";
+  std::lock_guard fileGuard(session.FileLock);
+  std::unique_lock guard(session.DataLock);
+  Global->Log(kModule, "Load results from xml : " + fileName);
+  // The word tables, the word index and the meta lists point at the
+  // results that the loaded ones replace.
+  auto dropOldResults = [&session] {
+    DropWordClusters(session);
+    session.WordStorage.reset();
+    session.MetaResults = std::make_unique<TMetaResults>(Global->MetaBoost);
+  };
+  if (!Global->Data->ResultsXml->LoadSearchResultFromXml(Global->UserDir, fileName, *session.Results,
+                                                         *session.Preferences, *Global->Predefined, dropOldResults))
+    return;
+  TPreferences& preferences = *session.Preferences;
+  preferences.ClearFilters(false, false);
+  session.Results->Narrow.clear();
+  Global->Predefined->SetProfileVisible("Custom", preferences.ProfileName == "Custom");
+  Global->Predefined->CopyProfile(preferences.ProfileName, *session.Profile);
+  session.SavedResultsName = fileName;
+  session.SearchPending = false;
+  session.ResultsLoaded = true;
+  preferences.SetPreferenceType("Data Tools");
+  const TTask* last = session.Results->LastTask();
+  PostProcess(last ? last->Keywords : std::string(), true, session.Profile->RunSearch);
+}
+
+void TRequestHandler::HandleRequest_DeleteResults() {
+  const std::string name = GetParamStr(Request.Params, "xmlfilename", "");
+  FindOrCreateRequestedSession();
+  TSessionData& session = *Session;
+  {
+    std::unique_lock guard(session.DataLock);
+    session.SavedResultsName.clear();
+  }
+  if (name.empty() || !UsableName(name)) return;
+  std::lock_guard fileGuard(session.FileLock);
+  const std::string path = Global->UserDir + name + ".xml";
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec)) {
+    const bool removed = std::filesystem::remove(path, ec);
+    Global->Log(kModule, "Filename : " + path + (removed ? "deleted" : "deleting failed"));
+  } else {
+    Global->Log(kModule, "Filename : " + path + "does not exist");
+  }
+  std::unique_lock guard(session.DataLock);
+  session.Preferences->SetPreferenceType("Data Tools");
+}
+
+}  // namespace orvane

@@ -1,0 +1,98 @@
+// Saving a search, opening it again in a fresh session and deleting it, on a
+// session the engine simulator filled.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "base/StrUtils.h"
+#include "search/Results.h"
+#include "search/SearchPipelineSupport.h"
+#include "words/Preferences.h"
+
+namespace orvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The list of the results frame, without the session's id.
+std::string ResultList(const std::string& page) {
+  const size_t start = page.find("<a class=\"regtext\"");
+  const size_t end = page.rfind("<br/><br/>");
+  return start == std::string::npos || end == std::string::npos ? "" : page.substr(start, end - start);
+}
+
+TEST(SavedResults, ASavedSearchOpensAgainWithoutAskingAnyEngine) {
+  TSearchPipeline pipeline;
+  pipeline.Get("/search?keywords=glacier+walks+simtotal:200&se=1");
+  pipeline.Get("/findnarrow?narrow=walks&id=0");
+  const std::string frame = pipeline.Get("/mainframe.htm?id=0").ContentText;
+  const std::string statistics = pipeline.Get("/statistics.htm?id=0").ContentText;
+
+  const std::string saved = pipeline.Get("/saveresults?filenametosave=trip&id=0").ContentText;
+  EXPECT_NE(saved.find("<option value =\"trip\"selected=\"selected\">trip</option>"), std::string::npos);
+  EXPECT_TRUE(fs::exists(Global->UserDir + "trip.xml"));
+  EXPECT_TRUE(pipeline.WaitForLog("[RequestHandler] Save results to xml : trip.xml"));
+  EXPECT_EQ(pipeline.Session(0)->Preferences->PreferenceType, "Data Tools");
+
+  // A fresh start page: no session named.
+  pipeline.Simulator.ClearRequests();
+  const THttpResponse load = pipeline.Get("/loadresults?xmlfilename=trip");
+  EXPECT_TRUE(pipeline.WaitForLog("[RequestHandler] Load results from xml : trip.xml"));
+  const TSessionPtr loaded = pipeline.Session(1);
+  ASSERT_TRUE(loaded);
+  EXPECT_TRUE(loaded->ResultsLoaded);
+  EXPECT_EQ(load.Location, "/search?keywords=glacier%2bwalks%2bsimtotal%253a200&se=1&site=&id=1");
+  // The redirect's search only shows what was loaded.
+  pipeline.Get(load.Location);
+  EXPECT_TRUE(pipeline.Simulator.Requests().empty());
+  EXPECT_FALSE(loaded->ResultsLoaded);
+  EXPECT_EQ(loaded->Results->Count(), pipeline.Session(0)->Results->Count());
+  // The narrowing word is not kept: the same results as before the narrowing.
+  pipeline.Get("/findnarrow?narrow=walks&id=1");
+  const std::string again = ResultList(pipeline.Get("/mainframe.htm?id=1").ContentText);
+  EXPECT_FALSE(again.empty());
+  const size_t differs = std::mismatch(again.begin(), again.end(), ResultList(frame).begin()).first - again.begin();
+  EXPECT_EQ(again, ResultList(frame)) << "from " << again.substr(differs, 300);
+  auto counts = [](const std::string& page) {
+    return ReplaceAll(page.substr(page.find("slice-total")), "id=1", "id=0");
+  };
+  EXPECT_EQ(counts(pipeline.Get("/statistics.htm?id=1").ContentText), counts(statistics));
+
+  const std::string deleted = pipeline.Get("/deleteresults?xmlfilename=trip&id=1").ContentText;
+  EXPECT_FALSE(fs::exists(Global->UserDir + "trip.xml"));
+  EXPECT_TRUE(pipeline.WaitForLog("[RequestHandler] Filename : " + Global->UserDir + "trip.xmldeleted"));
+  EXPECT_EQ(deleted.find("value =\"trip\""), std::string::npos);
+  pipeline.Get("/deleteresults?xmlfilename=trip&id=1");
+  EXPECT_TRUE(pipeline.WaitForLog("[RequestHandler] Filename : " + Global->UserDir + "trip.xmldoes not exist"));
+}
+
+TEST(SavedResults, NamesThatCouldLeaveTheFolderTouchNothing) {
+  TSearchPipeline pipeline;
+  pipeline.Get("/search?keywords=glacier+walks+simtotal:100&se=1");
+  const std::string outside = pipeline.Folder.Path() + "outside.xml";
+  std::ofstream(outside) << "<SearchResults Version=\"1.1\"/>";
+  const std::string relative = "..%2F..%2F" + fs::path(pipeline.Folder.Path()).filename().string() + "%2Foutside";
+  for (const std::string& name : {std::string("..%2Foutside"), std::string(".hidden"), std::string("a%5Cb"), relative}) {
+    pipeline.Get("/saveresults?filenametosave=" + name + "&id=0");
+    pipeline.Get("/deleteresults?xmlfilename=" + name + "&id=0");
+    pipeline.Get("/loadresults?xmlfilename=" + name + "&id=0");
+  }
+  EXPECT_TRUE(fs::exists(outside));
+  EXPECT_TRUE(pipeline.WaitForLog("[RequestHandler] Invalid file name: ../outside"));
+  for (const auto& entry : fs::directory_iterator(Global->UserDir)) ADD_FAILURE() << entry.path();
+  pipeline.Get("/saveresults?filenametosave=&id=0");
+  EXPECT_TRUE(pipeline.WaitForLog("[RequestHandler] Error filename is empty"));
+  // A broken file is an error answer that leaves the session as it was.
+  std::ofstream(Global->UserDir + "broken.xml") << "<SearchResults Version=\"1.1\"><Results>";
+  const size_t before = pipeline.Session(0)->Results->Count();
+  const std::string answer = pipeline.Get("/loadresults?xmlfilename=broken&id=0").ContentText;
+  EXPECT_NE(answer.find("/default.htm"), std::string::npos);
+  EXPECT_TRUE(pipeline.WaitForLog("[RequestHandler] OvException : The saved results file"));
+  EXPECT_EQ(pipeline.Session(0)->Results->Count(), before);
+}
+
+}  // namespace
+}  // namespace orvane::test
