@@ -175,6 +175,44 @@ int64_t RoundHalfEven(double value) { return static_cast<int64_t>(std::nearbyint
 
 double RoundTo2(double value) { return static_cast<double>(RoundHalfEven(value * 100)) / 100; }
 
+std::string Latin1ToUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      out += c;
+    } else {
+      out += static_cast<char>(0xC0 | (byte >> 6));
+      out += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return out;
+}
+
+bool Utf8ToLatin1(std::string_view text, std::string& out) {
+  out.clear();
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {
+      out += text[i++];
+      continue;
+    }
+    const size_t length = lead >= 0xF8 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    uint32_t code = lead & (0xFF >> (length + 1));
+    for (size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = (code << 6) | (next & 0x3F);
+    }
+    out += code <= 0xFF ? static_cast<char>(code) : '?';
+    i += length;
+  }
+  return true;
+}
+
 namespace {
 
 // Replaces each hit of from found in findIn, a same-length view of text

@@ -37,6 +37,12 @@ int64_t RoundHalfEven(double value);
 // Rounded to two decimals, a half to the even neighbour.
 double RoundTo2(double value);
 
+// Text is bytes with Latin-1 meaning; these convert at the borders where
+// UTF-8 is spoken. A character beyond Latin-1 becomes '?'; false (and `out`
+// unusable) when `text` is no valid UTF-8.
+std::string Latin1ToUtf8(std::string_view text);
+bool Utf8ToLatin1(std::string_view text, std::string& out);
+
 // Replaces every occurrence of `from`, scanning left to right; inserted text
 // is not searched again. An empty `from` leaves the text as it is.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);

@@ -159,7 +159,7 @@ TGlobal::TGlobal(const std::string& configFile) {
   std::remove(logName.c_str());
   logFile_ = std::make_unique<TLogFile>(logName);
   // A service on this machine needs no Internet connection.
-  const bool localService = StartsText("http://127.", OrvaneURL) || StartsText("http://localhost", OrvaneURL);
+  const bool localService = IsLocalServiceURL(OrvaneURL);
   logRemote_ = std::make_unique<TLogRemote>(OrvaneURL, [localService] { return localService || IsConnected(); });
 
   UID = Reg->ReadString("UID", "");

@@ -1,6 +1,7 @@
 #include "host/Server.h"
 
 #include <chrono>
+#include <iostream>
 
 #include "base/OvException.h"
 #include "base/StrUtils.h"
@@ -108,7 +109,8 @@ void TOrvaneServer::Start() {
   trayIcon_ = std::make_unique<TTrayIcon>();
   trayIcon_->Show();
   Global->Data->TrayIcon = trayIcon_.get();
-  CheckForUpdate();
+  stopUpdateCheck_ = false;
+  updateCheck_ = std::thread([this] { CheckForUpdate(&stopUpdateCheck_); });
   Global->RemoteLog("UID:" + Global->UID + "|STARTUP|" + DateTimeText(Now()) + "|" + Global->Data->Version + "|" +
                     Global->Refer + "|");
 }
@@ -120,6 +122,8 @@ void TOrvaneServer::Stop() {
   }
   timerWake_.notify_all();
   if (cleanUpTimer_.joinable()) cleanUpTimer_.join();
+  stopUpdateCheck_ = true;
+  if (updateCheck_.joinable()) updateCheck_.join();
   if (http_) http_->Deactivate();
   http_.reset();
   if (trayIcon_) {
@@ -138,17 +142,23 @@ void TOrvaneServer::CleanUpLoop() {
   }
 }
 
-void CheckForUpdate() {
+bool IsNewerVersion(const std::string& offered, const std::string& current) {
+  return !offered.empty() && offered > current;
+}
+
+void CheckForUpdate(const std::atomic<bool>* stop) {
   try {
-    if (Global->OrvaneURL.empty() || !IsConnected()) return;
-    const std::string& version = Global->Data->Version;
-    const std::string offered = THttpClient(THttpClient::kServiceTimeoutSeconds)
-                                    .Get(Global->OrvaneURL + "/checkforupdate.asp?version=" + version);
-    if (offered.empty() || !(offered > version)) return;
-    if (AskYesNo("Orvane update", "A new version has been realeased.\r\nDo you wish to download the newer version?"))
-      OpenInBrowser(Global->OrvaneURL + "/checkforupdateui.asp?version=" + version);
+    const std::string service = Global->OrvaneURL;
+    const std::string version = Global->Data->Version;
+    if (service.empty() || (!IsLocalServiceURL(service) && !IsConnected())) return;
+    THttpClient client(THttpClient::kServiceTimeoutSeconds);
+    if (stop) client.OnProgress = [stop] { return !stop->load(); };
+    const std::string offered = client.Get(service + "/checkforupdate.asp?version=" + version);
+    if (!IsNewerVersion(offered, version)) return;
+    std::cerr << "Orvane update\nA new version has been realeased.\nDo you wish to download the newer version?\n"
+              << service << "/checkforupdateui.asp?version=" << version << std::endl;
   } catch (...) {
-    // The update check never stands in the way of a start.
+    // The update check never stands in the way of the server.
   }
 }
 

@@ -1,8 +1,10 @@
-// TTrayIcon: the notification-area icon. A headless Linux box has none, so
-// balloons become lines of the local log under the module "TrayIcon".
-// Called from request threads; each call writes one complete line.
+// TTrayIcon: what stands for the notification-area icon. Balloons become
+// lines of the local log under the module "TrayIcon", and desktop
+// notifications where a desktop session offers them. Called from request
+// threads; calls are serialised.
 #pragma once
 
+#include <mutex>
 #include <string>
 
 namespace orvane {
@@ -16,6 +18,9 @@ class TTrayIcon {
   void Remove();
   void ShowBalloon(const std::string& text, const std::string& title, int timeoutMs);
   void HideBalloon();
+
+ private:
+  std::mutex lock_;
 };
 
 }  // namespace orvane

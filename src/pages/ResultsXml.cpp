@@ -102,25 +102,7 @@ std::string ToLatin1(const std::string& bytes) {
   std::string_view text = bytes;
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
-      out += text[i++];
-      continue;
-    }
-    const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (length == 0 || i + length > text.size()) return std::string(text);
-    uint32_t code = lead & (0xFF >> (length + 1));
-    for (size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return std::string(text);
-      code = (code << 6) | (next & 0x3F);
-    }
-    out += code <= 0xFF ? static_cast<char>(code) : '?';
-    i += length;
-  }
-  return out;
+  return Utf8ToLatin1(text, out) ? out : std::string(text);
 }
 
 std::string ReadWholeFile(const std::string& path) {

@@ -7,23 +7,61 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "base/StrUtils.h"
 
 extern char** environ;
 
 namespace orvane {
 
-bool OpenInBrowser(const std::string& url) {
-  const char* browser = std::getenv("BROWSER");
-  const std::string program = (browser && *browser) ? browser : "xdg-open";
-  char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(url.c_str()), nullptr};
+namespace {
+
+// Starts a program without waiting for it; false when it could not start.
+bool SpawnDetached(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
   pid_t pid = 0;
-  if (posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
+  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
   // Reap the child in the background so it never lingers as a zombie.
   std::thread([pid] {
     int status = 0;
     waitpid(pid, &status, 0);
   }).detach();
   return true;
+}
+
+bool OnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  if (!path) return false;
+  std::string_view rest = path;
+  while (true) {
+    const size_t colon = rest.find(':');
+    const std::string folder(rest.substr(0, colon));
+    if (!folder.empty() && ::access((folder + "/" + program).c_str(), X_OK) == 0) return true;
+    if (colon == std::string_view::npos) return false;
+    rest.remove_prefix(colon + 1);
+  }
+}
+
+}  // namespace
+
+bool OpenInBrowser(const std::string& url) {
+  const char* browser = std::getenv("BROWSER");
+  return SpawnDetached({(browser && *browser) ? browser : "xdg-open", url});
+}
+
+void NotifyDesktop(const std::string& title, const std::string& text, int timeoutMs) {
+  const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  if (!bus || !*bus || !OnPath("notify-send")) return;
+  SpawnDetached({"notify-send", "--app-name=Orvane", "--expire-time=" + std::to_string(timeoutMs),
+                 Latin1ToUtf8(title), Latin1ToUtf8(text)});
+}
+
+bool IsLocalServiceURL(const std::string& url) {
+  return StartsText("http://127.", url) || StartsText("http://localhost", url);
 }
 
 void ShowMessage(const std::string& caption, const std::string& text) {

@@ -18,5 +18,12 @@ bool AskYesNo(const std::string& caption, const std::string& text);
 
 // True when a non-loopback network interface is up and has an address.
 bool IsConnected();
+// True for a service on this machine ("http://127.*", "http://localhost"),
+// which needs no connection.
+bool IsLocalServiceURL(const std::string& url);
+
+// A desktop notification through notify-send, when a session bus and the
+// program exist; fire and forget. Text is Latin-1 and sent as UTF-8.
+void NotifyDesktop(const std::string& title, const std::string& text, int timeoutMs);
 
 }  // namespace orvane

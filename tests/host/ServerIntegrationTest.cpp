@@ -2,6 +2,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <atomic>
 #include <mutex>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include "base/Regex.h"
+#include "host/Server.h"
 #include "support/ServerProcess.h"
 
 namespace orvane::test {
@@ -222,6 +224,59 @@ TEST_F(ServerIntegration, RemoteRecordsReachTheServiceUntilItFails) {
     refusedRequest();  // the first of these fails to send
     return server.Log().find("[Remote log] Failed to post thread message") != std::string::npos;
   }));
+}
+
+TEST(UpdateCheck, AVersionIsNewerWhenItSortsAfterOurs) {
+  EXPECT_TRUE(IsNewerVersion("1.2.0.10", "1.2.0.1"));
+  EXPECT_FALSE(IsNewerVersion("1.10.0.0", "1.2.0.1"));
+  EXPECT_FALSE(IsNewerVersion("1.2.0.1", "1.2.0.1"));
+  EXPECT_FALSE(IsNewerVersion("", "1.2.0.1"));
+}
+
+// The maker's service stood in for on this machine; the server is 1.0.0.1.
+TEST_F(ServerIntegration, UpdateCheckSaysSoOnStderrOnlyForANewerVersion) {
+  const struct { const char* reply; bool told; } rows[] = {{"1.0.0.2", true}, {"1.0.0.1", false}, {"", false}};
+  for (const auto& row : rows) {
+    TServerProcess process;
+    httplib::Server stub;
+    std::atomic<int> asked{0};
+    stub.Get("/checkforupdate.asp", [&](const httplib::Request& request, httplib::Response& response) {
+      if (request.get_param_value("version") == "1.0.0.1") ++asked;
+      response.set_content(row.reply, "text/plain");
+    });
+    const int stubPort = stub.bind_to_any_port("127.0.0.1");
+    std::thread stubThread([&] { stub.listen_after_bind(); });
+    const std::string service = "http://127.0.0.1:" + std::to_string(stubPort);
+    process.Config["OrvaneURL"] = service;
+    ASSERT_TRUE(process.Start());
+    ASSERT_TRUE(WaitFor([&] { return asked > 0; })) << row.reply;
+    process.Stop();
+    const std::string said = ReadFile(process.Root + "/stderr.txt");
+    EXPECT_EQ(said.find("Orvane update\nA new version has been realeased.") != std::string::npos, row.told) << said;
+    EXPECT_EQ(said.find(service + "/checkforupdateui.asp?version=1.0.0.1") != std::string::npos, row.told);
+    EXPECT_EQ(ReadFile(process.BrowserLog), "");  // nothing is opened
+    stub.stop();
+    stubThread.join();
+  }
+}
+
+TEST_F(ServerIntegration, AServiceThatNeverAnswersDelaysNothing) {
+  httplib::Server stub;
+  std::atomic<bool> release{false};
+  stub.Get("/checkforupdate.asp", [&](const httplib::Request&, httplib::Response& response) {
+    for (int i = 0; i < 100 && !release; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    response.set_content("9.9", "text/plain");
+  });
+  const int stubPort = stub.bind_to_any_port("127.0.0.1");
+  std::thread stubThread([&] { stub.listen_after_bind(); });
+  server.Config["OrvaneURL"] = "http://127.0.0.1:" + std::to_string(stubPort);
+  // The check waits beside the server: pages answer, and a stop ends it.
+  ASSERT_TRUE(server.Start());
+  EXPECT_EQ(HttpGet(server.Port, "/spacer.htm").Status, 200);
+  EXPECT_EQ(server.Stop(), 0);
+  release = true;
+  stub.stop();
+  stubThread.join();
 }
 
 }  // namespace

@@ -34,6 +34,7 @@ class TSearchPipeline {
   orvane::testing::ScratchFolder Folder;
   // Saved results go below Folder, never into the real user's folder.
   orvane::testing::ScopedEnv UserData{"XDG_DATA_HOME", Folder.Path() + "userdata"};
+  orvane::testing::ScopedEnv NoDesktop{"DBUS_SESSION_BUS_ADDRESS", ""};
   sim::TEngineSimulator Simulator;
   std::unique_ptr<TGlobal> GlobalState;
 };

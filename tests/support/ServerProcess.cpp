@@ -133,6 +133,7 @@ pid_t TServerProcess::Spawn(const std::vector<std::string>& args, const std::str
   setenv("XDG_DATA_HOME", (Root + "/userdata").c_str(), 1);
   setenv("BROWSER", (Root + "/browser.sh").c_str(), 1);
   unsetenv("ORVANE_CONFIG");
+  unsetenv("DBUS_SESSION_BUS_ADDRESS");  // no desktop notifications from tests
   std::vector<std::string> all = {binary, "--config", ConfigFile};
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;

@@ -76,6 +76,7 @@ class TestGlobal {
  private:
   ScratchFolder folder_;
   ScopedEnv xdg_{"XDG_DATA_HOME", folder_.Path() + "share"};
+  ScopedEnv bus_{"DBUS_SESSION_BUS_ADDRESS", ""};  // no desktop notifications from tests
   std::unique_ptr<TGlobal> global_;
 };
 
