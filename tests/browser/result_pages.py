@@ -391,6 +391,60 @@ def step_explain_rank(o):
     o.shot('10-explain-rank')
 
 
+def first_titles(o, count=5):
+    return [r['title'] for r in o.results()['list'][:count]]
+
+
+def step_saved_results(o):
+    # The Web subject shows the search as processed afresh, as a load does.
+    o.frame('bottomFrame')
+    o.click('#tab1')
+    o.after('bottomFrame', lambda: o.click('#subjects a[href*="predefinedname=Web"]'), 'bottomFrame', 'mainFrame')
+    saved = first_titles(o)
+    expect(saved, 'nothing to save')
+    o.frame('bottomFrame')
+    o.click('#tab3')
+    name = o.driver.find_element(By.ID, 'filenametosave')
+    name.clear()
+    name.send_keys('stars')
+    o.after('bottomFrame', lambda: o.click('#saveform button[type=submit]'), 'bottomFrame')
+    expect(o.page_shown() == '3', 'the Data Tools page is not shown after saving')
+    selected = o.js('var s = document.getElementById("xmlfilename"); return s.value;')
+    expect(selected == 'stars', 'the saved search is not the one selected: %r' % selected)
+    o.shot('12-saved')
+
+    # Another search in a fresh start page, then the saved one from the list.
+    o.driver.get(o.url('/default.htm'))
+    box = wait_until('the start page', lambda: o.driver.find_elements(By.ID, 'keywords'))[0]
+    box.send_keys('harbour lights')
+    box.send_keys(Keys.ENTER)
+    wait_until('the frame set', lambda: o.js('var f = document.getElementById("frameset"); return f && !f.hidden;'))
+    o.reloaded('mainFrame', 'list')
+    o.reloaded('bottomFrame', 'tab1')
+    expect(first_titles(o) != saved, 'the other search shows the saved results')
+    o.frame('bottomFrame')
+    o.click('#tab3')
+    o.js('document.getElementById("xmlfilename").value = "stars";')
+    o.mark('mainFrame', 'bottomFrame')
+    o.frame('bottomFrame')
+    o.click('#loadbutton')
+    wait_until('the loaded frame set', lambda: (o.driver.switch_to.default_content(), o.js(
+        'var f = document.getElementById("frameset"); return f && !f.hidden && '
+        'document.getElementById("topkeywords").value;'))[1] == KEYWORDS)
+    o.reloaded('mainFrame', 'list')
+    o.reloaded('bottomFrame', 'tab1')
+    expect(first_titles(o) == saved, 'loaded %r, saved %r' % (first_titles(o), saved))
+    o.shot('13-loaded')
+
+    o.frame('bottomFrame')
+    o.click('#tab3')
+    o.js('document.getElementById("xmlfilename").value = "stars";')
+    o.after('bottomFrame', lambda: o.click('#deletebutton'), 'bottomFrame')
+    left = o.js('return Array.from(document.querySelectorAll("#xmlfilename option")).map(function (x) {'
+                ' return x.value; });')
+    expect('stars' not in left, 'the deleted search is still listed: %r' % left)
+
+
 def step_error_page(o):
     o.driver.get(o.url('/Error.htm?Error=%3Cb%3ENo%20search%20keywords%3C/b%3E'))
     message = wait_until('the error message', lambda: o.js(
@@ -401,7 +455,8 @@ def step_error_page(o):
 
 
 STEPS = [step_search, step_score_order, step_word_cluster, step_extension_slice, step_narrow, step_order,
-         step_pages, step_custom_preferences, step_subject, step_statistics, step_explain_rank, step_error_page]
+         step_pages, step_custom_preferences, step_subject, step_statistics, step_explain_rank, step_saved_results,
+         step_error_page]
 
 
 def main():
