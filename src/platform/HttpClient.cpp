@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 #include <memory>
 
+#include "base/Log.h"
 #include "base/OvException.h"
 
 namespace orvane {
@@ -16,9 +17,23 @@ const char* const kAcceptLanguage = "Accept-Language: en-us";
 const char* const kUserAgent =
     "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; .NET CLR 1.1.4322; .NET CLR 2.0.40903)";
 
+struct TBody {
+  std::string Text;
+  size_t Limit;
+  bool CutOff = false;
+};
+
+// Beyond the limit the transfer stops and what arrived is kept.
 size_t AppendBody(char* data, size_t size, size_t count, void* target) {
-  static_cast<std::string*>(target)->append(data, size * count);
-  return size * count;
+  auto& body = *static_cast<TBody*>(target);
+  const size_t bytes = size * count;
+  if (body.Text.size() + bytes > body.Limit) {
+    body.Text.append(data, body.Limit - body.Text.size());
+    body.CutOff = true;
+    return 0;
+  }
+  body.Text.append(data, bytes);
+  return bytes;
 }
 
 int Progress(void* client, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
@@ -65,7 +80,7 @@ std::string THttpClient::Get(const std::string& url) {
   curl_slist_append(headers.get(), kAcceptLanguage);
 
   const std::string target = EscapeUnsafeURLBytes(url);
-  std::string body;
+  TBody body{{}, MaxBodyBytes};
   char errorText[CURL_ERROR_SIZE] = "";
   CURL* handle = curl.get();
   curl_easy_setopt(handle, CURLOPT_URL, target.c_str());
@@ -88,12 +103,14 @@ std::string THttpClient::Get(const std::string& url) {
 
   const CURLcode result = curl_easy_perform(handle);
   if (result == CURLE_ABORTED_BY_CALLBACK) throw TAbortException();
-  if (result != CURLE_OK)
+  const bool cutOff = result == CURLE_WRITE_ERROR && body.CutOff;
+  if (result != CURLE_OK && !cutOff)
     throw TOvException(*errorText ? errorText : curl_easy_strerror(result), "HttpClient", "Get");
   long status = 0;
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
   if (status >= 400) throw TOvException("HTTP error " + std::to_string(status), "HttpClient", "Get");
-  return body;
+  if (cutOff) Log("HttpClient", "Page cut off at " + std::to_string(MaxBodyBytes) + " bytes: " + url);
+  return std::move(body.Text);
 }
 
 }  // namespace orvane

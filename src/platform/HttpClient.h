@@ -31,6 +31,10 @@ class THttpClient {
   // Called repeatedly during the transfer (about once a second when idle);
   // returning false aborts it with TAbortException.
   std::function<bool()> OnProgress;
+  // A page beyond this is cut off there (and logged): a broken or hostile
+  // engine cannot make a search hold unbounded memory.
+  static constexpr size_t kMaxBodyBytes = 8u << 20;
+  size_t MaxBodyBytes = kMaxBodyBytes;
   long ConnectTimeoutSeconds = kConnectTimeoutSeconds;
   long TransferTimeoutSeconds = kTransferTimeoutSeconds;
 

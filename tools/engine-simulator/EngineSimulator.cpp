@@ -253,8 +253,40 @@ void TEngineSimulator::Serve(int engine, const httplib::Request& request, httpli
     response.status = 503;
     return;
   }
-  if (fail && controls.Fail == "junk") {
+  const std::string& mode = controls.Fail;
+  if (fail && mode == "junk") {
     response.set_content(RenderJunk(), kContentType);
+  } else if (fail && mode == "hang") {
+    Pause(24 * 3600 * 1000);  // until Stop
+    response.status = 503;
+  } else if (fail && mode == "length") {
+    auto html = std::make_shared<std::string>(RenderPage(engine, keywords, start, count, options_.DefaultTotal).Html);
+    response.set_content_provider(html->size() * 2, kContentType,
+                                  [html](size_t offset, size_t, httplib::DataSink& sink) {
+                                    if (offset == 0) sink.write(html->data(), html->size());
+                                    return offset == 0;
+                                  });
+  } else if (fail && mode == "huge") {
+    // A whole page first, so the results are there, then padding in pieces.
+    auto html = std::make_shared<std::string>(RenderPage(engine, keywords, start, count, options_.DefaultTotal).Html);
+    constexpr size_t kHuge = 50u << 20;
+    response.set_content_provider(kHuge, kContentType,
+                                  [html](size_t offset, size_t, httplib::DataSink& sink) {
+                                    static const std::string kPadding(64 * 1024, ' ');
+                                    if (offset == 0) return sink.write(html->data(), html->size());
+                                    return sink.write(kPadding.data(), std::min(kPadding.size(), kHuge - offset));
+                                  });
+  } else if (fail && mode == "binary") {
+    std::string bytes(64 * 1024, '\0');
+    uint32_t seed = 2463534242u;
+    for (char& c : bytes) {
+      seed ^= seed << 13, seed ^= seed >> 17, seed ^= seed << 5;
+      c = static_cast<char>(seed);
+    }
+    response.set_content(bytes, "application/octet-stream");
+  } else if (fail && mode == "loop") {
+    response.status = 302;
+    response.set_header("Location", request.target);
   } else if (fail && controls.Fail == "drop") {
     // The length announces the whole page, but the connection closes halfway.
     auto html = std::make_shared<std::string>(RenderPage(engine, keywords, start, count, options_.DefaultTotal).Html);

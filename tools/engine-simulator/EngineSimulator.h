@@ -15,6 +15,11 @@
 //   simfail:500     answer with that HTTP status (any 3-digit code)
 //   simfail:drop    send the headers and part of the body, then close
 //   simfail:junk    answer 200 with a page that is not a result page
+//   simfail:hang    accept the request and never answer (until Stop)
+//   simfail:length  announce twice the page's length, send the page, close
+//   simfail:huge    a result page padded to 50 MB
+//   simfail:binary  answer 200 with 64 KB of binary garbage
+//   simfail:loop    redirect to the same address, for ever
 //   simsep          write the count group with thousands separators
 //   simbadescape    one link per page carries a malformed "%" escape
 // simdelay and simfail take an optional "@" selector: an engine name, a page

@@ -1,6 +1,8 @@
 #include "SimQuery.h"
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 
 #include "base/StrUtils.h"
 
@@ -69,7 +71,9 @@ bool TakeControl(const std::string& word, TControls& controls) {
   if (name == "simfail") {
     std::string_view value;
     SplitValue(rest, value, controls.FailWhere);
-    if (value == "drop" || value == "junk" || (AllDigits(value) && value.size() == 3)) controls.Fail = value;
+    static const char* const kModes[] = {"drop", "junk", "hang", "length", "huge", "binary", "loop"};
+    const bool known = std::find(std::begin(kModes), std::end(kModes), value) != std::end(kModes);
+    if (known || (AllDigits(value) && value.size() == 3)) controls.Fail = value;
     return true;
   }
   return false;
