@@ -18,6 +18,8 @@
 #include "host/LogThreads.h"
 #include "pages/ResultsXml.h"
 #include "platform/Desktop.h"
+#include "platform/Files.h"
+#include "platform/Memory.h"
 #include "platform/IniFile.h"
 #include "search/MetaResults.h"
 #include "search/Results.h"
@@ -108,10 +110,7 @@ double TSessionData::HtmlTime() const { return htmlTime_.load(); }
 
 namespace {
 
-void WriteFirstLine(const std::string& path, const std::string& line) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (out) out << line << "\r\n";
-}
+void WriteFirstLine(const std::string& path, const std::string& line) { WriteFileAtomically(path, line + "\r\n"); }
 
 std::string ReadFirstLine(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -257,6 +256,9 @@ void TGlobal::CleanUpSessions() {
       }
     }
   }
+  if (expired.empty()) return;
+  expired.clear();
+  ReturnFreedMemory();
 }
 
 std::string TGlobal::GetFileVersion(const std::string& format) {

@@ -1,10 +1,7 @@
 #include "pages/ResultsXml.h"
 
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,6 +13,7 @@
 
 #include "base/OvException.h"
 #include "base/StrUtils.h"
+#include "platform/Files.h"
 #include "search/Results.h"
 #include "words/Predefined.h"
 #include "words/Preferences.h"
@@ -64,27 +62,8 @@ std::string Serialise(const pugi::xml_document& document) {
   return out;
 }
 
-// Writes a sibling temporary file, flushes it to disk and renames it over
-// the old one, so a crash or a full disk never leaves half a file behind.
 void ReplaceFile(const std::string& path, const std::string& bytes) {
-  static std::atomic<uint64_t> next{0};
-  const std::string temporary = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(next++);
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) throw std::runtime_error("Cannot create file \"" + temporary + "\"");
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (n <= 0) break;
-    written += static_cast<size_t>(n);
-  }
-  const bool complete = written == bytes.size() && ::fsync(fd) == 0;
-  ::close(fd);
-  std::error_code ec;
-  if (complete) fs::rename(temporary, path, ec);
-  if (!complete || ec) {
-    fs::remove(temporary, ec);
-    throw std::runtime_error("Cannot write file \"" + path + "\"");
-  }
+  if (!WriteFileAtomically(path, bytes)) throw std::runtime_error("Cannot write file \"" + path + "\"");
 }
 
 bool DeclaresLatin1(std::string_view bytes) {

@@ -1,16 +1,13 @@
 #include "platform/IniFile.h"
 
-#include <sys/stat.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <shared_mutex>
 #include <sstream>
-#include <unistd.h>
 
 #include "base/StrUtils.h"
+#include "platform/Files.h"
 
 namespace orvane {
 
@@ -97,39 +94,10 @@ bool FindValue(const std::vector<std::string>& lines, const std::string& section
 
 // The file the name stands for: writes go through a symbolic link instead of
 // replacing it.
-std::string TargetOf(const std::string& fileName) {
-  std::error_code ec;
-  if (!std::filesystem::is_symlink(fileName, ec)) return fileName;
-  const auto target = std::filesystem::weakly_canonical(fileName, ec);
-  return ec ? fileName : target.string();
-}
-
 bool WriteLinesAtomically(const std::string& fileName, const std::vector<std::string>& lines) {
-  const std::string target = TargetOf(fileName);
-  struct stat info {};
-  const bool exists = ::stat(target.c_str(), &info) == 0;
-  // A file without any write permission is read-only even for root, who
-  // would otherwise pass every access check; the rename below would replace
-  // it regardless of its own permissions.
-  if (exists && ((info.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) return false;
-
-  const std::string temp = target + ".tmp" + std::to_string(::getpid());
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    for (const auto& line : lines) out << line << "\r\n";
-    out.flush();
-    if (!out) {
-      std::remove(temp.c_str());
-      return false;
-    }
-  }
-  if (exists) ::chmod(temp.c_str(), info.st_mode & 07777);
-  if (std::rename(temp.c_str(), target.c_str()) != 0) {
-    std::remove(temp.c_str());
-    return false;
-  }
-  return true;
+  std::string text;
+  for (const auto& line : lines) text += line + "\r\n";
+  return WriteFileAtomically(fileName, text);
 }
 
 }  // namespace
