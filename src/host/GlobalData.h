@@ -11,9 +11,10 @@
 // Locks, always taken in this order and never the other way round:
 //   Global->SessionLock   the session table and NextSessionId; held only for a
 //                         lookup, a creation, a reuse check or the clean-up.
-//   Session.SearchLock    a search or a subject selection runs; held across
-//                         the engine downloads, so a second search of the same
-//                         session waits.
+//   Session.SearchLock    a search, a subject selection or a load of saved
+//                         results runs; held across the engine downloads, so
+//                         a second search of the same session waits (its
+//                         query threads read the session's tasks unlocked).
 //   Session.DataLock      (shared_mutex) everything a page reads: Preferences,
 //                         Profile, Results, MetaResults and what is built from
 //                         them. Pages and read-only steps take it shared;

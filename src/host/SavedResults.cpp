@@ -2,8 +2,10 @@
 // search in a file of the user's folder, open one again in a session of its
 // own without asking any engine, and delete one.
 //
-// Locking: the session's FileLock around each file operation, its DataLock
-// exclusively around what changes the session, and the session table's lock
+// Locking, in the order of the lock list: a load holds the session's
+// SearchLock (a search of the session must not run while its tasks are
+// replaced), then its DataLock exclusively around what changes the session,
+// then its FileLock around each file operation; the session table's lock
 // only while a session is looked up or made.
 #include <filesystem>
 #include <mutex>
@@ -56,8 +58,8 @@ void TRequestHandler::HandleRequest_SaveResults() {
   const std::string name = GetParamStr(Request.Params, "filenametosave", "");
   if (!Session || !UsableName(name)) return;
   TSessionData& session = *Session;
-  std::lock_guard fileGuard(session.FileLock);
   std::unique_lock guard(session.DataLock);
+  std::lock_guard fileGuard(session.FileLock);
   session.SavedResultsName = name + ".xml";
   Global->Log(kModule, "Save results to xml : " + name + ".xml");
   Global->Data->ResultsXml->SaveSearchResultToXml(Global->UserDir, name + ".xml", *session.Results,
@@ -71,8 +73,9 @@ void TRequestHandler::HandleRequest_LoadResults() {
   if (!UsableName(name)) return;
   TSessionData& session = *Session;
   const std::string fileName = name + ".xml";
-  std::lock_guard fileGuard(session.FileLock);
+  std::lock_guard searchGuard(session.SearchLock);
   std::unique_lock guard(session.DataLock);
+  std::lock_guard fileGuard(session.FileLock);
   Global->Log(kModule, "Load results from xml : " + fileName);
   // The word tables, the word index and the meta lists point at the
   // results that the loaded ones replace.
@@ -106,6 +109,7 @@ void TRequestHandler::HandleRequest_DeleteResults() {
     session.SavedResultsName.clear();
   }
   if (name.empty() || !UsableName(name)) return;
+  std::unique_lock guard(session.DataLock);
   std::lock_guard fileGuard(session.FileLock);
   const std::string path = Global->UserDir + name + ".xml";
   std::error_code ec;
@@ -115,7 +119,6 @@ void TRequestHandler::HandleRequest_DeleteResults() {
   } else {
     Global->Log(kModule, "Filename : " + path + "does not exist");
   }
-  std::unique_lock guard(session.DataLock);
   session.Preferences->SetPreferenceType("Data Tools");
 }
 

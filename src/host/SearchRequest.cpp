@@ -92,10 +92,14 @@ void TRequestHandler::HandleRequest_Search() {
   std::unique_lock searchGuard(Session->SearchLock);
   try {
     bool pending, loaded, sessionFits;
+    const int32_t requestedId = GetParamInt(Request.Params, "id", -1);
     auto readState = [&] {
       std::shared_lock guard(Session->DataLock);
       pending = Session->SearchPending;
-      loaded = Session->ResultsLoaded;
+      // Loaded results are shown to the request that names their session
+      // (the redirect after the load), not to a search that found the
+      // session empty while the load ran.
+      loaded = Session->ResultsLoaded && requestedId == Session->Id;
       const TTask* first = Session->Results->FirstTask();
       sessionFits = pending || loaded ||
                    (first && IsSameSearch(*first, Keywords, EngineName(EngineTextToInt(SE) - 1), Site));

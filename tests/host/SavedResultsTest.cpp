@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "base/StrUtils.h"
 #include "search/Results.h"
@@ -92,6 +93,35 @@ TEST(SavedResults, NamesThatCouldLeaveTheFolderTouchNothing) {
   EXPECT_NE(answer.find("/default.htm"), std::string::npos);
   EXPECT_TRUE(pipeline.WaitForLog("[RequestHandler] OvException : The saved results file"));
   EXPECT_EQ(pipeline.Session(0)->Results->Count(), before);
+}
+
+// A search that found a session empty while saved results were being loaded
+// into it waits for the load, then searches in a session of its own: the
+// query threads must never see the session's tasks replaced under them.
+TEST(SavedResults, ASearchNeverTakesASessionBeingLoaded) {
+  TSearchPipeline pipeline;
+  pipeline.Get("/search?keywords=first+simtotal:100&se=1");  // session 0, not empty
+  TSessionPtr loading;
+  {
+    std::lock_guard guard(Global->SessionLock);
+    loading = Global->CreateSession();  // session 1, empty: a search may pick it
+  }
+  std::unique_lock searchGuard(loading->SearchLock);
+  std::thread search([&] { pipeline.Get("/search?keywords=alpha+walks+simtotal:100&se=1"); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the search now waits for the load
+  {
+    std::unique_lock guard(loading->DataLock);
+    loading->Results->AddTask("beta", "Google", nullptr, "");
+    loading->SearchPending = false;
+    loading->ResultsLoaded = true;
+  }
+  searchGuard.unlock();
+  search.join();
+  EXPECT_EQ(loading->Results->FirstTask()->Keywords, "beta");
+  EXPECT_EQ(loading->Results->Tasks.size(), 1u);
+  const TSessionPtr own = pipeline.Session(2);
+  ASSERT_TRUE(own);
+  EXPECT_EQ(own->Results->FirstTask()->Keywords, "alpha walks simtotal:100");
 }
 
 }  // namespace

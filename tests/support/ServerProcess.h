@@ -63,6 +63,7 @@ class TServerProcess {
   // SIGTERM and wait; the exit code, or -1 on time-out.
   int Stop();
   bool Running() const { return pid_ > 0; }
+  pid_t Pid() const { return pid_; }
   std::string Log() const;
 
  private:
