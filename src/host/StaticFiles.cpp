@@ -9,6 +9,7 @@
 #include "base/OvException.h"
 #include "base/StrUtils.h"
 #include "host/RequestHandler.h"
+#include "host/StaticFiles.h"
 #include "pages/TemplateEngine.h"
 
 namespace orvane {
@@ -17,9 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Resolves `name` below `folder`, one segment at a time, each segment matched
-// exactly or else without regard to case. Empty when the name would leave the
-// folder or names no regular file.
+}  // namespace
+
 std::string ResolveInFolder(const std::string& folder, const std::string& name) {
   if (name.empty() || name.front() == '/' || name.find('\\') != std::string::npos ||
       name.find('\0') != std::string::npos)
@@ -53,6 +53,8 @@ std::string ResolveInFolder(const std::string& folder, const std::string& name) 
 bool IsPlainText(const std::string& name) {
   return name == "spacer.htm" || name == "topframe3.htm" || EndsText(".css", name) || EndsText(".js", name);
 }
+
+namespace {
 
 std::string ReadLinesWithCrLf(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
