@@ -12,6 +12,7 @@
 #include "search/Results.h"
 #include "search/SearchPipelineSupport.h"
 #include "words/Preferences.h"
+#include "words/Profile.h"
 
 namespace orvane::test {
 namespace {
@@ -68,6 +69,27 @@ TEST(SavedResults, ASavedSearchOpensAgainWithoutAskingAnyEngine) {
   EXPECT_EQ(deleted.find("value =\"trip\""), std::string::npos);
   pipeline.Get("/deleteresults?xmlfilename=trip&id=1");
   EXPECT_TRUE(pipeline.WaitForLog("[RequestHandler] Filename : " + Global->UserDir + "trip.xmldoes not exist"));
+}
+
+TEST(SavedResults, TwoTasksAndACustomProfileComeBackAndTheFileStaysSelected) {
+  TSearchPipeline pipeline;
+  pipeline.Get("/search?keywords=glacier+walks+simtotal:200&se=1");
+  pipeline.Get("/selectpredefined?predefinedname=News&id=0");  // a second task
+  pipeline.Get("/savepreferences?suffix=com&fileType=html&titlerank=6&descrank=3&urlrank=1&totalrank=10&id=0");
+  const TSessionPtr saved = pipeline.Session(0);
+  ASSERT_EQ(saved->Results->Tasks.size(), 2u);
+  pipeline.Get("/saveresults?filenametosave=news&id=0");
+  const THttpResponse load = pipeline.Get("/loadresults?xmlfilename=news");
+  const TSessionPtr loaded = pipeline.Session(1);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded->Results->Tasks.size(), 2u);
+  EXPECT_EQ(loaded->Results->Count(), saved->Results->Count());
+  EXPECT_EQ(loaded->Preferences->ProfileName, "Custom");
+  EXPECT_DOUBLE_EQ(loaded->Profile->TitleRank, 0.6);
+  EXPECT_EQ(loaded->Profile->Domains, (std::vector<std::string>{"com"}));
+  pipeline.Get(load.Location);
+  const std::string frame = pipeline.Get("/bottomframe.htm?id=1").ContentText;
+  EXPECT_NE(frame.find("<option value =\"news\"selected=\"selected\">news</option>"), std::string::npos);
 }
 
 TEST(SavedResults, NamesThatCouldLeaveTheFolderTouchNothing) {
