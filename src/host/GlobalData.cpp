@@ -19,6 +19,7 @@
 #include "pages/ResultsXml.h"
 #include "platform/Desktop.h"
 #include "platform/Files.h"
+#include "platform/Folders.h"
 #include "platform/Memory.h"
 #include "platform/IniFile.h"
 #include "search/MetaResults.h"
@@ -120,33 +121,18 @@ std::string ReadFirstLine(const std::string& path) {
   return line;
 }
 
-std::string ExecutableFolder() {
-  std::error_code ec;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return "./";
-  return exe.parent_path().string() + "/";
-}
-
-std::string UserDataFolder() {
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg && *xdg) return xdg;
-  const char* home = std::getenv("HOME");
-  if (home && *home) return std::string(home) + "/.local/share";
-  return "";
-}
-
 }  // namespace
 
 TGlobal::TGlobal(const std::string& configFile) {
   Reg = std::make_unique<TOrvaneReg>(configFile);
-  Port = Reg->ReadInteger("Port", 425);
+  Port = Reg->ReadInteger("Port", kDefaultPort);
   OrvaneURL = Reg->ReadString("OrvaneURL", "");
   TimeOut = Reg->ReadInteger("TimeOut", 24);
   if (TimeOut != 0) TimeOut = 1.0 / TimeOut;
   AlwaysSearch = Reg->ReadString("AlwaysSearch", "0") == "1";
   MetaBoost = Reg->ReadString("MetaBoost", "1") == "1";
   DeepWordCluster = Reg->ReadString("DeepWordCluster", "0") == "1";
-  InstallationDir = Reg->ReadString("InstallationDir", ExecutableFolder());
+  InstallationDir = Reg->ReadString("InstallationDir", DefaultInstallationFolder());
   HtmlDir = InstallationDir + "Resources/html/";
   DataDir = InstallationDir + "Data/";
   GoogleHost = Reg->ReadString("GoogleHost", "www.google.com");
@@ -154,7 +140,16 @@ TGlobal::TGlobal(const std::string& configFile) {
   YahooHost = Reg->ReadString("YahooHost", "search.yahoo.com");
   WordClustersDebug = Reg->ReadInteger("WordClustersDebug", 0);
 
-  const std::string logName = InstallationDir + "OrvaneServer.log";
+  // A read-only installation (a system package) keeps what we write in the
+  // user's state folder instead.
+  WritableDir = InstallationDir;
+  const std::string landsIn = std::filesystem::path(InstallationDir + "OrvaneServer.log").parent_path().string();
+  if (!IsWritableFolder(landsIn.empty() ? "." : landsIn)) {
+    WritableDir = StateFolder();
+    std::error_code ec;
+    std::filesystem::create_directories(WritableDir, ec);
+  }
+  const std::string logName = WritableDir + "OrvaneServer.log";
   std::remove(logName.c_str());
   logFile_ = std::make_unique<TLogFile>(logName);
   // A service on this machine needs no Internet connection.
@@ -166,8 +161,8 @@ TGlobal::TGlobal(const std::string& configFile) {
     UID = TGuidEx::NewGuidString();
     Reg->WriteString("UID", UID);
   }
-  WriteFirstLine(InstallationDir + "ie/affid.dat", UID);
-  WriteFirstLine(InstallationDir + "firefox/affid.dat", UID);
+  WriteFirstLine(WritableDir + "ie/affid.dat", UID);
+  WriteFirstLine(WritableDir + "firefox/affid.dat", UID);
 
   const std::string userBase = UserDataFolder();
   UserDir = userBase.empty() ? "" : userBase + (userBase.back() == '/' ? "" : "/") + "Orvane/";

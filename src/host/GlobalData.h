@@ -157,6 +157,9 @@ class TSessionData {
 
 using TSessionPtr = std::shared_ptr<TSessionData>;
 
+// Ports below 1024 need privileges on Linux.
+constexpr int32_t kDefaultPort = 8425;
+
 class TGlobal {
  public:
   // Reads the configuration file (see TOrvaneReg), starts the log threads and
@@ -197,10 +200,11 @@ class TGlobal {
   // Configuration, fixed after construction.
   std::string OrvaneURL;
   double TimeOut = 0;  // days
-  int32_t Port = 425;
+  int32_t Port = kDefaultPort;
   std::string UID;
   std::string Refer;
   std::string InstallationDir;
+  std::string WritableDir;  // the log and the identifier files
   std::string HtmlDir;
   std::string DataDir;
   std::string UserDir;

@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
       // A second start leaves the running server (and its log) alone: it only
       // needs the port to open the start page.
       const TOrvaneReg reg(configFile);
-      OpenInBrowser(StartPageURL(reg.ReadInteger("Port", 425)));
+      OpenInBrowser(StartPageURL(reg.ReadInteger("Port", kDefaultPort)));
       return 0;
     }
     EnsureCurlInitialised();
@@ -88,7 +88,8 @@ int main(int argc, char** argv) {
     try {
       server.Start();
     } catch (const std::exception& e) {
-      std::cerr << "Orvane Server: " << e.what() << std::endl;
+      std::cerr << "Orvane Server: " << e.what() << "; another program may use the port. Set \"Port\" in "
+                << configFile << " to a free port from 1024 up." << std::endl;
       Global = nullptr;
       return 2;
     }

@@ -59,20 +59,20 @@ TEST_F(Configuration, DefaultsWithoutAnyValue) {
   EXPECT_TRUE(std::filesystem::is_directory(global->UserDir));
   // Every start begins a new log file.
   EXPECT_EQ(folder_.Read("inst/OrvaneServer.log").find("last run"), std::string::npos);
-  EXPECT_EQ(global->GetAddress(), "127.0.0.1:425");
+  EXPECT_EQ(global->GetAddress(), "127.0.0.1:8425");
   EXPECT_FALSE(global->XMLManager->Loaded());
 }
 
 TEST_F(Configuration, ValuesOfTheWrongTypeOrEmptyCountAsAbsent) {
   const struct { const char* lines; int32_t port; double timeOut; bool alwaysSearch, metaBoost, deep; } rows[] = {
-      {"TimeOut=48\n", 425, 1.0 / 48, false, true, false},
-      {"TimeOut=0\n", 425, 0, false, true, false},
-      {"TimeOut=12x\nPort=8o\n", 425, 1.0 / 24, false, true, false},
-      {"TimeOut=\nPort=\nMetaBoost=\n", 425, 1.0 / 24, false, true, false},
+      {"TimeOut=48\n", 8425, 1.0 / 48, false, true, false},
+      {"TimeOut=0\n", 8425, 0, false, true, false},
+      {"TimeOut=12x\nPort=8o\n", 8425, 1.0 / 24, false, true, false},
+      {"TimeOut=\nPort=\nMetaBoost=\n", 8425, 1.0 / 24, false, true, false},
       {"TimeOut= 1 \nPort=8080\n", 8080, 1.0, false, true, false},
-      {"MetaBoost=yes\nAlwaysSearch=true\nDeepWordCluster=TRUE\n", 425, 1.0 / 24, false, false, false},
-      {"MetaBoost=0\nAlwaysSearch=1\nDeepWordCluster=1\n", 425, 1.0 / 24, true, false, true},
-      {"metaboost=1\nALWAYSSEARCH=1\n", 425, 1.0 / 24, true, true, false},
+      {"MetaBoost=yes\nAlwaysSearch=true\nDeepWordCluster=TRUE\n", 8425, 1.0 / 24, false, false, false},
+      {"MetaBoost=0\nAlwaysSearch=1\nDeepWordCluster=1\n", 8425, 1.0 / 24, true, false, true},
+      {"metaboost=1\nALWAYSSEARCH=1\n", 8425, 1.0 / 24, true, true, false},
   };
   for (const auto& row : rows) {
     Config(row.lines);
@@ -122,7 +122,7 @@ TEST_F(Configuration, MissingConfigFileStillStarts) {
   // No file at all: every value is its default, and InstallationDir is the
   // program's folder, which is not ours to check here.
   const auto global = Start();
-  EXPECT_EQ(global->Port, 425);
+  EXPECT_EQ(global->Port, 8425);
   EXPECT_TRUE(LooksLikeGuid(global->UID));
 }
 

@@ -221,7 +221,7 @@ TEST(CrossSiteRequests, AreRefusedForTheActionsThatChangeStoredState) {
     return response.ContentText;
   };
   const std::string refused = "Request origin unautorized!";
-  const std::string host = "127.0.0.1:425";
+  const std::string host = "127.0.0.1:8425";
   EXPECT_EQ(get("/changepreferences.htm?id=0", {{"Host", host}, {"Sec-Fetch-Site", "cross-site"}}), refused);
   EXPECT_EQ(get("/savepreferences?id=0&titlerank=9", {{"Host", host}, {"Origin", "http://evil.example"}}), refused);
   EXPECT_EQ(get("/ChangePreferences.htm?id=0", {{"Host", host}, {"Origin", "null"}}), refused);

@@ -44,7 +44,7 @@ class RequestHandling : public ::testing::Test {
   }
 
   std::string StartPageScript() const {
-    return "<script>parent.location=\"http://127.0.0.1:425/default.htm\"</script>";
+    return "<script>parent.location=\"http://127.0.0.1:8425/default.htm\"</script>";
   }
 
   TestGlobal global;
@@ -127,7 +127,7 @@ TEST_F(RequestHandling, ForeignErrorsLoadTheErrorPageWithAnEncodedMessage) {
   };
   for (const auto& row : rows) {
     const THttpResponse response = Get(row.target);
-    EXPECT_EQ(response.ContentText, std::string("<script>parent.location=\"http://127.0.0.1:425") + row.url +
+    EXPECT_EQ(response.ContentText, std::string("<script>parent.location=\"http://127.0.0.1:8425") + row.url +
                                         "\"</script>")
         << row.target;
     EXPECT_EQ(response.CacheControl, "no-cache");
@@ -142,8 +142,8 @@ TEST(RedirectScript, NoUrlCanBreakOutOfTheScript) {
   EXPECT_EQ(script,
             "<script>parent.location=\"/a\\x22b\\x5cc\\x27d\\x3c/script\\x3e\\x3cscript\\x3ealert(1)//"
             "\\x0d\\x0a\\x26e\"</script>");
-  EXPECT_EQ(TRequestHandler::RedirectScript("http://127.0.0.1:425/default.htm"),
-            "<script>parent.location=\"http://127.0.0.1:425/default.htm\"</script>");
+  EXPECT_EQ(TRequestHandler::RedirectScript("http://127.0.0.1:8425/default.htm"),
+            "<script>parent.location=\"http://127.0.0.1:8425/default.htm\"</script>");
 }
 
 }  // namespace

@@ -142,6 +142,7 @@ TEST_F(ServerIntegration, BusyPortEndsWithAClearMessage) {
   std::string errorText;
   EXPECT_NE(server.RunToEnd({}, &errorText), 0);
   EXPECT_NE(errorText.find("Cannot listen on 127.0.0.1:" + std::to_string(server.Port)), std::string::npos);
+  EXPECT_NE(errorText.find("Set \"Port\" in " + server.ConfigFile), std::string::npos) << errorText;
   close(fd);
 }
 
