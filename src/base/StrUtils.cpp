@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 namespace orvane {
 
@@ -266,6 +267,39 @@ std::string EscapeHTML(std::string_view text) {
       case '"': out += "&quot;"; break;
       default: out += c;
     }
+  }
+  return out;
+}
+
+std::string DecodeHTMLEntities(std::string_view text) {
+  static const struct { std::string_view name; char byte; } kNamed[] = {
+      {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", '\xa0'}};
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const size_t end = text[i] == '&' ? text.find(';', i) : std::string_view::npos;
+    if (end == std::string_view::npos || end - i > 10) {
+      out += text[i];
+      continue;
+    }
+    const std::string_view name = text.substr(i + 1, end - i - 1);
+    std::optional<char> byte;
+    for (const auto& entity : kNamed)
+      if (name == entity.name) byte = entity.byte;
+    if (name.size() > 1 && name[0] == '#') {
+      const bool hex = name[1] == 'x' || name[1] == 'X';
+      const std::string_view digits = name.substr(hex ? 2 : 1);
+      uint32_t code = 0;
+      const auto [last, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
+      if (!digits.empty() && error == std::errc() && last == digits.data() + digits.size())
+        byte = code <= 0xFF ? static_cast<char>(code) : '?';
+    }
+    if (!byte) {
+      out += text[i];
+      continue;
+    }
+    out += *byte;
+    i = end;
   }
   return out;
 }

@@ -60,6 +60,10 @@ std::string HTTPEncode(std::string_view text);
 std::string URLEncode(std::string_view text);
 // For HTML text and attribute values: & < > and the double quote.
 std::string EscapeHTML(std::string_view text);
+// HTML text to plain text: the entities amp, lt, gt, quot, apos and nbsp and
+// numeric ones become their Latin-1 byte ("?" beyond it); anything else
+// stays as it stands.
+std::string DecodeHTMLEntities(std::string_view text);
 
 // Decodes "+" to a blank, then every "%" followed by two hex digits.
 // A malformed escape is kept as it is.

@@ -64,6 +64,7 @@ THttpResponse& TRequestHandler::Execute() {
     if (!doc.empty() && doc[0] == '/') doc = doc.substr(1, kMaxDocumentLength);
     SessionId = -1;
     Session = nullptr;
+    if (ServeDesktopPage(doc)) return Response;
     FindOrCreateSession(doc);
 
     TMonotonic start = MonotonicNow();

@@ -47,6 +47,11 @@ class TRequestHandler {
   // The session named by "id", or a new one when it names none.
   void FindOrCreateRequestedSession();
 
+  // The pages beside the search workspace (DesktopPages.cpp): the export of
+  // a session, the browser's search description and the address-bar search.
+  // False for any other document.
+  bool ServeDesktopPage(const std::string& doc);
+
   static std::string RedirectScript(const std::string& url);
   // The answer the dispatcher gives for an error message that is not our own.
   static std::string ErrorPageScript(const std::string& message);

@@ -59,6 +59,18 @@ TEST(EscapeHTML, EscapesMarkupAndQuotesOnly) {
   for (const auto& row : rows) EXPECT_EQ(EscapeHTML(row.text), row.expected) << row.text;
 }
 
+TEST(DecodeHTMLEntities, DecodesTheCommonAndNumericEntitiesAndLeavesTheRest) {
+  const struct { const char* html; const char* text; } rows[] = {
+      {"Dark &amp; light &lt;b&gt;", "Dark & light <b>"},
+      {"&quot;q&quot; it&apos;s&nbsp;x", "\"q\" it's\xa0x"},
+      {"&#233;t&#xE9; &#x263A;", "\xe9t\xe9 ?"},
+      {"&amp;amp; &copy; & ; &#; &#x; &#12a; &unknownlongname;", "&amp; &copy; & ; &#; &#x; &#12a; &unknownlongname;"},
+      {"trailing &amp", "trailing &amp"},
+      {"", ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(DecodeHTMLEntities(row.html), row.text) << row.html;
+}
+
 
 }  // namespace
 }  // namespace orvane

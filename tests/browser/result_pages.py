@@ -18,6 +18,7 @@ import sys
 import tempfile
 import time
 import traceback
+import urllib.parse
 import urllib.request
 
 SKIP = 77
@@ -445,6 +446,42 @@ def step_saved_results(o):
     expect('stars' not in left, 'the deleted search is still listed: %r' % left)
 
 
+def step_export(o):
+    listed = [r['title'] for r in o.results()['list']]
+    o.frame('bottomFrame')
+    o.click('#tab3')
+    href = o.driver.find_element(By.ID, 'exportjson').get_attribute('href')
+    expect(re.search(r'/export\.json\?id=\d+$', href), 'export link ' + repr(href))
+    exported = o.driver.execute_async_script(
+        'var done = arguments[arguments.length - 1];'
+        'fetch(arguments[0]).then(function (r) { return r.json(); }).then(done, function (e) { done(String(e)); });',
+        href)
+    expect(isinstance(exported, list), 'the export did not read as JSON: %r' % exported)
+    titles = [row['title'] for row in exported[:len(listed)]]
+    expect(titles == listed, 'exported %r, shown %r' % (titles[:5], listed[:5]))
+
+
+def step_address_bar(o):
+    o.driver.get(o.url('/default.htm'))
+    wait_until('the start page', lambda: o.driver.find_elements(By.ID, 'keywords'))
+    href = o.js('var l = document.querySelector("link[rel=search]"); return l && l.href;')
+    expect(href == o.url('/opensearch.xml'), 'the start page links %r' % href)
+    template = o.driver.execute_async_script(
+        'var done = arguments[arguments.length - 1];'
+        'fetch(arguments[0]).then(function (r) { return r.text(); }).then(function (t) {'
+        '  var url = new DOMParser().parseFromString(t, "application/xml").querySelector("Url");'
+        '  done(url ? url.getAttribute("template") : t); });', href)
+    expect('{searchTerms}' in template, 'no search template: %r' % template)
+    # As the browser fills it in from the address bar.
+    o.driver.get(template.replace('{searchTerms}', urllib.parse.quote_plus(KEYWORDS)))
+    wait_until('the frame set', lambda: o.js('var f = document.getElementById("frameset"); return f && !f.hidden;'))
+    o.reloaded('mainFrame', 'list')
+    o.driver.switch_to.default_content()
+    expect(o.driver.find_element(By.ID, 'topkeywords').get_attribute('value') == KEYWORDS,
+           'the address-bar search lost its keywords')
+    expect(o.results()['shown'] > 0, 'the address-bar search shows no results')
+
+
 def step_error_page(o):
     o.driver.get(o.url('/Error.htm?Error=%3Cb%3ENo%20search%20keywords%3C/b%3E'))
     message = wait_until('the error message', lambda: o.js(
@@ -456,7 +493,7 @@ def step_error_page(o):
 
 STEPS = [step_search, step_score_order, step_word_cluster, step_extension_slice, step_narrow, step_order,
          step_pages, step_custom_preferences, step_subject, step_statistics, step_explain_rank, step_saved_results,
-         step_error_page]
+         step_export, step_address_bar, step_error_page]
 
 
 def main():
