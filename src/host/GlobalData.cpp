@@ -106,6 +106,18 @@ void TSessionData::AddHtmlTime(double ms) {
 
 double TSessionData::HtmlTime() const { return htmlTime_.load(); }
 
+std::array<TEngineTally, 3> TSessionData::EngineTallySnapshot() const {
+  std::lock_guard guard(ResultsLock);
+  return EngineTallies;
+}
+
+void TSessionData::ResetSearchTotals() {
+  std::lock_guard guard(ResultsLock);
+  DownloadTime = ParseTime = 0;
+  DownloadCount = ParseCount = 0;
+  EngineTallies = {};
+}
+
 // ---- TGlobal ----
 
 namespace {
@@ -118,13 +130,6 @@ std::string ReadFirstLine(const std::string& path) {
   if (!in || !std::getline(in, line)) return "";
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
-}
-
-std::string ExecutableFolder() {
-  std::error_code ec;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return "./";
-  return exe.parent_path().string() + "/";
 }
 
 std::string UserDataFolder() {

@@ -50,4 +50,11 @@ bool WriteFileAtomically(const std::string& fileName, const std::string& bytes) 
   return true;
 }
 
+std::string ExecutableFolder() {
+  std::error_code ec;
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return "./";
+  return exe.parent_path().string() + "/";
+}
+
 }  // namespace orvane
