@@ -87,8 +87,10 @@ bool ParsePageFileName(std::string_view path, int& engine, int32_t& page) {
     const std::string_view digits = name.substr(prefix.size(), name.size() - prefix.size() - kEnd.size());
     if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
       return false;
-    if (!TryStrToInt(digits, page)) return false;
+    int32_t number = 0;
+    if (!TryStrToInt(digits, number)) return false;
     engine = index;
+    page = number;
     return true;
   }
   return false;
