@@ -76,6 +76,9 @@ int main(int argc, char** argv) {
                    dataFile.c_str());
       return 2;
     }
+    // The store prefers data.xml to data.ovm in the same folder; say which it read.
+    std::error_code error;
+    dataFile = folder + (fs::is_regular_file(folder + "data.xml", error) ? "data.xml" : "data.ovm");
     const orvane::TXMLManager store(folder);
     engines = orvane::LoadSearchEngines(store);
   } catch (const std::exception& e) {
