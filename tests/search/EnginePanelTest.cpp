@@ -48,8 +48,7 @@ TEST(EnginePanel, CountsThePagesOfEachEngineIncludingFailedOnes) {
 
 TEST(EnginePanel, OnlyEnginesThatTookPartAndTheirTime) {
   std::array<TEngineTally, 3> tallies{};
-  EXPECT_EQ(EnginePanel(tallies).find("<tr><td colspan=\"6\">No engine was asked.</td></tr>") != std::string::npos,
-            true);
+  EXPECT_NE(EnginePanel(tallies).find("<tr><td colspan=\"6\">No engine was asked.</td></tr>"), std::string::npos);
   tallies[2] = {3, 2, 1, 180, 1.234L};
   const std::string panel = EnginePanel(tallies);
   EXPECT_NE(panel.find(Row("Yahoo", 3, 2, 1, 180) + "<td class=\"num\">1.23</td></tr>"), std::string::npos) << panel;
