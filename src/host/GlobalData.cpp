@@ -107,6 +107,18 @@ void TSessionData::AddHtmlTime(double ms) {
 
 double TSessionData::HtmlTime() const { return htmlTime_.load(); }
 
+std::array<TEngineTally, 3> TSessionData::EngineTallySnapshot() const {
+  std::lock_guard guard(ResultsLock);
+  return EngineTallies;
+}
+
+void TSessionData::ResetSearchTotals() {
+  std::lock_guard guard(ResultsLock);
+  DownloadTime = ParseTime = 0;
+  DownloadCount = ParseCount = 0;
+  EngineTallies = {};
+}
+
 // ---- TGlobal ----
 
 namespace {

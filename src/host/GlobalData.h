@@ -103,6 +103,15 @@ struct TGlobalData {
   std::atomic<TTrayIcon*> TrayIcon{nullptr};  // owned by the server object
 };
 
+// What one engine's pages did during a session's last search.
+struct TEngineTally {
+  int32_t PagesAsked = 0;
+  int32_t PagesAnswered = 0;  // downloaded (or replayed), parsed or not
+  int32_t HttpFailures = 0;   // the download raised: a status, a cut transfer, a time-out
+  int32_t ResultsParsed = 0;
+  long double Seconds = 0;  // download and parse of its pages, added up
+};
+
 class TSessionData {
  public:
   TSessionData(int32_t id, const std::string& preferencesFolder, bool metaBoost);
@@ -114,7 +123,7 @@ class TSessionData {
 
   std::mutex SearchLock;
   std::shared_mutex DataLock;
-  std::mutex ResultsLock;
+  mutable std::mutex ResultsLock;  // the statistics page reads the totals through a const session
   std::mutex FileLock;
 
   // Guarded by DataLock. The panes and word tables are rebuilt from the
@@ -143,6 +152,13 @@ class TSessionData {
   long double DownloadTime = 0;  // seconds
   int32_t ParseCount = 0;
   int32_t DownloadCount = 0;
+  std::array<TEngineTally, 3> EngineTallies{};  // by engine index; reset with the totals
+
+  // A copy of EngineTallies taken under ResultsLock.
+  std::array<TEngineTally, 3> EngineTallySnapshot() const;
+  // Clears the totals and the tallies under ResultsLock, for a new search or a
+  // load of saved results.
+  void ResetSearchTotals();
 
   // Milliseconds spent building pages of this session.
   void AddHtmlTime(double ms);

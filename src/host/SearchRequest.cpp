@@ -162,11 +162,7 @@ void TRequestHandler::RunSearch(const std::string& keywords, const std::string& 
       engineName = session.Preferences->SEName;
     }
     Global->Log("Search", "Keywords: " + keywords + " SE: " + engineName + (site.empty() ? "" : " Site: " + site));
-    {
-      std::lock_guard guard(session.ResultsLock);
-      session.DownloadTime = session.ParseTime = 0;
-      session.DownloadCount = session.ParseCount = 0;
-    }
+    session.ResetSearchTotals();
 
     TTask* task = nullptr;
     std::string firstKeywords;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "base/Engines.h"
 #include "base/StrUtils.h"
 #include "host/GlobalData.h"
 #include "pages/MatchRecord.h"
@@ -46,6 +47,25 @@ int32_t CountFrom(const std::string& text, const std::string& needle) {
 }
 
 }  // namespace
+
+std::string EnginePanel(const std::array<TEngineTally, 3>& tallies) {
+  std::string html = "<table id=\"engines\">\n<tr><th>Engine</th><th class=\"num\">Pages asked</th>"
+                     "<th class=\"num\">Answered</th><th class=\"num\">HTTP failures</th>"
+                     "<th class=\"num\">Results</th><th class=\"num\">Time (s)</th></tr>\n";
+  bool any = false;
+  for (size_t engine = 0; engine < tallies.size(); ++engine) {
+    const TEngineTally& tally = tallies[engine];
+    if (tally.PagesAsked == 0) continue;  // took no part
+    any = true;
+    html += "<tr><td>" + EscapeHTML(EngineName(static_cast<int>(engine))) + "</td><td class=\"num\">" +
+            Int(tally.PagesAsked) + "</td><td class=\"num\">" + Int(tally.PagesAnswered) +
+            "</td><td class=\"num\">" + Int(tally.HttpFailures) + "</td><td class=\"num\">" +
+            Int(tally.ResultsParsed) + "</td><td class=\"num\">" +
+            FloatToStr(RoundTo2(static_cast<double>(tally.Seconds))) + "</td></tr>\n";
+  }
+  if (!any) html += "<tr><td colspan=\"6\">No engine was asked.</td></tr>\n";
+  return html + "</table>";
+}
 
 int32_t CountOccurrences(const std::string& word, const std::string& text) {
   return CountFrom(LowerCase(text), LowerCase(word));
@@ -126,6 +146,8 @@ void FillStatistics(const TSessionData& session, const std::string& presentation
           FloatToStr(last->ParseDuration) + " sec. (" + Int(last->ParseThreadCount) + " threads)");
   Replace(text, "<ov:Statistics:RankingDuration/>", Seconds(last->RankDuration) + " sec.");
   Replace(text, "<ov:Statistics:PresentationDuration/>", presentationDuration + " sec.");
+  if (text.find("<ov:Statistics:EnginePanel/>") != std::string::npos)
+    Replace(text, "<ov:Statistics:EnginePanel/>", EnginePanel(session.EngineTallySnapshot()));
   Replace(text, "<ov:Statistics:TotalResults/>", Int(results.Count()));
   Replace(text, "<ov:Statistics:ResultsRank0/>",
           Int(CountResults(results, [&](const TResult& r) { return r.GetTotalRank(results.Profile) == 0; })));

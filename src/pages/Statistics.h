@@ -4,6 +4,7 @@
 // shared by the page being built); counts are made here, never cached.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,10 +14,16 @@ namespace orvane {
 class TResult;
 class TProfile;
 class TSessionData;
+struct TEngineTally;
 struct TPredefinedWord;
 
 // The "<ov:Statistics:...>" tags. Raises when the session has no task yet.
+// "<ov:Statistics:EnginePanel/>" is the table of EnginePanel for the session.
 void FillStatistics(const TSessionData& session, const std::string& presentationDuration, std::string& text);
+
+// One row per engine that took part in the last search (pages asked,
+// answered, failed, results, seconds), or a row saying none was asked.
+std::string EnginePanel(const std::array<TEngineTally, 3>& tallies);
 
 // The explanation tags for the result at `index` of the list. Raises when
 // there is no such result.

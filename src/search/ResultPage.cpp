@@ -39,6 +39,7 @@ TResultCount ReadResultCount(const TSearchEngines& engine, std::string_view page
   if (!regex) return count;
   TMatch match(*regex);
   if (!regex->Find(page, match)) return count;
+  count.Matched = true;
   auto readPair = [&](const char* shown, const char* total) {
     if (PlainNumber(match.Named(shown), count.LastShown)) PlainNumber(match.Named(total), count.MaxResults);
   };
@@ -88,20 +89,33 @@ std::string DecodeLink(std::string_view text) {
   return out;
 }
 
-TBlockFields ParseBlock(const TSearchEngines& engine, std::string_view block) {
-  TBlockFields fields;
-  for (const auto& regex : engine.ElementRegexes()) {
-    if (!regex) continue;  // an empty item matches nothing
-    TMatch match(*regex);
-    if (!regex->Find(block, match)) continue;
-    fields.Title = match.Named("Title");
-    fields.Description = match.Named("Description");
-    fields.Link = DecodeLink(match.Named("Link"));
+TElementMatch MatchElements(const TSearchEngines& engine, std::string_view block) {
+  TElementMatch found;
+  const auto& regexes = engine.ElementRegexes();
+  for (size_t i = 0; i < regexes.size(); ++i) {
+    if (!regexes[i]) continue;  // an empty item matches nothing
+    TMatch match(*regexes[i]);
+    if (!regexes[i]->Find(block, match)) continue;
+    found.Pattern = static_cast<int>(i);
+    found.Title = match.Named("Title");
+    found.Description = match.Named("Description");
+    found.Link = match.Named("Link");
     break;
+  }
+  return found;
+}
+
+TBlockFields ParseBlock(const TSearchEngines& engine, std::string_view block) {
+  TElementMatch found = MatchElements(engine, block);
+  TBlockFields fields;
+  if (found.Pattern >= 0) {
+    fields.Title = std::move(found.Title);
+    fields.Description = std::move(found.Description);
+    fields.Link = DecodeLink(found.Link);
   }
   fields.Parsed = !fields.Link.empty();
   if (fields.Parsed) {
-    if (fields.Title.empty() || fields.Title == "<") fields.Title = fields.Link;
+    if (IsEmptyGroup(fields.Title)) fields.Title = fields.Link;
     if (fields.Description == "<") fields.Description.clear();
   }
   return fields;

@@ -18,6 +18,7 @@ class TSearchQuery;
 struct TResultCount {
   int32_t LastShown = 0;   // last result shown on the page (MSN: the page number)
   int32_t MaxResults = 0;  // the engine's total
+  bool Matched = false;    // the count pattern matched the page at all
 };
 
 struct TBlockFields {
@@ -32,6 +33,16 @@ TResultCount ReadResultCount(const TSearchEngines& engine, std::string_view page
 void PageNumbers(int engine, int32_t lastShown, int32_t& pageCount, int32_t& firstRank);
 // The text after each match of the block pattern up to the next match.
 std::vector<std::string_view> SplitBlocks(const TSearchEngines& engine, std::string_view page);
+// The first element pattern that matches a block and its groups as matched
+// (the link not yet decoded).
+struct TElementMatch {
+  int Pattern = -1;  // index into the engine's ElementRegexes; -1: none matched
+  std::string Title, Description, Link;
+};
+TElementMatch MatchElements(const TSearchEngines& engine, std::string_view block);
+// A title or description group that stands for nothing: empty, or the lone
+// "<" a pattern catches when the element is missing.
+inline bool IsEmptyGroup(std::string_view text) { return text.empty() || text == "<"; }
 // Title, description and the URL-decoded link of the first element pattern
 // that matches. Raises on a link with a broken "%" escape.
 TBlockFields ParseBlock(const TSearchEngines& engine, std::string_view block);

@@ -40,6 +40,12 @@ std::string ReadWholeFile(const std::string& fileName) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Caller holds ResultsLock. Null for an engine index outside the three.
+TEngineTally* TallyOf(TSessionData& session, int engine) {
+  if (engine < 0 || engine >= static_cast<int>(session.EngineTallies.size())) return nullptr;
+  return &session.EngineTallies[engine];
+}
+
 // Read at every fetch, so replaying or keeping pages can be switched on while
 // the server runs.
 std::string DebugFolder(const char* name) { return Global && Global->Reg ? Global->Reg->ReadString(name, "") : ""; }
@@ -92,13 +98,32 @@ void TSEQueryThread::FetchParse() {
   error_.reset();
   try {
     Log(module, "Start, tid=" + tid);
+    {
+      std::lock_guard guard(session_.ResultsLock);
+      if (TEngineTally* tally = TallyOf(session_, query_.Engine)) ++tally->PagesAsked;
+    }
     const TMonotonic downloadStart = MonotonicNow();
-    const std::string page = FetchPage();
+    std::string page;
+    try {
+      page = FetchPage();
+    } catch (...) {
+      const double seconds = SecondsSince(downloadStart);
+      std::lock_guard guard(session_.ResultsLock);
+      if (TEngineTally* tally = TallyOf(session_, query_.Engine)) {
+        ++tally->HttpFailures;
+        tally->Seconds += seconds;
+      }
+      throw;
+    }
     const double downloadSeconds = SecondsSince(downloadStart);
     {
       std::lock_guard guard(session_.ResultsLock);
       session_.DownloadTime += downloadSeconds;
       session_.DownloadCount += 1;
+      if (TEngineTally* tally = TallyOf(session_, query_.Engine)) {
+        ++tally->PagesAnswered;
+        tally->Seconds += downloadSeconds;
+      }
     }
     Log(module, "Downloaded page " + RoundedSeconds(downloadSeconds) + " s.");
     Parse(page, module);
@@ -152,6 +177,10 @@ void TSEQueryThread::Parse(const std::string& page, const std::string& module) {
     for (auto& result : parsed.Results) query_.Results->push_back(std::move(result));
     session_.ParseTime += parseSeconds;
     session_.ParseCount += 1;
+    if (TEngineTally* tally = TallyOf(session_, query_.Engine)) {
+      tally->ResultsParsed += static_cast<int32_t>(found);
+      tally->Seconds += parseSeconds;
+    }
   }
   Log(module, "Parsed " + IntToStr(static_cast<int64_t>(found)) + " results " + RoundedSeconds(parseSeconds) + " s.");
   if (parsed.Count.MaxResults % TSearchEngines::kResultsPerPage !=

@@ -1,6 +1,7 @@
 // TSEQueryThread: fetches one result page of one engine on its own thread,
 // parses it and hands the results to the query's list inside
-// Session.ResultsLock, with the session's download and parse statistics.
+// Session.ResultsLock, with the session's download and parse statistics and
+// its engine's tally (pages asked, answered, failed, results, time).
 // Owned by the search orchestration, which must Join (or destroy) it before
 // the query and the session go away; it borrows both.
 #pragma once

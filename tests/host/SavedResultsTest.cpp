@@ -62,6 +62,9 @@ TEST(SavedResults, ASavedSearchOpensAgainWithoutAskingAnyEngine) {
     return ReplaceAll(page.substr(page.find("slice-total")), "id=1", "id=0");
   };
   EXPECT_EQ(counts(pipeline.Get("/statistics.htm?id=1").ContentText), counts(statistics));
+  // The engine panel: the search asked Google, the loaded results no engine.
+  EXPECT_NE(statistics.find("<tr><td>Google</td>"), std::string::npos);
+  EXPECT_NE(pipeline.Get("/statistics.htm?id=1").ContentText.find("No engine was asked."), std::string::npos);
 
   const std::string deleted = pipeline.Get("/deleteresults?xmlfilename=trip&id=1").ContentText;
   EXPECT_FALSE(fs::exists(Global->UserDir + "trip.xml"));

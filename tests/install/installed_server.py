@@ -74,6 +74,14 @@ def main(build, cmake):
     expect('\nExecStart=%s\n' % program in read(os.path.join(share, 'systemd', 'user', 'orvane.service')),
            'the user unit does not run the installed program')
 
+    # The engine check reads the installed data file by default.
+    blank = os.path.join(work, 'Google_file_0.htm')
+    with open(blank, 'w') as page:
+        page.write('<html></html>')
+    check = subprocess.run([os.path.join(prefix, 'bin', 'orvane-check-engines'), blank], capture_output=True, text=True)
+    expect(check.returncode == 1 and check.stdout.startswith(
+        'data file: %s\n' % os.path.join(share, 'orvane', 'Data', 'data.xml')), 'engine check: ' + check.stdout)
+
     processes = []
     try:
         ports = os.path.join(work, 'engines.ini')
