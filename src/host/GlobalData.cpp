@@ -161,6 +161,7 @@ TGlobal::TGlobal(const std::string& configFile) {
     std::error_code ec;
     std::filesystem::create_directories(WritableDir, ec);
   }
+  PreferencesDir = IsWritableFolder(DataDir) ? DataDir : WritableDir;
   const std::string logName = WritableDir + "OrvaneServer.log";
   std::remove(logName.c_str());
   logFile_ = std::make_unique<TLogFile>(logName);
@@ -241,7 +242,7 @@ TSessionPtr TGlobal::FindSession(int32_t id) {
 }
 
 TSessionPtr TGlobal::CreateSession() {
-  auto session = std::make_shared<TSessionData>(NextSessionId, DataDir, MetaBoost);
+  auto session = std::make_shared<TSessionData>(NextSessionId, PreferencesDir, MetaBoost);
   Sessions.push_back(session);
   ++NextSessionId;
   return session;

@@ -220,7 +220,8 @@ class TGlobal {
   std::string UID;
   std::string Refer;
   std::string InstallationDir;
-  std::string WritableDir;  // the log and the identifier files
+  std::string WritableDir;     // the log, the identifier files, blocks that failed to parse
+  std::string PreferencesDir;  // Preferences.ini: DataDir, unless that is read-only
   std::string HtmlDir;
   std::string DataDir;
   std::string UserDir;

@@ -8,6 +8,7 @@
 
 #include "base/StrUtils.h"
 #include "host/GlobalData.h"
+#include "platform/Folders.h"
 #include "platform/HttpClient.h"
 #include "platform/Threads.h"
 #include "search/ResultPage.h"
@@ -28,7 +29,8 @@ std::string FailedBlockFolder() {
   std::filesystem::path data(Global->DataDir);
   if (!data.has_filename()) data = data.parent_path();
   const std::string folder = data.parent_path().string();
-  return folder.empty() ? "" : folder + "/";
+  if (folder.empty()) return "";
+  return IsWritableFolder(folder) ? folder + "/" : Global->WritableDir;
 }
 
 std::string ReadWholeFile(const std::string& fileName) {

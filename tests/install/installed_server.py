@@ -133,7 +133,11 @@ def main(build, cmake):
 
         log = os.path.join(env['XDG_STATE_HOME'], 'orvane', 'OrvaneServer.log')
         wait_until('the log in the state folder', lambda: os.path.exists(log) and 'installed search' in read(log))
-        expect(not os.path.exists(os.path.join(share, 'orvane', 'OrvaneServer.log')), 'a log in the share folder')
+        for name in ('OrvaneServer.log', 'Preferences.ini'):
+            expect(not os.path.exists(os.path.join(share, 'orvane', name)) and
+                   not os.path.exists(os.path.join(share, 'orvane', 'Data', name)), name + ' in the share folder')
+        expect(os.path.exists(os.path.join(env['XDG_STATE_HOME'], 'orvane', 'Preferences.ini')),
+               'the preferences are not kept in the state folder')
         expect(os.stat(log).st_uid == (65534 if os.geteuid() == 0 else os.geteuid()), 'the server ran as root')
 
         server.terminate()
