@@ -1,7 +1,9 @@
 // THttpServer: the local HTTP endpoint. Listens on 127.0.0.1 only, runs every
 // connection on a thread of its own (no fixed pool that long requests could
-// exhaust), answers one request per connection, and hands each request to the
-// handler as the records of HttpTypes.h.
+// exhaust: a connection that finds no idle thread gets a new one), answers one
+// request per connection, and hands each request to the handler as the
+// records of HttpTypes.h. Threads are kept for the next connections, since
+// starting one costs more than answering a small file.
 //
 // Any web page the user visits can make the browser connect here, so what a
 // connection may cost is bounded: the number of connections at once, the time
@@ -12,6 +14,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -53,8 +56,15 @@ class THttpServer {
   std::function<void()> OnException;
 
  private:
+  struct TConnection {
+    int Fd;
+    std::string RemoteIp;
+  };
+
   void AcceptLoop();
-  void Serve(int fd, const std::string& remoteIp);
+  // A connection thread: answers waiting connections until it has been idle
+  // for a while (beyond the threads always kept) or the server stops.
+  void Work();
   // Answers the request of one connection; false when it was cut short.
   void Answer(int fd, const std::string& remoteIp);
 
@@ -65,8 +75,13 @@ class THttpServer {
   int wake_[2] = {-1, -1};  // readable once the server stops
   std::thread acceptor_;
   std::mutex lock_;
-  std::condition_variable idle_;
-  size_t running_ = 0;
+  std::condition_variable idle_;  // a connection or a thread has ended
+  std::condition_variable work_;  // a connection waits, or the server stops
+  std::deque<TConnection> waiting_;
+  size_t running_ = 0;  // connections accepted and not yet closed
+  size_t threads_ = 0;
+  size_t idleThreads_ = 0;
+  bool stopping_ = false;
 };
 
 }  // namespace orvane
