@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "AllocationCounter.h"
+#include "SnippetMaker.h"
 #include "clusters/AutoWordClusters.h"
 #include "clusters/WordStorage.h"
 #include "host/RequestHandler.h"
@@ -22,6 +23,7 @@
 namespace {
 
 using namespace orvane;
+using bench::TSnippetMaker;
 
 // PostProcess of the search action on a session the simulator filled with
 // 1,000 results: rank, clusters and page types, filter, sort, word splitting
@@ -50,43 +52,6 @@ void BM_PostProcessSearch(benchmark::State& state) {
                                     static_cast<double>(state.iterations()) / results;
 }
 BENCHMARK(BM_PostProcessSearch)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-
-// A vocabulary of pronounceable words whose use falls off like a natural
-// language's (word k about 1/k as frequent as the first).
-class TSnippetMaker {
- public:
-  TSnippetMaker() {
-    static const char* const kSyllables[] = {"ka", "lo", "mi", "ren", "sol", "ta", "vin", "dor",
-                                             "pe", "qua", "ris", "ne", "bo", "tel", "gar", "un"};
-    for (int a = 0; a < 16; ++a)
-      for (int b = 0; b < 16; ++b)
-        for (int c = 0; c < 12; ++c) vocabulary_.push_back(std::string(kSyllables[a]) + kSyllables[b] + kSyllables[c]);
-    double sum = 0;
-    for (size_t k = 0; k < vocabulary_.size(); ++k) cumulative_.push_back(sum += 1.0 / static_cast<double>(k + 1));
-  }
-
-  std::string Text(int words) {
-    std::string text;
-    for (int i = 0; i < words; ++i) {
-      if (i) text += ' ';
-      const double draw = Next() * cumulative_.back();
-      const size_t k = static_cast<size_t>(std::lower_bound(cumulative_.begin(), cumulative_.end(), draw) -
-                                           cumulative_.begin());
-      text += vocabulary_[std::min(k, vocabulary_.size() - 1)];
-    }
-    return text;
-  }
-
- private:
-  double Next() {
-    seed_ = seed_ * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<double>(seed_ >> 11) / 9007199254740992.0;
-  }
-
-  std::vector<std::string> vocabulary_;
-  std::vector<double> cumulative_;
-  uint64_t seed_ = 42;
-};
 
 // Automatic word clustering of N synthetic results (an 8-word title and a
 // 25-word description each), split and indexed before the timing starts.

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "AllocationCounter.h"
 #include "EngineSimulator.h"
+#include "base/Regex.h"
 #include "data/XMLManager.h"
 #include "search/ResultPage.h"
 #include "search/SearchEngines.h"
@@ -76,5 +78,58 @@ void BM_ParseSearch(benchmark::State& state) {
   ParsePages(state, engine, pages);
 }
 BENCHMARK(BM_ParseSearch)->Arg(kGoogle)->Arg(kMSN)->Arg(kYahoo)->Unit(benchmark::kMillisecond);
+
+// The floor for BM_ParseSearch: the same pages and compiled patterns, only the
+// block matches over each page and the first matching element pattern inside
+// each block, with the match data made once. No results, no strings.
+void BM_BareScanSearch(benchmark::State& state) {
+  const int engine = static_cast<int>(state.range(0));
+  const TSearchEngines& definition = *ShippedEngines().at(engine);
+  std::vector<std::string> pages;
+  int64_t bytes = 0;
+  for (int page = 0; page < 10; ++page) {
+    pages.push_back(sim::RenderPage(engine, Keywords(engine), page * 100).Html);
+    bytes += static_cast<int64_t>(pages.back().size());
+  }
+  const TRegex* block = definition.ResultBlockRegex();
+  if (!block) {
+    state.SkipWithError("the engine has no block pattern");
+    return;
+  }
+  TMatch blockMatch(*block);
+  std::vector<const TRegex*> elements;
+  std::vector<std::unique_ptr<TMatch>> elementMatches;
+  for (const auto& regex : definition.ElementRegexes()) {
+    if (!regex) continue;
+    elements.push_back(regex.get());
+    elementMatches.push_back(std::make_unique<TMatch>(*regex));
+  }
+  int64_t matched = 0;
+  auto matchBlock = [&](std::string_view text) {
+    for (size_t i = 0; i < elements.size(); ++i)
+      if (elements[i]->Find(text, *elementMatches[i])) {
+        ++matched;
+        return;
+      }
+  };
+  for (auto _ : state) {
+    for (const std::string& html : pages) {
+      const std::string_view page(html);
+      size_t from = 0, blockStart = std::string_view::npos;
+      while (from <= page.size() && block->Find(page, from, blockMatch)) {
+        const size_t start = blockMatch.Start(), end = blockMatch.End();
+        if (blockStart != std::string_view::npos) matchBlock(page.substr(blockStart, start - blockStart));
+        blockStart = end;
+        from = end > start ? end : end + 1;
+      }
+      if (blockStart != std::string_view::npos) matchBlock(page.substr(blockStart));
+    }
+  }
+  benchmark::DoNotOptimize(matched);
+  state.SetBytesProcessed(state.iterations() * bytes);
+  state.counters["blocks/s"] = benchmark::Counter(static_cast<double>(matched), benchmark::Counter::kIsRate);
+  state.SetLabel(EngineName(engine));
+}
+BENCHMARK(BM_BareScanSearch)->Arg(kGoogle)->Arg(kMSN)->Arg(kYahoo)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -63,6 +63,17 @@ pcre2_match_context* ThreadMatchContext() {
   return context.context;
 }
 
+// Room for the whole match only, made once per thread: ReplaceAll and
+// Matches need no groups, and PCRE2 fills what fits (its result is then 0).
+pcre2_match_data* WholeMatchData() {
+  struct Data {
+    pcre2_match_data* data = pcre2_match_data_create(1, nullptr);
+    ~Data() { pcre2_match_data_free(data); }
+  };
+  thread_local Data data;
+  return data.data;
+}
+
 }  // namespace
 
 TMatch::TMatch(const TRegex& regex)
@@ -110,33 +121,40 @@ TRegex::TRegex(std::string_view pattern, unsigned flags) : pattern_(pattern) {
   if (!code_)
     throw TOvException("Invalid pattern at offset " + std::to_string(offset) + ": " + ErrorText(error), "Regex",
                        "Compile");
-  pcre2_jit_compile(code_, PCRE2_JIT_COMPLETE);  // falls back to the interpreter when JIT is unavailable
+  jit_ = pcre2_jit_compile(code_, PCRE2_JIT_COMPLETE) == 0;  // else the interpreter runs it
 }
 
 TRegex::~TRegex() { pcre2_code_free(code_); }
 
-bool TRegex::Find(std::string_view subject, size_t start, TMatch& match) const {
-  match.subject_ = subject;
-  if (start > subject.size()) return false;
-  const int rc = pcre2_match(code_, reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), start, 0,
-                             match.data_, ThreadMatchContext());
-  if (rc >= 0) return true;
-  if (rc == PCRE2_ERROR_NOMATCH) return false;
+int TRegex::Run(std::string_view subject, size_t start, pcre2_match_data* data) const {
+  const auto* text = reinterpret_cast<PCRE2_SPTR>(subject.data());
+  // The JIT entry skips the option checks pcre2_match repeats on every call.
+  const int rc = jit_ ? pcre2_jit_match(code_, text, subject.size(), start, 0, data, ThreadMatchContext())
+                      : pcre2_match(code_, text, subject.size(), start, 0, data, ThreadMatchContext());
+  if (rc >= 0) return rc;
+  if (rc == PCRE2_ERROR_NOMATCH) return rc;
   throw TOvException("Pattern match failed: " + ErrorText(rc), "Regex", "Find");
 }
 
+bool TRegex::Find(std::string_view subject, size_t start, TMatch& match) const {
+  match.subject_ = subject;
+  if (start > subject.size()) return false;
+  return Run(subject, start, match.data_) >= 0;
+}
+
 bool TRegex::Matches(std::string_view subject) const {
-  TMatch match(*this);
-  return Find(subject, match);
+  // Only whether it matches: the whole-match offsets are enough room.
+  return Run(subject, 0, WholeMatchData()) >= 0;
 }
 
 std::string TRegex::ReplaceAll(std::string_view subject, std::string_view replacement) const {
-  TMatch match(*this);
+  pcre2_match_data* data = WholeMatchData();
+  const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
   std::string out;
   out.reserve(subject.size());
   size_t pos = 0, searchFrom = 0;
-  while (searchFrom <= subject.size() && Find(subject, searchFrom, match)) {
-    const size_t start = match.Start(), end = match.End();
+  while (searchFrom <= subject.size() && Run(subject, searchFrom, data) >= 0) {
+    const size_t start = ovector[0], end = ovector[1];
     out.append(subject.substr(pos, start - pos));
     out.append(replacement);
     pos = end;

@@ -73,8 +73,12 @@ class TRegex {
 
  private:
   friend class TMatch;
+  // PCRE2's result code (>= 0 a match); raises on errors other than no match.
+  int Run(std::string_view subject, size_t start, pcre2_real_match_data_8* data) const;
+
   std::string pattern_;
   pcre2_real_code_8* code_ = nullptr;
+  bool jit_ = false;
 };
 
 }  // namespace orvane

@@ -1,5 +1,6 @@
 #include "base/StrUtils.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -76,11 +77,21 @@ std::string TrimRight(std::string_view text) {
   return std::string(text.substr(0, end));
 }
 
-std::string Trim(std::string_view text) {
+static std::string_view TrimmedView(std::string_view text) {
   size_t start = 0, end = text.size();
   while (start < end && IsBlank(text[start])) ++start;
   while (end > start && IsBlank(text[end - 1])) --end;
-  return std::string(text.substr(start, end - start));
+  return text.substr(start, end - start);
+}
+
+std::string Trim(std::string_view text) { return std::string(TrimmedView(text)); }
+
+void TrimInPlace(std::string& text) {
+  const std::string_view kept = TrimmedView(text);
+  if (kept.size() == text.size()) return;
+  const size_t start = static_cast<size_t>(kept.data() - text.data());
+  text.erase(start + kept.size());
+  text.erase(0, start);
 }
 
 bool TryStrToInt(std::string_view text, int32_t& value) {
@@ -246,6 +257,29 @@ std::string ReplaceAllText(std::string_view text, std::string_view from, std::st
 
 bool StartsText(std::string_view prefix, std::string_view text) {
   return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
+}
+
+bool ContainsText(std::string_view text, std::string_view part) {
+  const size_t m = part.size();
+  if (m == 0) return true;
+  if (m > text.size()) return false;
+  // Horspool's skips, for both cases of each letter: a text without the part
+  // is read a few bytes per step instead of byte by byte.
+  uint8_t skip[256];
+  const auto limit = static_cast<uint8_t>(std::min<size_t>(m, 255));
+  std::memset(skip, limit, sizeof skip);
+  for (size_t i = m - std::min<size_t>(m, 255); i + 1 < m; ++i) {
+    const auto step = static_cast<uint8_t>(m - 1 - i);
+    skip[static_cast<unsigned char>(AsciiLower(part[i]))] = step;
+    skip[static_cast<unsigned char>(AsciiUpper(part[i]))] = step;
+  }
+  const char last = AsciiLower(part[m - 1]);
+  for (size_t i = 0; i + m <= text.size();) {
+    const char c = text[i + m - 1];
+    if (AsciiLower(c) == last && SameText(text.substr(i, m - 1), part.substr(0, m - 1))) return true;
+    i += skip[static_cast<unsigned char>(c)];
+  }
+  return false;
 }
 
 bool EndsText(std::string_view suffix, std::string_view text) {

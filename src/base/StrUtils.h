@@ -14,6 +14,8 @@ bool SameText(std::string_view a, std::string_view b);
 
 // Removes blanks and control characters (bytes up to 0x20) at both ends.
 std::string Trim(std::string_view text);
+// The same on the string itself, without a copy.
+void TrimInPlace(std::string& text);
 std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);
 
@@ -50,6 +52,8 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 std::string ReplaceAllText(std::string_view text, std::string_view from, std::string_view to);
 
 bool StartsText(std::string_view prefix, std::string_view text);
+// Whether `part` occurs in `text`, without regard to ASCII letter case.
+bool ContainsText(std::string_view text, std::string_view part);
 bool EndsText(std::string_view suffix, std::string_view text);
 
 // Remote-log encoding: letters and "*-.@_" stay, a blank becomes "+", every

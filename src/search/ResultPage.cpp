@@ -121,21 +121,72 @@ TBlockFields ParseBlock(const TSearchEngines& engine, std::string_view block) {
   return fields;
 }
 
+namespace {
+
+// Bytes that end a line under one of PCRE2's newline conventions.
+bool IsLineBreak(char c) { return c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == '\x85' || c == '\0'; }
+
+// What <.*?> removes: each "<" up to the next ">". A "<" without a ">" after
+// it ends the matches, as it does the pattern's. Where "." stops at line
+// breaks and a tag holds one, which "<" matches depends on the newline
+// convention: false, and the caller asks the pattern itself.
+bool RemoveTags(std::string_view text, bool stopAtLineBreaks, std::string& out) {
+  out.clear();
+  out.reserve(text.size());
+  size_t pos = 0;
+  while (true) {
+    const size_t open = text.find('<', pos);
+    if (open == std::string_view::npos) break;
+    const size_t close = text.find('>', open + 1);
+    if (close == std::string_view::npos) break;
+    if (stopAtLineBreaks && std::any_of(text.begin() + open + 1, text.begin() + close, IsLineBreak)) return false;
+    out.append(text.substr(pos, open - pos));
+    pos = close + 1;
+  }
+  out.append(text.substr(pos));
+  return true;
+}
+
+// A block is full of "<" but has few "q": look at each "q" as the one in
+// the tag.
+bool HasBlockquote(std::string_view block) {
+  static constexpr std::string_view kTag = "<blockquote";
+  constexpr size_t kQ = kTag.find('q');
+  for (size_t q = block.find('q', kQ); q != std::string_view::npos; q = block.find('q', q + 1))
+    if (block.substr(q - kQ, kTag.size()) == kTag) return true;
+  return false;
+}
+
+}  // namespace
+
 std::string StripTags(std::string_view text) {
-  static const TRegex tag("<.*?>", TRegex::kStandard);
-  return tag.ReplaceAll(text, "");
+  std::string out;
+  RemoveTags(text, false, out);
+  return out;
 }
 
 std::string CleanDescription(std::string_view text) {
-  // Engine notes that are not part of the page's own description.
+  // Engine notes that are not part of the page's own description. A note
+  // pattern cannot match without its words and its "]" or ":", and looking
+  // for those is far cheaper than trying the pattern at every line.
   static const TRegex translate(".*?translate this page.*?]", TRegex::kCaseless);
   static const TRegex fileFormat(".*?file format:.*?<br>", TRegex::kCaseless);
   static const TRegex tag("<.*?>", TRegex::kCaseless);
-  return tag.ReplaceAll(fileFormat.ReplaceAll(translate.ReplaceAll(text, ""), ""), "");
+  std::string noted;
+  if (text.find(']') != std::string_view::npos && ContainsText(text, "translate this page"))
+    text = noted = translate.ReplaceAll(text, "");
+  if (text.find(':') != std::string_view::npos && ContainsText(text, "file format:"))
+    text = noted = fileFormat.ReplaceAll(text, "");
+  std::string cleaned;
+  if (RemoveTags(text, true, cleaned)) return cleaned;
+  return tag.ReplaceAll(text, "");
 }
 
 bool NormaliseLink(int engine, std::string& link) {
-  link = Trim(ReplaceAll(StripTags(link), "\"", ""));
+  // Most links hold neither; they only need the trimming.
+  if (link.find('<') != std::string::npos || link.find('"') != std::string::npos)
+    link = ReplaceAll(StripTags(link), "\"", "");
+  TrimInPlace(link);
   if (engine == kGoogle && link.starts_with(kGoogleInternalLink)) return false;
   if (engine == kYahoo) {
     for (std::string_view prefix : kYahooRedirects) {
@@ -206,7 +257,7 @@ void TResultPage::Parse(std::string_view page) {
     }
     if (!NormaliseLink(query_.Engine, fields.Link)) continue;
     // Google indents further results of the same site after a blockquote.
-    const bool nested = query_.Engine == kGoogle && i >= 1 && blocks[i - 1].find("<blockquote") != std::string_view::npos;
+    const bool nested = query_.Engine == kGoogle && i >= 1 && HasBlockquote(blocks[i - 1]);
     parsed.push_back(MakeResult(std::move(fields), nested, rank++));
   }
   Results = std::move(parsed);

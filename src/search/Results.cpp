@@ -49,6 +49,11 @@ TURI TURI::Parse(const std::string& url) {
 
 void TResult::SetDescription(const std::string& text) { description_ = Trim(text); }
 
+void TResult::SetDescription(std::string&& text) {
+  description_ = std::move(text);
+  TrimInPlace(description_);
+}
+
 int32_t TResult::GetTotalRank(const TProfile* profile) const {
   // A field that is no finite number counts as 0: a NaN total would compare
   // false with everything and break the order of the sort.

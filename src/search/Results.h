@@ -36,6 +36,7 @@ class TResult {
   const std::string& Description() const { return description_; }
   // Trims blanks and control characters at both ends.
   void SetDescription(const std::string& text);
+  void SetDescription(std::string&& text);
 
   // The total score under a profile (none: no boost weight, no penalty).
   int32_t GetTotalRank(const TProfile* profile) const;

@@ -37,6 +37,33 @@ TEST(StrUtils, ReplaceAllDoesNotRescanInsertedText) {
   EXPECT_EQ(LowerCase("AbC\xC9"), "abc\xC9");
 }
 
+TEST(StrUtils, ContainsTextIgnoresAsciiCaseOnly) {
+  const struct { const char* text; const char* part; bool found; } rows[] = {
+      {"", "", true},
+      {"abc", "", true},
+      {"", "a", false},
+      {"ab", "abc", false},
+      {"Translate This Page]", "translate this page", true},
+      {"xx translate this pag", "translate this page", false},
+      {"aaaab", "aab", true},  // a near miss before the hit
+      {"abab", "bab", true},
+      {"\xC9t\xC9", "\xE9t\xE9", false},  // Latin-1 letters keep their case
+      {"file format", "file format:", false},
+  };
+  for (const auto& row : rows) EXPECT_EQ(ContainsText(row.text, row.part), row.found) << row.text << " / " << row.part;
+  const std::string longPart(300, 'x');
+  EXPECT_TRUE(ContainsText("y" + longPart + "y", longPart));
+  EXPECT_FALSE(ContainsText("y" + longPart.substr(1) + "y", longPart));
+}
+
+TEST(StrUtils, TrimInPlaceMatchesTrim) {
+  for (std::string text : {"", " ", "a", "  a b \t", "\x01x\x20", "x  "}) {
+    const std::string expected = Trim(text);
+    TrimInPlace(text);
+    EXPECT_EQ(text, expected);
+  }
+}
+
 TEST(StrUtils, TryURLDecodeStopsAtTheFirstMalformedEscape) {
   const struct { const char* text; bool ok; size_t badAt; } rows[] = {
       {"a+b%2Bc", true, std::string::npos}, {"100%", false, 3}, {"%4", false, 0}, {"x%2g%zz", false, 1}};

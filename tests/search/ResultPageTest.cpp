@@ -2,6 +2,7 @@
 
 
 #include "base/OvException.h"
+#include "base/Regex.h"
 #include "search/ResultPage.h"
 #include "search/SearchQuery.h"
 #include "search/SearchTestSupport.h"
@@ -107,6 +108,42 @@ TEST(CleanDescription, RemovesEngineNotesAndTags) {
       {"a < b and c > d", "a  d"},
   };
   for (const auto& [text, cleaned] : rows) EXPECT_EQ(CleanDescription(text), cleaned) << text;
+}
+
+// The cleaning takes short cuts around its patterns; on texts built to trip
+// them it must give what the patterns alone give.
+TEST(CleanDescription, ShortCutsGiveWhatThePatternsGive) {
+  const TRegex translate(".*?translate this page.*?]", TRegex::kCaseless);
+  const TRegex fileFormat(".*?file format:.*?<br>", TRegex::kCaseless);
+  const TRegex tag("<.*?>", TRegex::kCaseless);
+  const TRegex anyTag("<.*?>", TRegex::kStandard);
+  const std::string rows[] = {
+      "",
+      "plain text",
+      "<",
+      ">",
+      "<>",
+      "a < b",
+      "a <b> c < d",
+      "<<b>>",
+      "a <b\nc> d <e> f",
+      "x <a\rb> y",
+      "x <a\0b> <c>",
+      "TRANSLATE THIS PAGE] tail",
+      "Translate this page but no bracket",
+      "tr] Translate this pag",
+      "one\ntranslate this page ] two",
+      "FILE FORMAT: x<BR>y",
+      "file format: x <br",
+      "file format:\n<br> z",
+      "<b>File Format:</b> PDF<br>Summary <i>more</i>",
+  };
+  for (const std::string& text : rows) {
+    const std::string expected =
+        tag.ReplaceAll(fileFormat.ReplaceAll(translate.ReplaceAll(text, ""), ""), "");
+    EXPECT_EQ(CleanDescription(text), expected) << text;
+    EXPECT_EQ(StripTags(text), anyTag.ReplaceAll(text, "")) << text;
+  }
 }
 
 class ResultPageTest : public ::testing::Test {
