@@ -32,13 +32,15 @@ struct TOptions {
   int SessionSeconds = 15;  // idle time after which a session expires
   bool Memory = true;
   bool Frames = true;
+  std::string KeepLog;  // copy of the server's log, for a look afterwards
 };
 
 const char* const kFrames[] = {"mainframe.htm", "bottomframe.htm", "topframe3.htm", "results.htm"};
 
 void Usage() {
   std::cerr << "usage: orvane-serverbench [--searches N] [--warmups N] [--frame-sessions N] [--rounds N]\n"
-               "                          [--memory-sessions N] [--session-seconds S] [--no-memory] [--no-frames]\n";
+               "                          [--memory-sessions N] [--session-seconds S] [--no-memory] [--no-frames]\n"
+               "                          [--keep-log FILE]\n";
 }
 
 bool ParseOptions(int argc, char** argv, TOptions& options) {
@@ -50,6 +52,10 @@ bool ParseOptions(int argc, char** argv, TOptions& options) {
     }
     if (name == "--no-frames") {
       options.Frames = false;
+      continue;
+    }
+    if (name == "--keep-log" && i + 1 < argc) {
+      options.KeepLog = argv[++i];
       continue;
     }
     int* target = name == "--searches"          ? &options.Searches
@@ -275,6 +281,7 @@ int main(int argc, char** argv) {
     MeasureSearches(server, options);
     if (options.Frames) MeasureFrames(server, options);
     server.Stop();
+    if (!options.KeepLog.empty()) orvane::test::WriteFile(options.KeepLog, server.Log());
     std::cerr << "took " << Fixed(std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count(), 1)
               << " s\n";
   } catch (const std::exception& e) {
