@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <netinet/in.h>
 #include <sstream>
 #include <sys/socket.h>
@@ -61,6 +62,22 @@ double ResidentMB(pid_t pid) {
   while (std::getline(status, line))
     if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;  // given in kB
   return 0;
+}
+
+double ProcessCpuMs(pid_t pid) {
+  std::ifstream stat(pid ? "/proc/" + std::to_string(pid) + "/stat" : std::string("/proc/self/stat"));
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  // The name in brackets may hold blanks; the fields count from its end.
+  const size_t nameEnd = text.rfind(')');
+  if (nameEnd == std::string::npos) return 0;
+  std::istringstream fields(text.substr(nameEnd + 2));
+  std::string field;
+  double utime = 0, stime = 0;
+  for (int i = 3; i <= 15 && fields >> field; ++i) {
+    if (i == 14) utime = std::atof(field.c_str());
+    if (i == 15) stime = std::atof(field.c_str());
+  }
+  return (utime + stime) * 1000.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
 std::vector<TLoggedTimes> LoggedTimes(const std::string& log, const std::string& module) {

@@ -23,6 +23,10 @@ TTimedAnswer TimedGet(int port, const std::string& target);
 // VmRSS of the process in MB; 0 when it cannot be read.
 double ResidentMB(pid_t pid);
 
+// CPU time (user and system) the process has used so far, in ms; the calling
+// process for pid 0.
+double ProcessCpuMs(pid_t pid);
+
 // Named CPU figures of one log line of the form
 // "[date] [<module>] <document> CPU ms: name value name value ..."
 // (the document may be missing).

@@ -63,7 +63,9 @@ TSEQueryThread::~TSEQueryThread() {
 }
 
 void TSEQueryThread::Start() {
-  if (!thread_.joinable()) thread_ = std::thread([this] { FetchParse(); });
+  if (started_) return;
+  TThreadPool::Shared().Run([this] { FetchParse(); });
+  started_ = true;
 }
 
 void TSEQueryThread::Terminate() { terminated_ = true; }
@@ -83,14 +85,16 @@ bool TSEQueryThread::WaitFor(int64_t milliseconds) const {
 }
 
 void TSEQueryThread::Join() {
-  if (thread_.joinable()) thread_.join();
+  if (!started_) return;
+  std::unique_lock lock(doneLock_);
+  doneSignal_.wait(lock, [this] { return done_; });
 }
 
 void TSEQueryThread::SetDone() {
-  {
-    std::lock_guard guard(doneLock_);
-    done_ = true;
-  }
+  // Signalled under the lock: the owner may destroy this object as soon as
+  // it sees done_, and the pool thread must not touch it after that.
+  std::lock_guard guard(doneLock_);
+  done_ = true;
   doneSignal_.notify_all();
 }
 
