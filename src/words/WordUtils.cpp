@@ -1,5 +1,7 @@
 #include "words/WordUtils.h"
 
+#include <array>
+
 #include "base/Regex.h"
 #include "base/StrUtils.h"
 
@@ -64,7 +66,37 @@ TWordList TSeperateWords::Separate(std::string_view text) const {
 }
 
 std::string TClearArgument::Clear(std::string_view text) const {
-  return CleanPattern().ReplaceAll(LowerCase(text), "");
+  // What removing CleanPattern from the lower-cased text leaves, in one pass:
+  // every title and description goes through here for each options frame.
+  // The bytes it keeps are asked of the pattern itself, once.
+  static const std::array<bool, 256> kKeep = [] {
+    std::array<bool, 256> keep{};
+    for (int byte = 0; byte < 256; ++byte)
+      keep[static_cast<size_t>(byte)] = CleanPattern().ReplaceAll(std::string(1, static_cast<char>(byte)), "").size() == 1;
+    return keep;
+  }();
+  static constexpr std::string_view kEntities[] = {"&gt;", "&nbsp;", "&quot;", "&amp;", "&lt;"};
+  const std::string lower = LowerCase(text);
+  const std::string_view rest(lower);
+  std::string out;
+  out.reserve(lower.size());
+  for (size_t pos = 0; pos < lower.size();) {
+    const char c = lower[pos];
+    if (kKeep[static_cast<unsigned char>(c)]) {
+      out += c;
+      ++pos;
+      continue;
+    }
+    size_t skip = 1;
+    if (c == '&')
+      for (const std::string_view entity : kEntities)
+        if (rest.substr(pos, entity.size()) == entity) {
+          skip = entity.size();
+          break;
+        }
+    pos += skip;
+  }
+  return out;
 }
 
 void SplitKeywords(std::string_view keywords, std::vector<std::string>& list, const TClearArgument& cleaner,

@@ -2,6 +2,9 @@
 
 #include "words/WordUtils.h"
 
+#include "base/Regex.h"
+#include "base/StrUtils.h"
+
 namespace orvane {
 namespace {
 
@@ -37,6 +40,28 @@ TEST(ClearArgument, KeepsOnlyLowerCaseLettersAndDigits) {
   };
   const TClearArgument cleaner;
   for (const auto& [text, cleared] : cases) EXPECT_EQ(cleaner.Clear(text), cleared) << text;
+}
+
+TEST(ClearArgument, LeavesWhatRemovingItsPatternFromTheLowerCasedTextLeaves) {
+  const TRegex pattern("&gt;|&nbsp;|&quot;|&amp;|&lt;|_|\\W", 0);
+  const TClearArgument cleaner;
+  auto expected = [&](const std::string& text) { return pattern.ReplaceAll(LowerCase(text), ""); };
+  for (int byte = 0; byte < 256; ++byte) {
+    const std::string one(1, static_cast<char>(byte));
+    EXPECT_EQ(cleaner.Clear(one), expected(one)) << byte;
+  }
+  // Entities in any case, cut short, run together and next to other bytes.
+  const char* const pieces[] = {"&gt;", "&GT;", "&nbsp;", "&NbSp;", "&quot;", "&amp;", "&lt;", "&lt", "&amp",
+                                "&", ";", "_", "a", "Z", "9", "\xC9", "\xE9", "\xD7", "\xF7", "\xA0", " ", "&&lt;"};
+  uint32_t seed = 12345;
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int i = round % 9; i >= 0; --i) {
+      seed = seed * 1103515245u + 12345u;
+      text += pieces[(seed >> 16) % (sizeof pieces / sizeof pieces[0])];
+    }
+    ASSERT_EQ(cleaner.Clear(text), expected(text)) << text;
+  }
 }
 
 TEST(SplitKeywords, SplitsAtBlanksAndPlusAndJoinsTheCleanedText) {
