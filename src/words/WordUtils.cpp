@@ -68,29 +68,30 @@ TWordList TSeperateWords::Separate(std::string_view text) const {
 std::string TClearArgument::Clear(std::string_view text) const {
   // What removing CleanPattern from the lower-cased text leaves, in one pass:
   // every title and description goes through here for each options frame.
-  // The bytes it keeps are asked of the pattern itself, once.
-  static const std::array<bool, 256> kKeep = [] {
-    std::array<bool, 256> keep{};
-    for (int byte = 0; byte < 256; ++byte)
-      keep[static_cast<size_t>(byte)] = CleanPattern().ReplaceAll(std::string(1, static_cast<char>(byte)), "").size() == 1;
-    return keep;
+  // The byte each byte becomes (0: removed) is asked of the pattern itself,
+  // once.
+  static const std::array<char, 256> kKept = [] {
+    std::array<char, 256> kept{};
+    for (int byte = 1; byte < 256; ++byte) {
+      const std::string cleared = CleanPattern().ReplaceAll(LowerCase(std::string(1, static_cast<char>(byte))), "");
+      kept[static_cast<size_t>(byte)] = cleared.size() == 1 ? cleared[0] : '\0';
+    }
+    return kept;
   }();
   static constexpr std::string_view kEntities[] = {"&gt;", "&nbsp;", "&quot;", "&amp;", "&lt;"};
-  const std::string lower = LowerCase(text);
-  const std::string_view rest(lower);
   std::string out;
-  out.reserve(lower.size());
-  for (size_t pos = 0; pos < lower.size();) {
-    const char c = lower[pos];
-    if (kKeep[static_cast<unsigned char>(c)]) {
-      out += c;
+  out.reserve(text.size());
+  for (size_t pos = 0; pos < text.size();) {
+    const char c = text[pos];
+    if (const char kept = kKept[static_cast<unsigned char>(c)]) {
+      out += kept;
       ++pos;
       continue;
     }
     size_t skip = 1;
     if (c == '&')
       for (const std::string_view entity : kEntities)
-        if (rest.substr(pos, entity.size()) == entity) {
+        if (SameText(text.substr(pos, entity.size()), entity)) {
           skip = entity.size();
           break;
         }
