@@ -56,11 +56,12 @@ TTimedAnswer TimedGet(int port, const std::string& target) {
   return answer;
 }
 
-double ResidentMB(pid_t pid) {
+double ResidentMB(pid_t pid, const std::string& field) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   std::string line;
+  const std::string name = field + ":";
   while (std::getline(status, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;  // given in kB
+    if (line.rfind(name, 0) == 0) return std::atof(line.c_str() + name.size()) / 1024.0;  // given in kB
   return 0;
 }
 

@@ -20,8 +20,9 @@ struct TTimedAnswer {
 // GET `target` from 127.0.0.1:`port`; Status stays 0 when nothing came back.
 TTimedAnswer TimedGet(int port, const std::string& target);
 
-// VmRSS of the process in MB; 0 when it cannot be read.
-double ResidentMB(pid_t pid);
+// VmRSS of the process in MB (or another field of /proc/<pid>/status given in
+// kB, e.g. "RssAnon"); 0 when it cannot be read.
+double ResidentMB(pid_t pid, const std::string& field = "VmRSS");
 
 // CPU time (user and system) the process has used so far, in ms; the calling
 // process for pid 0.
