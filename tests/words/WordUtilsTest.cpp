@@ -30,6 +30,38 @@ TEST(SeperateWords, FindsWordsWithTheirPositions) {
   for (const Case& c : cases) EXPECT_EQ(separator.Separate(c.text), c.words) << c.text;
 }
 
+TEST(SeperateWords, FindsWhatItsPatternFindsInTheLowerCasedText) {
+  const TRegex pattern("(?<!&|\\.|#)\\b[A-Za-z0-9][A-Za-z0-9_/]+", 0);
+  auto expected = [&](const std::string& text) {
+    const std::string lower = LowerCase(text);
+    TWordList words;
+    TMatch match(pattern);
+    size_t start = 0;
+    while (start < lower.size() && pattern.Find(lower, start, match)) {
+      words.push_back({std::string(match.Group(0)), static_cast<int32_t>(match.Start() + 1)});
+      start = match.End();
+    }
+    return words;
+  };
+  const TSeperateWords separator;
+  for (int byte = 0; byte < 256; ++byte)
+    for (const char* around : {"", "a", "1"}) {
+      const std::string text = std::string(around) + static_cast<char>(byte) + "ab" + static_cast<char>(byte) + "c";
+      EXPECT_EQ(separator.Separate(text), expected(text)) << byte << " " << around;
+    }
+  const char* const pieces[] = {"a", "Z", "7", "_", "/", "&", ".", "#", " ", "-", "\xC9", "\xE9", "\xD7",
+                                "\xAA", "\xB5", "ab", "x1", "&amp;", "www.", "http://"};
+  uint32_t seed = 99;
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int i = round % 11; i >= 0; --i) {
+      seed = seed * 1103515245u + 12345u;
+      text += pieces[(seed >> 16) % (sizeof pieces / sizeof pieces[0])];
+    }
+    ASSERT_EQ(separator.Separate(text), expected(text)) << text;
+  }
+}
+
 TEST(ClearArgument, KeepsOnlyLowerCaseLettersAndDigits) {
   const std::pair<const char*, const char*> cases[] = {
       {"Hello, World_2 &amp; more", "helloworld2more"},
