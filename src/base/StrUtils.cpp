@@ -251,6 +251,11 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
   return ReplaceHits(text, text, from, to);
 }
 
+void ReplaceAllIn(std::string& text, std::string_view from, std::string_view to) {
+  if (from.empty() || text.find(from) == std::string::npos) return;
+  text = ReplaceHits(text, text, from, to);
+}
+
 std::string ReplaceAllText(std::string_view text, std::string_view from, std::string_view to) {
   return ReplaceHits(text, LowerCase(text), LowerCase(from), to);
 }

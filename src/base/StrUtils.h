@@ -48,6 +48,9 @@ bool Utf8ToLatin1(std::string_view text, std::string& out);
 // Replaces every occurrence of `from`, scanning left to right; inserted text
 // is not searched again. An empty `from` leaves the text as it is.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+// The same on `text` itself; a text without `from` is not copied at all (the
+// page templates are filled by many passes whose tags are mostly absent).
+void ReplaceAllIn(std::string& text, std::string_view from, std::string_view to);
 // Same without regard to ASCII letter case.
 std::string ReplaceAllText(std::string_view text, std::string_view from, std::string_view to);
 

@@ -116,6 +116,7 @@ void TSessionData::ResetSearchTotals() {
   std::lock_guard guard(ResultsLock);
   DownloadTime = ParseTime = 0;
   DownloadCount = ParseCount = 0;
+  FetchCpuMs = ParseCpuMs = 0;
   EngineTallies = {};
 }
 

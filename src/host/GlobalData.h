@@ -152,6 +152,8 @@ class TSessionData {
   long double DownloadTime = 0;  // seconds
   int32_t ParseCount = 0;
   int32_t DownloadCount = 0;
+  double FetchCpuMs = 0;  // CPU of the query threads, added up
+  double ParseCpuMs = 0;
   std::array<TEngineTally, 3> EngineTallies{};  // by engine index; reset with the totals
 
   // A copy of EngineTallies taken under ResultsLock.

@@ -68,14 +68,22 @@ THttpResponse& TRequestHandler::Execute() {
     FindOrCreateSession(doc);
 
     TMonotonic start = MonotonicNow();
+    const double actionCpu = ThreadCpuMs();
     RunAction(doc);
     LogTiming("Action", start);
     start = MonotonicNow();
+    const double filterCpu = ThreadCpuMs();
     RunFilter(doc);
     LogTiming("Filter", start);
     start = MonotonicNow();
+    const double pageCpu = ThreadCpuMs();
     RunPage(doc);
     LogTiming("HTML", start);
+    if (Session) {
+      auto ms = [](double value) { return FloatToStr(RoundTo2(value)); };
+      Global->Log("PageTimes", Request.Document + " CPU ms: action " + ms(filterCpu - actionCpu) + " filter " +
+                                   ms(pageCpu - filterCpu) + " page " + ms(ThreadCpuMs() - pageCpu));
+    }
   } catch (const TOvException& e) {
     Global->Log("RequestHandler", "OvException : " + e.Message());
     Global->LogException(Keywords, EngineNameForLog(), e.UnitName, e.MethodName, e.Message());

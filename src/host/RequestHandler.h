@@ -65,6 +65,14 @@ class TRequestHandler {
   std::string Site;
   std::string SE;
   TTimeLog TimeLog;
+  // CPU milliseconds of the search's own stages on the request thread, for
+  // the "SearchTimes" log line.
+  struct TStageCpu {
+    double Fetch = 0;  // set-up and waiting for the query threads
+    double Merge = 0;  // merge and de-duplication
+    double Rank = 0;   // ranking and sorting
+    double Clusters = 0;
+  } StageCpu;
 
  private:
   void FindOrCreateSession(const std::string& doc);

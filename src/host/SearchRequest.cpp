@@ -154,6 +154,8 @@ void TRequestHandler::RunSearch(const std::string& keywords, const std::string& 
   std::string searched;
   try {
     TimeLog.Start();
+    StageCpu = {};
+    double cpuMark = ThreadCpuMs();
     int32_t engine = 0;
     std::string engineName;
     {
@@ -201,6 +203,8 @@ void TRequestHandler::RunSearch(const std::string& keywords, const std::string& 
       FetchResultsWithProfilename(session, engine, firstKeywords, profileIndex, task, fetched);
     else
       FetchResults(session, engine, firstKeywords, task, Global->MetaBoost, fetched);
+    StageCpu.Fetch = ThreadCpuMs() - cpuMark;
+    cpuMark = ThreadCpuMs();
 
     std::unique_lock guard(session.DataLock);
     long double parseTime, downloadTime;
@@ -232,6 +236,7 @@ void TRequestHandler::RunSearch(const std::string& keywords, const std::string& 
       session.MetaResults->Boost(engine);
     }
     TimeLog.Lap("Remove duplicates ", true);
+    StageCpu.Merge = ThreadCpuMs() - cpuMark;
     PostProcess(firstKeywords, true, profileSearch);
     succeeded = true;
   } catch (const TOvException& e) {
@@ -254,6 +259,16 @@ void TRequestHandler::RunSearch(const std::string& keywords, const std::string& 
       session.MetaResults = std::make_unique<TMetaResults>(Global->MetaBoost);
       session.SearchPending = true;
     } else {
+      double fetchCpu, parseCpu;
+      {
+        std::lock_guard statistics(session.ResultsLock);
+        fetchCpu = session.FetchCpuMs;
+        parseCpu = session.ParseCpuMs;
+      }
+      auto ms = [](double value) { return FloatToStr(RoundTo2(value)); };
+      Global->Log("SearchTimes", "CPU ms: fetch " + ms(StageCpu.Fetch + fetchCpu) + " parse " + ms(parseCpu) +
+                                     " merge " + ms(StageCpu.Merge) + " rank " + ms(StageCpu.Rank) + " clusters " +
+                                     ms(StageCpu.Clusters));
       const TTask& last = *session.Results->LastTask();
       remoteLine = "UID:" + Global->UID + "|SEARCH|" + DateTimeText(Now()) + "|" + searched + "|" + last.SE_Name +
                    "|" + std::to_string(session.Results->Count()) + "|" + FloatToStr(last.TotalDuration) + "|" +
@@ -277,18 +292,24 @@ void TRequestHandler::PostProcess(const std::string& keywords, bool splitWords, 
   TSessionData& session = *Session;
   TResults& results = *session.Results;
   TimeLog.Start();
+  const double rankStart = ThreadCpuMs();
   results.Profile = session.Profile.get();
   if (!session.Preferences->ProfileName.empty()) {
     results.Rank();
     if (TTask* last = results.LastTask()) last->RankDuration = TimeLog.Lap("Rank ", true);
   }
+  StageCpu.Rank = ThreadCpuMs() - rankStart;
+  const double clustersStart = ThreadCpuMs();
   BuildClustersHtml(session);
   TimeLog.Lap("BuildClustersHtml ", true);
   ApplyFilter(session);
   TimeLog.Lap("Apply filter ", true);
   results.ClearWordListScores();
+  const double sortStart = ThreadCpuMs();
   results.Sort(session.Profile->SortBy);
   TimeLog.Lap("Sort results ", true);
+  const double sortCpu = ThreadCpuMs() - sortStart;
+  StageCpu.Rank += sortCpu;
   if (splitWords) {
     for (const auto& result : results.List) {
       if (result->WordsSplit) {
@@ -312,6 +333,7 @@ void TRequestHandler::PostProcess(const std::string& keywords, bool splitWords, 
   }
   BuildSubjectPane(session);
   BuildWordCluster(session);
+  StageCpu.Clusters = ThreadCpuMs() - clustersStart - sortCpu;
 }
 
 }  // namespace orvane

@@ -33,6 +33,9 @@ class TMatchKeywords {
   explicit TMatchKeywords(const TResults& results);
 
   TMatchRecord Of(const TResult& result) const;
+  // Of(result)[kOneOfThem] == 2, found without the single words: the phrase
+  // is in the cleaned title, the cleaned description or the site name.
+  bool HasPhrase(const TResult& result) const;
 
  private:
   std::string phrase_;

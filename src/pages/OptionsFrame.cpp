@@ -26,7 +26,7 @@ const std::string kDisabled = "disabled=\"disabled\"";
 class TReplacer {
  public:
   explicit TReplacer(std::string& text) : text_(text) {}
-  void operator()(const std::string& tag, const std::string& value) { text_ = ReplaceAll(text_, tag, value); }
+  void operator()(const std::string& tag, const std::string& value) { ReplaceAllIn(text_, tag, value); }
   // "<b>" and "</b>" around the entry that is chosen, nothing around the others.
   void Bold(const std::string& start, const std::string& end, bool chosen) {
     (*this)(start, chosen ? "<b>" : "");

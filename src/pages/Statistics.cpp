@@ -17,9 +17,7 @@ namespace orvane {
 
 namespace {
 
-void Replace(std::string& text, const std::string& tag, const std::string& value) {
-  text = ReplaceAll(text, tag, value);
-}
+void Replace(std::string& text, const std::string& tag, const std::string& value) { ReplaceAllIn(text, tag, value); }
 
 std::string Int(int64_t value) { return std::to_string(value); }
 

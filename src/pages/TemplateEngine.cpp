@@ -24,7 +24,7 @@ namespace {
 class TPage {
  public:
   explicit TPage(std::string text) : text_(std::move(text)) {}
-  void Replace(const std::string& tag, const std::string& value) { text_ = ReplaceAll(text_, tag, value); }
+  void Replace(const std::string& tag, const std::string& value) { ReplaceAllIn(text_, tag, value); }
   std::string& Text() { return text_; }
 
  private:

@@ -4,6 +4,12 @@
 
 namespace orvane {
 
+double ThreadCpuMs() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
 std::string DateTimeText(TDateTime when) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
   std::tm local{};

@@ -12,6 +12,9 @@ using TMonotonic = std::chrono::steady_clock::time_point;
 
 inline TDateTime Now() { return std::chrono::system_clock::now(); }
 inline TMonotonic MonotonicNow() { return std::chrono::steady_clock::now(); }
+// CPU time the calling thread has used, in milliseconds: what our own work
+// costs, apart from the time spent waiting.
+double ThreadCpuMs();
 
 // Local time as "YYYY-MM-DD HH:MM:SS"; the time part is left out at exactly
 // midnight.

@@ -2,6 +2,8 @@
 
 #include <curl/curl.h>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 #include "base/Log.h"
 #include "base/OvException.h"
@@ -41,8 +43,47 @@ int Progress(void* client, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return onProgress && !onProgress() ? 1 : 0;
 }
 
+// Easy handles are kept for the next transfer once done: making one sets up
+// its connection and resolver caches anew, which every page would pay for.
+class THandlePool {
+ public:
+  static constexpr size_t kMaxKept = 32;
+
+  CURL* Take() {
+    {
+      std::lock_guard guard(lock_);
+      if (!kept_.empty()) {
+        CURL* handle = kept_.back();
+        kept_.pop_back();
+        return handle;
+      }
+    }
+    return curl_easy_init();
+  }
+  // The options go; live connections stay for the next transfer.
+  void Give(CURL* handle) {
+    curl_easy_reset(handle);
+    std::lock_guard guard(lock_);
+    if (kept_.size() < kMaxKept) {
+      kept_.push_back(handle);
+      return;
+    }
+    curl_easy_cleanup(handle);
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<CURL*> kept_;
+};
+
+THandlePool& Handles() {
+  // Never destroyed, like libcurl's global state it relies on.
+  static THandlePool* const pool = new THandlePool;
+  return *pool;
+}
+
 struct CurlDeleter {
-  void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+  void operator()(CURL* curl) const { Handles().Give(curl); }
 };
 struct HeaderListDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
@@ -74,7 +115,7 @@ std::string EscapeUnsafeURLBytes(const std::string& url) {
 
 std::string THttpClient::Get(const std::string& url) {
   EnsureCurlInitialised();
-  std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+  std::unique_ptr<CURL, CurlDeleter> curl(Handles().Take());
   if (!curl) throw TOvException("Cannot create an HTTP client", "HttpClient", "Get");
   std::unique_ptr<curl_slist, HeaderListDeleter> headers(curl_slist_append(nullptr, kAccept));
   curl_slist_append(headers.get(), kAcceptLanguage);

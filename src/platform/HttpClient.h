@@ -1,6 +1,7 @@
 // THttpClient: one blocking HTTP GET of an engine's result page through
 // libcurl, with the browser-like request headers the engines expect and gzip
-// or deflate bodies decoded. Not shared: a query thread makes one per fetch.
+// or deflate bodies decoded. Not shared: a query thread makes one per fetch;
+// the libcurl handles behind them are kept and reused.
 #pragma once
 
 #include <functional>

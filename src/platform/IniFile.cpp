@@ -140,6 +140,9 @@ bool TIniFile::WriteString(const std::string& section, const std::string& key, c
   size_t at = 0;
   const std::string entry = SingleLine(key) + "=" + SingleLine(value);
   if (FindValue(lines, section, key, old, &at)) {
+    // The file says so already: no rewrite (and no flush to disk), which
+    // every new session and every search would otherwise pay for.
+    if (lines[at] == entry) return true;
     lines[at] = entry;
   } else {
     size_t begin, end;

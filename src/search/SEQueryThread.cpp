@@ -63,7 +63,9 @@ TSEQueryThread::~TSEQueryThread() {
 }
 
 void TSEQueryThread::Start() {
-  if (!thread_.joinable()) thread_ = std::thread([this] { FetchParse(); });
+  if (started_) return;
+  TThreadPool::Shared().Run([this] { FetchParse(); });
+  started_ = true;
 }
 
 void TSEQueryThread::Terminate() { terminated_ = true; }
@@ -83,14 +85,16 @@ bool TSEQueryThread::WaitFor(int64_t milliseconds) const {
 }
 
 void TSEQueryThread::Join() {
-  if (thread_.joinable()) thread_.join();
+  if (!started_) return;
+  std::unique_lock lock(doneLock_);
+  doneSignal_.wait(lock, [this] { return done_; });
 }
 
 void TSEQueryThread::SetDone() {
-  {
-    std::lock_guard guard(doneLock_);
-    done_ = true;
-  }
+  // Signalled under the lock: the owner may destroy this object as soon as
+  // it sees done_, and the pool thread must not touch it after that.
+  std::lock_guard guard(doneLock_);
+  done_ = true;
   doneSignal_.notify_all();
 }
 
@@ -105,6 +109,7 @@ void TSEQueryThread::FetchParse() {
       if (TEngineTally* tally = TallyOf(session_, query_.Engine)) ++tally->PagesAsked;
     }
     const TMonotonic downloadStart = MonotonicNow();
+    const double fetchCpuStart = ThreadCpuMs();
     std::string page;
     try {
       page = FetchPage();
@@ -118,9 +123,11 @@ void TSEQueryThread::FetchParse() {
       throw;
     }
     const double downloadSeconds = SecondsSince(downloadStart);
+    const double fetchCpu = ThreadCpuMs() - fetchCpuStart;
     {
       std::lock_guard guard(session_.ResultsLock);
       session_.DownloadTime += downloadSeconds;
+      session_.FetchCpuMs += fetchCpu;
       session_.DownloadCount += 1;
       if (TEngineTally* tally = TallyOf(session_, query_.Engine)) {
         ++tally->PagesAnswered;
@@ -162,6 +169,7 @@ void TSEQueryThread::Parse(const std::string& page, const std::string& module) {
   if (!engine_) throw TOvException("Unknown search engine " + IntToStr(query_.Engine), "SEQueryThread", "FetchParse");
   if (!query_.Results) throw TOvException("No result list for the query", "SEQueryThread", "FetchParse");
   const TMonotonic parseStart = MonotonicNow();
+  const double parseCpuStart = ThreadCpuMs();
   TResultPage parsed(*engine_, query_, module, FailedBlockFolder());
   try {
     parsed.Parse(page);
@@ -174,10 +182,12 @@ void TSEQueryThread::Parse(const std::string& page, const std::string& module) {
   pageCount_ = parsed.PageCount;
   const size_t found = parsed.Results.size();
   const double parseSeconds = SecondsSince(parseStart);
+  const double parseCpu = ThreadCpuMs() - parseCpuStart;
   {
     std::lock_guard guard(session_.ResultsLock);
     for (auto& result : parsed.Results) query_.Results->push_back(std::move(result));
     session_.ParseTime += parseSeconds;
+    session_.ParseCpuMs += parseCpu;
     session_.ParseCount += 1;
     if (TEngineTally* tally = TallyOf(session_, query_.Engine)) {
       tally->ResultsParsed += static_cast<int32_t>(found);

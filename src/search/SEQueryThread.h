@@ -3,7 +3,8 @@
 // Session.ResultsLock, with the session's download and parse statistics and
 // its engine's tally (pages asked, answered, failed, results, time).
 // Owned by the search orchestration, which must Join (or destroy) it before
-// the query and the session go away; it borrows both.
+// the query and the session go away; it borrows both. The work runs on a
+// thread of the shared pool.
 #pragma once
 
 #include <atomic>
@@ -12,7 +13,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "base/OvException.h"
 #include "platform/Clock.h"
@@ -67,7 +67,7 @@ class TSEQueryThread {
   mutable std::mutex doneLock_;
   mutable std::condition_variable doneSignal_;
   bool done_ = false;
-  std::thread thread_;
+  bool started_ = false;
 };
 
 }  // namespace orvane

@@ -1,5 +1,7 @@
 #include "words/WordUtils.h"
 
+#include <array>
+
 #include "base/Regex.h"
 #include "base/StrUtils.h"
 
@@ -8,11 +10,6 @@ namespace orvane {
 namespace {
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
-const TRegex& WordPattern() {
-  static const TRegex pattern("(?<!&|\\.|#)\\b[A-Za-z0-9][A-Za-z0-9_/]+", 0);
-  return pattern;
-}
 
 // Entity names first, so "&amp;" goes whole before "&" alone could match \W.
 const TRegex& CleanPattern() {
@@ -46,14 +43,35 @@ void SkipBlanks(std::string_view text, size_t& pos) {
 }  // namespace
 
 void TSeperateWords::Separate(std::string_view text, TWordList& words) const {
+  // The matches of "(?<!&|\\.|#)\\b[A-Za-z0-9][A-Za-z0-9_/]+" in the
+  // lower-cased text, found by hand: every title and description of a search
+  // goes through here. A word starts at an
+  // ASCII letter or digit that follows no word character (as the pattern's
+  // tables have them) and no "&", "." or "#", and runs on over letters,
+  // digits, "_" and "/"; it is two characters long at least.
+  static const std::array<bool, 256> kWordByte = [] {
+    const TRegex word("\\w", 0);
+    std::array<bool, 256> table{};
+    for (int byte = 0; byte < 256; ++byte)
+      table[static_cast<size_t>(byte)] = word.Matches(std::string(1, static_cast<char>(byte)));
+    return table;
+  }();
+  auto isStart = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); };
+  auto isPart = [&](char c) { return isStart(c) || c == '_' || c == '/'; };
   words.clear();
   const std::string lower = LowerCase(text);
-  const TRegex& pattern = WordPattern();
-  TMatch match(pattern);
-  size_t start = 0;
-  while (start < lower.size() && pattern.Find(lower, start, match)) {
-    words.push_back({std::string(match.Group(0)), static_cast<int32_t>(match.Start() + 1)});
-    start = match.End();
+  const size_t size = lower.size();
+  for (size_t pos = 0; pos < size;) {
+    const char before = pos > 0 ? lower[pos - 1] : ' ';
+    if (!isStart(lower[pos]) || kWordByte[static_cast<unsigned char>(before)] || before == '&' || before == '.' ||
+        before == '#') {
+      ++pos;
+      continue;
+    }
+    size_t end = pos + 1;
+    while (end < size && isPart(lower[end])) ++end;
+    if (end - pos >= 2) words.push_back({lower.substr(pos, end - pos), static_cast<int32_t>(pos + 1)});
+    pos = end;
   }
 }
 
@@ -64,7 +82,38 @@ TWordList TSeperateWords::Separate(std::string_view text) const {
 }
 
 std::string TClearArgument::Clear(std::string_view text) const {
-  return CleanPattern().ReplaceAll(LowerCase(text), "");
+  // What removing CleanPattern from the lower-cased text leaves, in one pass:
+  // every title and description goes through here for each options frame.
+  // The byte each byte becomes (0: removed) is asked of the pattern itself,
+  // once.
+  static const std::array<char, 256> kKept = [] {
+    std::array<char, 256> kept{};
+    for (int byte = 1; byte < 256; ++byte) {
+      const std::string cleared = CleanPattern().ReplaceAll(LowerCase(std::string(1, static_cast<char>(byte))), "");
+      kept[static_cast<size_t>(byte)] = cleared.size() == 1 ? cleared[0] : '\0';
+    }
+    return kept;
+  }();
+  static constexpr std::string_view kEntities[] = {"&gt;", "&nbsp;", "&quot;", "&amp;", "&lt;"};
+  std::string out;
+  out.reserve(text.size());
+  for (size_t pos = 0; pos < text.size();) {
+    const char c = text[pos];
+    if (const char kept = kKept[static_cast<unsigned char>(c)]) {
+      out += kept;
+      ++pos;
+      continue;
+    }
+    size_t skip = 1;
+    if (c == '&')
+      for (const std::string_view entity : kEntities)
+        if (SameText(text.substr(pos, entity.size()), entity)) {
+          skip = entity.size();
+          break;
+        }
+    pos += skip;
+  }
+  return out;
 }
 
 void SplitKeywords(std::string_view keywords, std::vector<std::string>& list, const TClearArgument& cleaner,

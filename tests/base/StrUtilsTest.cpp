@@ -29,6 +29,18 @@ TEST(StrUtils, EncodingsKeepTheirOwnSafeSets) {
   EXPECT_EQ(URLDecode("a+b%2Bc%zz%4"), "a b+c%zz%4");
 }
 
+TEST(StrUtils, ReplaceAllInChangesTheTextAsReplaceAllWould) {
+  const struct { const char* text; const char* from; const char* to; } rows[] = {
+      {"aXa", "a", "aa"}, {"abc", "", "z"}, {"<ov:id/><ov:id/>", "<ov:id/>", "7"},
+      {"no tag here", "<ov:id/>", "7"}, {"aaa", "aa", "b"}, {"", "x", "y"},
+  };
+  for (const auto& row : rows) {
+    std::string text = row.text;
+    ReplaceAllIn(text, row.from, row.to);
+    EXPECT_EQ(text, ReplaceAll(row.text, row.from, row.to)) << row.text;
+  }
+}
+
 TEST(StrUtils, ReplaceAllDoesNotRescanInsertedText) {
   EXPECT_EQ(ReplaceAll("aXa", "a", "aa"), "aaXaa");
   EXPECT_EQ(ReplaceAll("abc", "", "z"), "abc");

@@ -95,6 +95,25 @@ TEST_F(PreferenceActions, StatisticsSlicesAnswerWithTheResultsFrame) {
   EXPECT_EQ(Visible(), 0);
 }
 
+TEST_F(PreferenceActions, ThePhraseTestAgreesWithTheMatchRecord) {
+  // The search's phrase carries its control word; these keywords are found
+  // as a phrase in some results and only word by word in others.
+  bool mixed = false;
+  for (const char* keywords : {"glacier walks simtotal:300", "glacier walks", "glacier", "", "walks glacier"}) {
+    session->Results->FirstTask()->Keywords = keywords;
+    const TMatchKeywords match(*session->Results);
+    int phrases = 0;
+    for (const auto& result : session->Results->List) {
+      const bool exact = match.Of(*result)[kOneOfThem] == 2;
+      EXPECT_EQ(match.HasPhrase(*result), exact) << keywords << ": " << result->Title;
+      phrases += exact;
+    }
+    EXPECT_EQ(CountMatches(*session->Results, kOneOfThem, 2), phrases) << keywords;
+    mixed = mixed || (phrases > 0 && phrases < static_cast<int>(session->Results->Count()));
+  }
+  EXPECT_TRUE(mixed);
+}
+
 TEST_F(PreferenceActions, HomePagesAndExactMatchesOnly) {
   Page("/showotherresults.htm?WhatToShow=Homepageonly");
   EXPECT_TRUE(Profile().HomepageOnly);

@@ -76,6 +76,17 @@ TEST(IniFile, ReadOnlyFileIsNeverRewritten) {
   EXPECT_EQ(ini.ReadString("A", "k", ""), "1");
 }
 
+TEST(IniFile, WritingTheValueTheFileHoldsLeavesItAlone) {
+  ScratchFolder folder;
+  TIniFile ini(folder.Write("a.ini", "[A]\nk=1\n"));
+  ::chmod(ini.FileName.c_str(), 0444);
+  EXPECT_TRUE(ini.WriteString("a", "k", "1"));  // nothing to change, so a read-only file is no failure
+  EXPECT_TRUE(ini.WriteInteger("A", "k", 1));
+  EXPECT_EQ(folder.Read("a.ini"), "[A]\nk=1\n");  // not rewritten: its line ends stay as they were
+  EXPECT_FALSE(ini.WriteString("A", "K", "1"));     // another spelling of the key is a change
+  EXPECT_FALSE(ini.WriteString("A", "k", "1 "));
+}
+
 TEST(IniFile, RewriteKeepsPermissionsAndSymbolicLinks) {
   ScratchFolder folder;
   const std::string real = folder.Write("real.ini", "[A]\r\n");

@@ -2,6 +2,9 @@
 
 #include "words/WordUtils.h"
 
+#include "base/Regex.h"
+#include "base/StrUtils.h"
+
 namespace orvane {
 namespace {
 
@@ -27,6 +30,38 @@ TEST(SeperateWords, FindsWordsWithTheirPositions) {
   for (const Case& c : cases) EXPECT_EQ(separator.Separate(c.text), c.words) << c.text;
 }
 
+TEST(SeperateWords, FindsWhatItsPatternFindsInTheLowerCasedText) {
+  const TRegex pattern("(?<!&|\\.|#)\\b[A-Za-z0-9][A-Za-z0-9_/]+", 0);
+  auto expected = [&](const std::string& text) {
+    const std::string lower = LowerCase(text);
+    TWordList words;
+    TMatch match(pattern);
+    size_t start = 0;
+    while (start < lower.size() && pattern.Find(lower, start, match)) {
+      words.push_back({std::string(match.Group(0)), static_cast<int32_t>(match.Start() + 1)});
+      start = match.End();
+    }
+    return words;
+  };
+  const TSeperateWords separator;
+  for (int byte = 0; byte < 256; ++byte)
+    for (const char* around : {"", "a", "1"}) {
+      const std::string text = std::string(around) + static_cast<char>(byte) + "ab" + static_cast<char>(byte) + "c";
+      EXPECT_EQ(separator.Separate(text), expected(text)) << byte << " " << around;
+    }
+  const char* const pieces[] = {"a", "Z", "7", "_", "/", "&", ".", "#", " ", "-", "\xC9", "\xE9", "\xD7",
+                                "\xAA", "\xB5", "ab", "x1", "&amp;", "www.", "http://"};
+  uint32_t seed = 99;
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int i = round % 11; i >= 0; --i) {
+      seed = seed * 1103515245u + 12345u;
+      text += pieces[(seed >> 16) % (sizeof pieces / sizeof pieces[0])];
+    }
+    ASSERT_EQ(separator.Separate(text), expected(text)) << text;
+  }
+}
+
 TEST(ClearArgument, KeepsOnlyLowerCaseLettersAndDigits) {
   const std::pair<const char*, const char*> cases[] = {
       {"Hello, World_2 &amp; more", "helloworld2more"},
@@ -37,6 +72,28 @@ TEST(ClearArgument, KeepsOnlyLowerCaseLettersAndDigits) {
   };
   const TClearArgument cleaner;
   for (const auto& [text, cleared] : cases) EXPECT_EQ(cleaner.Clear(text), cleared) << text;
+}
+
+TEST(ClearArgument, LeavesWhatRemovingItsPatternFromTheLowerCasedTextLeaves) {
+  const TRegex pattern("&gt;|&nbsp;|&quot;|&amp;|&lt;|_|\\W", 0);
+  const TClearArgument cleaner;
+  auto expected = [&](const std::string& text) { return pattern.ReplaceAll(LowerCase(text), ""); };
+  for (int byte = 0; byte < 256; ++byte) {
+    const std::string one(1, static_cast<char>(byte));
+    EXPECT_EQ(cleaner.Clear(one), expected(one)) << byte;
+  }
+  // Entities in any case, cut short, run together and next to other bytes.
+  const char* const pieces[] = {"&gt;", "&GT;", "&nbsp;", "&NbSp;", "&quot;", "&amp;", "&lt;", "&lt", "&amp",
+                                "&", ";", "_", "a", "Z", "9", "\xC9", "\xE9", "\xD7", "\xF7", "\xA0", " ", "&&lt;"};
+  uint32_t seed = 12345;
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int i = round % 9; i >= 0; --i) {
+      seed = seed * 1103515245u + 12345u;
+      text += pieces[(seed >> 16) % (sizeof pieces / sizeof pieces[0])];
+    }
+    ASSERT_EQ(cleaner.Clear(text), expected(text)) << text;
+  }
 }
 
 TEST(SplitKeywords, SplitsAtBlanksAndPlusAndJoinsTheCleanedText) {
