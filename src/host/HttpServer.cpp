@@ -9,20 +9,17 @@
 
 #include <cerrno>
 #include <optional>
+#include <system_error>
 
 #include "base/OvException.h"
 #include "base/StrUtils.h"
+#include "platform/Threads.h"
 
 namespace orvane {
 
 namespace {
 
 using TClock = std::chrono::steady_clock;
-
-// Connection threads kept waiting however long the server is idle, and how
-// long the others wait for a connection before they end.
-constexpr size_t kThreadsKept = 16;
-constexpr auto kThreadIdleTime = std::chrono::seconds(10);
 
 // A request the connection cannot go on with: its status and why.
 struct TRefusal {
@@ -228,10 +225,6 @@ void THttpServer::Deactivate() {
   {
     std::unique_lock guard(lock_);
     idle_.wait(guard, [this] { return running_ == 0; });
-    stopping_ = true;
-    work_.notify_all();
-    idle_.wait(guard, [this] { return threads_ == 0; });
-    stopping_ = false;
   }
   ::close(wake_[0]);
   ::close(wake_[1]);
@@ -256,44 +249,31 @@ void THttpServer::AcceptLoop() {
     // A client that never reads its answer must not hold a thread forever.
     timeval sendTimeout{10, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
-    std::lock_guard guard(lock_);
-    if (running_ >= limits_.MaxConnections) {
-      SendAll(fd, RefusalAnswer(serverSoftware_, 503));
-      ::close(fd);
-      continue;
+    {
+      std::lock_guard guard(lock_);
+      if (running_ >= limits_.MaxConnections) {
+        SendAll(fd, RefusalAnswer(serverSoftware_, 503));
+        ::close(fd);
+        continue;
+      }
+      ++running_;
     }
-    ++running_;
-    waiting_.push_back({fd, ip});
-    // Every waiting connection has a thread of its own to go to.
-    if (waiting_.size() > idleThreads_) {
-      ++threads_;
-      std::thread([this] { Work(); }).detach();
-    } else {
-      work_.notify_one();
+    try {
+      TThreadPool::Shared().Run([this, fd, remote = std::string(ip)] { Serve(fd, remote); });
+    } catch (const std::system_error&) {
+      ::close(fd);
+      std::lock_guard guard(lock_);
+      --running_;
+      idle_.notify_all();
     }
   }
 }
 
-void THttpServer::Work() {
-  std::unique_lock guard(lock_);
-  while (true) {
-    ++idleThreads_;
-    const bool woken = work_.wait_for(guard, kThreadIdleTime, [this] { return stopping_ || !waiting_.empty(); });
-    --idleThreads_;
-    if (waiting_.empty()) {
-      if (stopping_ || (!woken && threads_ > kThreadsKept)) break;
-      continue;
-    }
-    TConnection connection = std::move(waiting_.front());
-    waiting_.pop_front();
-    guard.unlock();
-    Answer(connection.Fd, connection.RemoteIp);
-    ::close(connection.Fd);
-    guard.lock();
-    --running_;
-    idle_.notify_all();
-  }
-  --threads_;
+void THttpServer::Serve(int fd, const std::string& remoteIp) {
+  Answer(fd, remoteIp);
+  ::close(fd);
+  std::lock_guard guard(lock_);
+  --running_;
   // Notified under the lock: Deactivate cannot destroy the server before
   // this thread has let go of it.
   idle_.notify_all();

@@ -1,9 +1,9 @@
 // THttpServer: the local HTTP endpoint. Listens on 127.0.0.1 only, runs every
 // connection on a thread of its own (no fixed pool that long requests could
-// exhaust: a connection that finds no idle thread gets a new one), answers one
-// request per connection, and hands each request to the handler as the
-// records of HttpTypes.h. Threads are kept for the next connections, since
-// starting one costs more than answering a small file.
+// exhaust: a connection that finds no idle thread of the shared TThreadPool
+// gets a new one; a kept thread is far cheaper than a new one for a small
+// file), answers one request per connection, and hands each request to the
+// handler as the records of HttpTypes.h.
 //
 // Any web page the user visits can make the browser connect here, so what a
 // connection may cost is bounded: the number of connections at once, the time
@@ -14,7 +14,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -56,15 +55,8 @@ class THttpServer {
   std::function<void()> OnException;
 
  private:
-  struct TConnection {
-    int Fd;
-    std::string RemoteIp;
-  };
-
   void AcceptLoop();
-  // A connection thread: answers waiting connections until it has been idle
-  // for a while (beyond the threads always kept) or the server stops.
-  void Work();
+  void Serve(int fd, const std::string& remoteIp);
   // Answers the request of one connection; false when it was cut short.
   void Answer(int fd, const std::string& remoteIp);
 
@@ -75,13 +67,8 @@ class THttpServer {
   int wake_[2] = {-1, -1};  // readable once the server stops
   std::thread acceptor_;
   std::mutex lock_;
-  std::condition_variable idle_;  // a connection or a thread has ended
-  std::condition_variable work_;  // a connection waits, or the server stops
-  std::deque<TConnection> waiting_;
-  size_t running_ = 0;  // connections accepted and not yet closed
-  size_t threads_ = 0;
-  size_t idleThreads_ = 0;
-  bool stopping_ = false;
+  std::condition_variable idle_;  // a connection has ended
+  size_t running_ = 0;            // connections accepted and not yet closed
 };
 
 }  // namespace orvane
