@@ -20,6 +20,7 @@
 #include "platform/Desktop.h"
 #include "platform/Files.h"
 #include "platform/Folders.h"
+#include "platform/HttpClient.h"
 #include "platform/Memory.h"
 #include "platform/IniFile.h"
 #include "search/MetaResults.h"
@@ -255,6 +256,7 @@ void TGlobal::CleanUpSessions() {
   // Sessions are released outside the lock: a request may still hold one, and
   // its destructor runs when the last holder lets go.
   std::vector<TSessionPtr> expired;
+  bool none = false;
   {
     std::lock_guard guard(SessionLock);
     for (auto it = Sessions.end(); it != Sessions.begin();) {
@@ -264,9 +266,13 @@ void TGlobal::CleanUpSessions() {
         it = Sessions.erase(it);
       }
     }
+    none = Sessions.empty();
   }
   if (expired.empty()) return;
   expired.clear();
+  // Nobody has used the server for a session's lifetime: connections kept
+  // for the engines would long have been closed at their end.
+  if (none) ReleaseKeptConnections();
   ReturnFreedMemory();
 }
 

@@ -9,6 +9,8 @@
 #include "host/RequestHandler.h"
 #include "platform/Desktop.h"
 #include "platform/HttpClient.h"
+#include "platform/Memory.h"
+#include "platform/Threads.h"
 
 namespace orvane {
 
@@ -135,9 +137,15 @@ void TOrvaneServer::Stop() {
 
 void TOrvaneServer::CleanUpLoop() {
   std::unique_lock guard(timerLock_);
+  size_t retired = TThreadPool::Shared().Retired();
   while (!timerWake_.wait_for(guard, kCleanUpInterval, [this] { return stopping_; })) {
     guard.unlock();
     Global->CleanUpSessions();
+    // Threads that ended after a quiet spell leave their memory to give back.
+    if (const size_t now = TThreadPool::Shared().Retired(); now != retired) {
+      retired = now;
+      ReturnFreedMemory();
+    }
     guard.lock();
   }
 }

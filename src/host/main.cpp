@@ -11,6 +11,7 @@
 #include "host/Server.h"
 #include "platform/Desktop.h"
 #include "platform/HttpClient.h"
+#include "platform/Memory.h"
 #include "platform/SingleInstance.h"
 
 using namespace orvane;
@@ -60,6 +61,7 @@ std::string StartPageURL(int port) { return "http://127.0.0.1:" + std::to_string
 }  // namespace
 
 int main(int argc, char** argv) {
+  ShareAllocatorArenas();
   // SIGINT and SIGTERM are the confirmed "E&xit": block them in every thread
   // and wait for them on the main thread.
   sigset_t exitSignals;

@@ -70,6 +70,14 @@ class THandlePool {
     }
     curl_easy_cleanup(handle);
   }
+  void Release() {
+    std::vector<CURL*> kept;
+    {
+      std::lock_guard guard(lock_);
+      kept.swap(kept_);
+    }
+    for (CURL* handle : kept) curl_easy_cleanup(handle);
+  }
 
  private:
   std::mutex lock_;
@@ -95,6 +103,8 @@ void EnsureCurlInitialised() {
   static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   (void)initialised;
 }
+
+void ReleaseKeptConnections() { Handles().Release(); }
 
 std::string EscapeUnsafeURLBytes(const std::string& url) {
   static const char kHex[] = "0123456789ABCDEF";

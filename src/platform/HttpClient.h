@@ -49,6 +49,10 @@ class THttpClient {
 // thread (curl_global_init itself is not thread-safe).
 void EnsureCurlInitialised();
 
+// Ends the kept transfer handles and their open connections, so that a
+// server left alone gives back their memory; the next fetch makes new ones.
+void ReleaseKeptConnections();
+
 // Percent-encodes the bytes a URL cannot carry as they are (controls, blank,
 // bytes above 0x7E); everything else is left alone.
 std::string EscapeUnsafeURLBytes(const std::string& url);

@@ -3,9 +3,17 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <thread>
 
 namespace orvane {
+
+void ShareAllocatorArenas() {
+  if (std::getenv("MALLOC_ARENA_MAX")) return;
+  const unsigned processors = std::thread::hardware_concurrency();
+  ::mallopt(M_ARENA_MAX, static_cast<int>(processors > 2 ? processors / 2 : 1));
+}
 
 void ReturnFreedMemory() { ::malloc_trim(0); }
 

@@ -10,7 +10,7 @@ int64_t CurrentThreadId() { return static_cast<int64_t>(gettid()); }
 TThreadPool& TThreadPool::Shared() {
   // Never destroyed: its threads may still wait for work when the process
   // ends, and must not find the pool gone.
-  static TThreadPool* const pool = new TThreadPool;
+  static TThreadPool* const pool = new TThreadPool(kIdleTime);
   return *pool;
 }
 
@@ -41,14 +41,23 @@ size_t TThreadPool::Idle() const {
   return idle_;
 }
 
+size_t TThreadPool::Retired() const {
+  std::lock_guard guard(lock_);
+  return retired_;
+}
+
 void TThreadPool::Work() {
   std::unique_lock guard(lock_);
   for (;;) {
     if (jobs_.empty()) {
       if (idle_ >= kMaxIdle) return;
       ++idle_;
-      wake_.wait(guard, [this] { return !jobs_.empty(); });
+      const bool woken = wake_.wait_for(guard, idleTime_, [this] { return !jobs_.empty(); });
       --idle_;
+      if (!woken) {
+        ++retired_;
+        return;
+      }
     }
     std::function<void()> job = std::move(jobs_.front());
     jobs_.pop_front();

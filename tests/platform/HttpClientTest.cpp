@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <vector>
 
 #include "base/OvException.h"
 #include "platform/HttpClient.h"
@@ -57,6 +58,27 @@ TEST(HttpClient, SendsBrowserHeadersAndDecodesCompressedBodies) {
             "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; .NET CLR 1.1.4322; .NET CLR 2.0.40903)");
   EXPECT_EQ(header("Accept").substr(0, 35), "image/gif, image/x-xbitmap, image/j");
   EXPECT_TRUE(header("Accept").ends_with("application/msword, */*"));
+}
+
+TEST(HttpClient, KeepsItsConnectionUntilReleased) {
+  testing::TLocalHttpStub stub;
+  std::mutex lock;
+  std::vector<int> ports;  // the client's end of each request's connection
+  stub.Server().Get("/page", [&](const httplib::Request& request, httplib::Response& response) {
+    std::lock_guard guard(lock);
+    ports.push_back(request.remote_port);
+    response.set_content("page", "text/html");
+  });
+  auto fetch = [&stub] { EXPECT_EQ(THttpClient().Get("http://" + stub.Host() + "/page"), "page"); };
+  ReleaseKeptConnections();  // nothing kept by earlier tests for another stub
+  fetch();
+  fetch();
+  ReleaseKeptConnections();
+  fetch();
+  std::lock_guard guard(lock);
+  ASSERT_EQ(ports.size(), 3u);
+  EXPECT_EQ(ports[0], ports[1]);
+  EXPECT_NE(ports[1], ports[2]);
 }
 
 TEST(HttpClient, FailuresRaise) {

@@ -64,6 +64,18 @@ TEST(ThreadPool, AnIdleThreadTakesTheNextJob) {
   EXPECT_EQ(pool.Started(), started);  // one after the other needs no new thread
 }
 
+TEST(ThreadPool, AThreadLeftIdleEndsAndTheNextJobStartsAnother) {
+  // Never destroyed: its threads use it to the end.
+  static TThreadPool* const pool = new TThreadPool(std::chrono::milliseconds(50));
+  std::atomic<int> runs{0};
+  pool->Run([&] { ++runs; });
+  ASSERT_TRUE(Eventually([&] { return runs == 1 && pool->Retired() == 1; }));
+  EXPECT_EQ(pool->Idle(), 0u);
+  pool->Run([&] { ++runs; });
+  ASSERT_TRUE(Eventually([&] { return runs == 2; }));
+  EXPECT_EQ(pool->Started(), 2u);
+}
+
 TEST(ThreadCpu, CountsWorkButNotWaiting) {
   const double start = ThreadCpuMs();
   std::this_thread::sleep_for(std::chrono::milliseconds(60));
