@@ -22,6 +22,7 @@ TEST(SessionMemory, ExpiredSessionsGiveTheirMemoryBack) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "the sanitizers keep freed memory on purpose";
 #endif
+  ShareAllocatorArenas();  // as the server's main does, before any thread starts
   TSearchPipeline pipeline;
   // The engine simulator runs in this process: its threads and caches are
   // warmed up first, so that what is measured is the server's own memory.
@@ -38,14 +39,18 @@ TEST(SessionMemory, ExpiredSessionsGiveTheirMemoryBack) {
   ExpireAll();
   const size_t after = ResidentBytes();
   EXPECT_TRUE(Global->Sessions.empty());
-  EXPECT_GT(peak, before + (40u << 20)) << "the sessions held too little to tell";
-  // The allocator keeps about a megabyte in each of its per-thread arenas:
-  // a bound, not a growth. A second round of the same kind ends where the
-  // first one did.
-  EXPECT_LE(after, before + before / 2) << "before " << before << ", peak " << peak << ", after " << after;
+  ASSERT_GT(peak, before + (40u << 20)) << "the sessions held too little to tell";
+  const size_t held = peak - before;
+  // What stays is the allocator's fragments around the few blocks that live
+  // on (thread caches, kept handles), a few megabytes however many sessions
+  // came and went; a session that is never freed keeps about four. A second
+  // round of the same kind ends about where the first one did.
+  const std::string figures =
+      "before " + std::to_string(before) + ", peak " + std::to_string(peak) + ", after " + std::to_string(after);
+  EXPECT_LE(after, before + held / 5) << figures;
   round('b');
   ExpireAll();
-  EXPECT_LE(ResidentBytes(), after + after / 10) << "after a second round";
+  EXPECT_LE(ResidentBytes(), after + held / 10) << figures << ", after a second round";
 }
 
 }  // namespace
