@@ -350,25 +350,29 @@ namespace {
 size_t DecodeURL(std::string_view text, std::string& out, bool strict) {
   out.clear();
   out.reserve(text.size());
+  size_t copied = 0;  // text before this is in out
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
+    if (c != '+' && c != '%') continue;
+    out.append(text.substr(copied, i - copied));
+    copied = i + 1;
     if (c == '+') {
       out += ' ';
-    } else if (c == '%') {
-      const int high = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
-      const int low = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
-      if (high >= 0 && low >= 0) {
-        out += static_cast<char>(high * 16 + low);
-        i += 2;
-      } else if (strict) {
-        return i;
-      } else {
-        out += c;
-      }
+      continue;
+    }
+    const int high = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
+    const int low = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
+    if (high >= 0 && low >= 0) {
+      out += static_cast<char>(high * 16 + low);
+      i += 2;
+      copied = i + 1;
+    } else if (strict) {
+      return i;
     } else {
       out += c;
     }
   }
+  out.append(text.substr(copied));
   return std::string_view::npos;
 }
 

@@ -25,8 +25,9 @@ TEngineCheck CheckEnginePage(const TSearchEngines& definition, int engine, int32
     const std::vector<std::string_view> blocks = SplitBlocks(definition, text);
     check.Blocks = static_cast<int32_t>(blocks.size());
     check.Patterns.resize(definition.ElementRegexes().size());
+    TElementMatcher matcher(definition);
     for (std::string_view block : blocks) {
-      const TElementMatch found = MatchElements(definition, block);
+      const TElementMatch found = matcher.Match(block);
       if (found.Pattern < 0) {
         ++check.Unmatched;
         continue;

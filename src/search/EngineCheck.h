@@ -1,7 +1,7 @@
 // TEngineCheck: how an engine's patterns fare on one saved result page, to
 // tell which pattern stopped matching when an engine changed its layout. The
 // check runs the parser of a search itself (ReadResultCount, SplitBlocks,
-// MatchElements, TResultPage) and only counts what it does.
+// TElementMatcher, TResultPage) and only counts what it does.
 #pragma once
 
 #include <cstdint>

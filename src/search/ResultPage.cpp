@@ -1,6 +1,7 @@
 #include "search/ResultPage.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <limits>
 
@@ -89,35 +90,53 @@ std::string DecodeLink(std::string_view text) {
   return out;
 }
 
-TElementMatch MatchElements(const TSearchEngines& engine, std::string_view block) {
-  TElementMatch found;
+TElementMatcher::TElementMatcher(const TSearchEngines& engine) {
   const auto& regexes = engine.ElementRegexes();
   for (size_t i = 0; i < regexes.size(); ++i) {
     if (!regexes[i]) continue;  // an empty item matches nothing
-    TMatch match(*regexes[i]);
-    if (!regexes[i]->Find(block, match)) continue;
-    found.Pattern = static_cast<int>(i);
-    found.Title = match.Named("Title");
-    found.Description = match.Named("Description");
-    found.Link = match.Named("Link");
+    const TRegex& regex = *regexes[i];
+    patterns_.push_back({static_cast<int>(i), &regex, std::make_unique<TMatch>(regex), regex.GroupNumber("Title"),
+                         regex.GroupNumber("Description"), regex.GroupNumber("Link")});
+  }
+}
+
+TElementMatch TElementMatcher::Match(std::string_view block) {
+  TElementMatch found;
+  for (TPattern& pattern : patterns_) {
+    if (!pattern.Regex->Find(block, *pattern.Data)) continue;
+    found.Pattern = pattern.Index;
+    found.Title = pattern.Data->Group(pattern.Title);
+    found.Description = pattern.Data->Group(pattern.Description);
+    found.Link = pattern.Data->Group(pattern.Link);
     break;
   }
   return found;
 }
 
-TBlockFields ParseBlock(const TSearchEngines& engine, std::string_view block) {
-  TElementMatch found = MatchElements(engine, block);
-  TBlockFields fields;
+TBlockText ReadBlock(TElementMatcher& matcher, std::string_view block) {
+  const TElementMatch found = matcher.Match(block);
+  TBlockText fields;
   if (found.Pattern >= 0) {
-    fields.Title = std::move(found.Title);
-    fields.Description = std::move(found.Description);
+    fields.Title = found.Title;
+    fields.Description = found.Description;
     fields.Link = DecodeLink(found.Link);
   }
   fields.Parsed = !fields.Link.empty();
   if (fields.Parsed) {
-    if (IsEmptyGroup(fields.Title)) fields.Title = fields.Link;
-    if (fields.Description == "<") fields.Description.clear();
+    if (IsEmptyGroup(fields.Title)) fields.LinkTitle = fields.Link;
+    if (fields.Description == "<") fields.Description = {};
   }
+  return fields;
+}
+
+TBlockFields ParseBlock(const TSearchEngines& engine, std::string_view block) {
+  TElementMatcher matcher(engine);
+  TBlockText text = ReadBlock(matcher, block);
+  TBlockFields fields;
+  fields.Title = text.ShownTitle();
+  fields.Description = text.Description;
+  fields.Link = std::move(text.Link);
+  fields.Parsed = text.Parsed;
   return fields;
 }
 
@@ -133,17 +152,22 @@ bool IsLineBreak(char c) { return c == '\n' || c == '\r' || c == '\v' || c == '\
 bool RemoveTags(std::string_view text, bool stopAtLineBreaks, std::string& out) {
   out.clear();
   out.reserve(text.size());
-  size_t pos = 0;
+  const char* const end = text.data() + text.size();
+  const char* copied = text.data();
   while (true) {
-    const size_t open = text.find('<', pos);
-    if (open == std::string_view::npos) break;
-    const size_t close = text.find('>', open + 1);
-    if (close == std::string_view::npos) break;
-    if (stopAtLineBreaks && std::any_of(text.begin() + open + 1, text.begin() + close, IsLineBreak)) return false;
-    out.append(text.substr(pos, open - pos));
-    pos = close + 1;
+    const auto* open = static_cast<const char*>(std::memchr(copied, '<', static_cast<size_t>(end - copied)));
+    if (!open) break;
+    // Tags are short: a plain walk to the ">" beats another memchr, and it
+    // sees the line breaks on the way.
+    const char* close = open + 1;
+    bool lineBreak = false;
+    for (; close != end && *close != '>'; ++close) lineBreak |= IsLineBreak(*close);
+    if (close == end) break;
+    if (stopAtLineBreaks && lineBreak) return false;
+    out.append(copied, open);
+    copied = close + 1;
   }
-  out.append(text.substr(pos));
+  out.append(copied, end);
   return true;
 }
 
@@ -246,10 +270,11 @@ void TResultPage::Parse(std::string_view page) {
   if (PageCount > kMaxPages) throw TOvException("Current page number is too high", "SEQueryThread", "FetchParse");
 
   const std::vector<std::string_view> blocks = SplitBlocks(engine_, page);
+  TElementMatcher matcher(engine_);
   TResultList parsed;
   int32_t rank = FirstRank;
   for (size_t i = 0; i < blocks.size(); ++i) {
-    TBlockFields fields = ParseBlock(engine_, blocks[i]);
+    TBlockText fields = ReadBlock(matcher, blocks[i]);
     if (!fields.Parsed) {
       const int32_t number = query_.Page * TSearchEngines::kResultsPerPage + static_cast<int32_t>(i);
       SaveFailedBlock(blocks[i], number);
@@ -263,7 +288,7 @@ void TResultPage::Parse(std::string_view page) {
   Results = std::move(parsed);
 }
 
-std::unique_ptr<TResult> TResultPage::MakeResult(TBlockFields fields, bool nested, int32_t rank) const {
+std::unique_ptr<TResult> TResultPage::MakeResult(TBlockText fields, bool nested, int32_t rank) const {
   auto result = std::make_unique<TResult>();
   result->Engine = query_.Engine;
   result->Task = query_.Task;
@@ -272,12 +297,12 @@ std::unique_ptr<TResult> TResultPage::MakeResult(TBlockFields fields, bool neste
   result->IsNested = nested;
   result->EngineRank = rank;
   result->SetDescription(CleanDescription(fields.Description));
-  result->Title = StripTags(fields.Title);
+  result->Title = StripTags(fields.ShownTitle());
   result->Link = std::move(fields.Link);
 
   // Engines often give links without a scheme; parse them as http.
   const std::string& link = result->Link;
-  result->URI = TURI::Parse(link.starts_with("http") ? link : "http://" + link);
+  result->URI = link.starts_with("http") ? TURI::Parse(link) : TURI::Parse("http", link);
   result->IsHomePage = IsHomePage(*result->URI);
   bool hasPath = false;
   result->DomainExt = DomainExtension(link, hasPath);

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/Regex.h"
 #include "search/Results.h"
 
 namespace orvane {
@@ -37,12 +39,38 @@ std::vector<std::string_view> SplitBlocks(const TSearchEngines& engine, std::str
 // (the link not yet decoded).
 struct TElementMatch {
   int Pattern = -1;  // index into the engine's ElementRegexes; -1: none matched
-  std::string Title, Description, Link;
+  std::string_view Title, Description, Link;  // views into the block
 };
-TElementMatch MatchElements(const TSearchEngines& engine, std::string_view block);
+// The engine's element patterns with their match data and group numbers made
+// once, for all the blocks of a page. Used by one thread at a time.
+class TElementMatcher {
+ public:
+  explicit TElementMatcher(const TSearchEngines& engine);
+  // The groups of the first pattern that matches the block.
+  TElementMatch Match(std::string_view block);
+
+ private:
+  struct TPattern {
+    int Index;
+    const TRegex* Regex;
+    std::unique_ptr<TMatch> Data;
+    int Title, Description, Link;  // group numbers, -1 when the pattern has none
+  };
+  std::vector<TPattern> patterns_;
+};
 // A title or description group that stands for nothing: empty, or the lone
 // "<" a pattern catches when the element is missing.
 inline bool IsEmptyGroup(std::string_view text) { return text.empty() || text == "<"; }
+// What ParseBlock reads, before it is copied: the title and description are
+// views into the block.
+struct TBlockText {
+  std::string_view Title, Description;
+  std::string Link;
+  std::string LinkTitle;  // the link as decoded, when the block has no title
+  bool Parsed = false;
+  std::string_view ShownTitle() const { return LinkTitle.empty() ? Title : std::string_view(LinkTitle); }
+};
+TBlockText ReadBlock(TElementMatcher& matcher, std::string_view block);
 // Title, description and the URL-decoded link of the first element pattern
 // that matches. Raises on a link with a broken "%" escape.
 TBlockFields ParseBlock(const TSearchEngines& engine, std::string_view block);
@@ -79,7 +107,7 @@ class TResultPage {
   TResultList Results;  // in page order
 
  private:
-  std::unique_ptr<TResult> MakeResult(TBlockFields fields, bool nested, int32_t rank) const;
+  std::unique_ptr<TResult> MakeResult(TBlockText fields, bool nested, int32_t rank) const;
   void SaveFailedBlock(std::string_view block, int32_t number) const;
 
   const TSearchEngines& engine_;

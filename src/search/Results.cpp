@@ -16,13 +16,15 @@ namespace orvane {
 
 // ---- TURI ----
 
-TURI TURI::Parse(const std::string& url) {
+TURI TURI::Parse(std::string_view url) {
+  const size_t scheme = url.find("://");
+  if (scheme == std::string_view::npos) return Parse({}, url);
+  return Parse(url.substr(0, scheme), url.substr(scheme + 3));
+}
+
+TURI TURI::Parse(std::string_view protocol, std::string_view rest) {
   TURI uri;
-  std::string_view rest = url;
-  if (const size_t scheme = rest.find("://"); scheme != std::string_view::npos) {
-    uri.Protocol = rest.substr(0, scheme);
-    rest.remove_prefix(scheme + 3);
-  }
+  uri.Protocol = protocol;
   if (const size_t hash = rest.find('#'); hash != std::string_view::npos) {
     uri.Bookmark = rest.substr(hash + 1);
     rest = rest.substr(0, hash);
@@ -113,7 +115,7 @@ void TResult::ReadXml(pugi::xml_node node, const std::vector<std::unique_ptr<TTa
   DomainExt = ChildText(node, "DomainExtension");
   FileExt = ChildText(node, "FileExtension");
   if (!tasks.empty()) SearchKeywords = tasks.front()->Keywords;
-  URI = TURI::Parse(StartsText("http", Link) ? Link : "http://" + Link);
+  URI = StartsText("http", Link) ? TURI::Parse(Link) : TURI::Parse("http", Link);
 }
 
 // ---- TTask ----

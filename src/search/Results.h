@@ -28,7 +28,9 @@ struct TTask;
 // "x=1", Bookmark "top". Path always begins and ends with "/".
 struct TURI {
   std::string Protocol, Host, Port, Path, Document, Params, Bookmark;
-  static TURI Parse(const std::string& url);
+  static TURI Parse(std::string_view url);
+  // The same for a link whose scheme is already cut off: `rest` follows "://".
+  static TURI Parse(std::string_view protocol, std::string_view rest);
 };
 
 class TResult {
