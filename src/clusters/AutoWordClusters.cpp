@@ -14,6 +14,8 @@ namespace orvane {
 
 namespace {
 
+constexpr size_t kPrefetchAhead = 8;
+
 const TWordList& WordsOf(const TOccurrence& occurrence) {
   return occurrence.InDescription ? occurrence.Result->DescriptionWords : occurrence.Result->TitleWords;
 }
@@ -103,7 +105,16 @@ void TAutoWordClusters::Prepare(const std::vector<std::string>& ignoreList) {
   std::string phrase;
   WordTable->ForEachEntry([&](const THashEntry& entry) {
     if (!frequent(entry)) return;
-    for (TOccurrence* occurrence : entry.Record->Occurrences) {
+    const std::vector<TOccurrence*>& occurrences = entry.Record->Occurrences;
+    for (size_t k = 0; k < occurrences.size(); ++k) {
+      // A word's places lie far apart in a big storage: ask for a later one
+      // early, so that its load overlaps the work on this one.
+      if (k + kPrefetchAhead < occurrences.size()) __builtin_prefetch(occurrences[k + kPrefetchAhead]);
+      if (k + kPrefetchAhead / 2 < occurrences.size()) {
+        const TOccurrence* ahead = occurrences[k + kPrefetchAhead / 2];
+        if (ahead->HasNext) __builtin_prefetch(ahead[1].Entry);
+      }
+      TOccurrence* occurrence = occurrences[k];
       if (occurrence->HasNext) {
         // The storage keeps a list's words in adjacent records, and the next
         // word went into this table with its result: its entry holds the

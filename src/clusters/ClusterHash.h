@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/BigArray.h"
+
 namespace orvane {
 
 struct TOccurrence;
@@ -55,11 +57,11 @@ class TClusterHash {
   }
 
   size_t RecordCount() const { return records_.size(); }
-  std::vector<THashEntry*> Buckets;
+  TBigArray<THashEntry*> Buckets;
 
  private:
-  std::vector<TWordRecord> records_;
-  std::vector<THashEntry> entries_;
+  TBigArray<TWordRecord> records_;
+  TBigArray<THashEntry> entries_;
 };
 
 }  // namespace orvane

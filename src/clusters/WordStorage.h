@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/BigArray.h"
+
 namespace orvane {
 
 class TResult;
@@ -30,7 +32,7 @@ class TWordStorage {
   // result's occurrence lists then point at its records.
   void Build(TResults& results, size_t total);
 
-  std::vector<TOccurrence> Records;
+  TBigArray<TOccurrence> Records;
 };
 
 }  // namespace orvane
