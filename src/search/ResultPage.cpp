@@ -151,6 +151,7 @@ bool IsLineBreak(char c) { return c == '\n' || c == '\r' || c == '\v' || c == '\
 // convention: false, and the caller asks the pattern itself.
 bool RemoveTags(std::string_view text, bool stopAtLineBreaks, std::string& out) {
   out.clear();
+  if (text.empty()) return true;  // its data may be null, which memchr must not see
   out.reserve(text.size());
   const char* const end = text.data() + text.size();
   const char* copied = text.data();
