@@ -191,8 +191,10 @@ std::string THttpClient::Get(const std::string& url) {
   if (cutOff) {
     Log("HttpClient", "Page cut off at " + std::to_string(MaxBodyBytes) + " bytes: " + url);
     // Half a page would pass for a page with fewer results.
+    const bool megabytes = MaxBodyBytes >= (1u << 20);
     throw THttpError("Page cut off at " + std::to_string(MaxBodyBytes) + " bytes",
-                     "page larger than " + std::to_string(MaxBodyBytes >> 20) + " MB");
+                     "page larger than " + std::to_string(megabytes ? MaxBodyBytes >> 20 : MaxBodyBytes) +
+                         (megabytes ? " MB" : " bytes"));
   }
   return std::move(body.Text);
 }
