@@ -50,7 +50,10 @@ TEST(SearchRequest, ProbeTellsHowManyPagesAndTheOtherEnginesBoost) {
                                               "&se=" + std::to_string(row.se));
     EXPECT_NE(answer.ContentText.find("orvaneFillForm('solar panels simtotal:"), std::string::npos);
     EXPECT_TRUE(pipeline.WaitForLog("[FetchResults] Needed threads: " + std::to_string(row.neededThreads)));
-    EXPECT_EQ(RequestsTo(pipeline.Simulator, row.selected), 1 + (row.probeFirst ? row.neededThreads : 9)) << row.se;
+    // A page ruled out before its request went may never reach the engine.
+    const int asked = RequestsTo(pipeline.Simulator, row.selected);
+    EXPECT_GE(asked, 1 + row.neededThreads) << row.se;
+    EXPECT_LE(asked, 1 + (row.probeFirst ? row.neededThreads : 9)) << row.se;
     EXPECT_EQ(RequestsTo(pipeline.Simulator, row.meta0), row.boost ? 1 : 0);
     EXPECT_EQ(RequestsTo(pipeline.Simulator, row.meta1), row.boost ? 1 : 0);
     if (row.probeFirst) {
