@@ -12,12 +12,6 @@
 namespace orvane::test {
 namespace {
 
-int RequestsTo(const sim::TEngineSimulator& simulator, int engine) {
-  const auto requests = simulator.Requests();
-  return static_cast<int>(std::count_if(requests.begin(), requests.end(),
-                                        [&](const sim::TRequestRecord& r) { return r.Engine == engine; }));
-}
-
 TEST(EngineRest, RestsAsLongAsAskedAtMostAnHour) {
   const TDateTime now = Now();
   const struct { long status; long retryAfter; long expectedSeconds; } rows[] = {

@@ -21,12 +21,6 @@
 namespace orvane::test {
 namespace {
 
-int RequestsTo(const sim::TEngineSimulator& simulator, int engine) {
-  const auto requests = simulator.Requests();
-  return static_cast<int>(std::count_if(requests.begin(), requests.end(),
-                                        [&](const sim::TRequestRecord& r) { return r.Engine == engine; }));
-}
-
 bool IsStartPageScript(const THttpResponse& response) {
   return response.ContentText.find("parent.location=\"http://127.0.0.1:") != std::string::npos &&
          response.ContentText.find("/default.htm\"") != std::string::npos;
