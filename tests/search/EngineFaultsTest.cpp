@@ -102,6 +102,33 @@ TEST(EngineFaults, TheSearchFailsOnlyWhenNoPageOfTheChosenEngineAnswered) {
   }
 }
 
+// A subject's search asks two pages; it fails only when both do.
+TEST(EngineFaults, AProfileSearchKeepsTheOnePageThatAnswered) {
+  TSearchPipeline pipeline;
+  const struct { const char* fault; bool fails; size_t failedPages; } rows[] = {
+      {"", false, 0}, {"simfail:500@google1", false, 1}, {"simfail:500@google", true, 2}};
+  for (const auto& row : rows) {
+    TSessionPtr session;
+    {
+      std::lock_guard guard(Global->SessionLock);
+      session = Global->CreateSession();
+    }
+    TTask* task = session->Results->AddTask(std::string("glacier walks simtotal:300 ") + row.fault, "Google", nullptr, "");
+    TFetchedResults fetched;
+    bool failed = false;
+    try {
+      FetchResultsWithProfilename(*session, sim::kGoogle, task->Keywords, 1, task, fetched);
+    } catch (const TOvException& e) {
+      failed = true;
+      EXPECT_STREQ(e.what(), "HTTP error 500");
+    }
+    EXPECT_EQ(failed, row.fails) << row.fault;
+    if (row.fails) continue;
+    EXPECT_GE(fetched.Main.size(), 90u) << row.fault;
+    EXPECT_EQ(fetched.Failed.empty() ? 0u : fetched.Failed[0].Failed.size(), row.failedPages) << row.fault;
+  }
+}
+
 TEST(EngineFaults, TheOuterBoundStillStopsAHungSearch) {
   TSearchPipeline pipeline;  // pages may take 8 s, the search only 1
   const TOutcome outcome = Fetch("simfail:hang@google1", std::chrono::seconds(1));
