@@ -100,6 +100,45 @@ TEST_F(EngineSimulatorServer, GzipsOnlyWhenAsked) {
   EXPECT_EQ(Get(kYahoo, "/elsewhere")->status, 404);
 }
 
+// Pre-rendered pages are the rendered ones, gzipped or not; other queries are
+// still rendered on request.
+TEST_F(EngineSimulatorServer, PrerenderedPagesAnswerAsRenderedOnes) {
+  simulator_->UsePrerendered(std::make_shared<const TPrerenderedPages>(std::vector<std::string>{"opera lyrics"}, 350, 4));
+  struct TCase {
+    int Engine;
+    std::string Keywords;  // as the engine receives them
+    int Page;
+    bool Prerendered;
+  } cases[] = {
+      {kYahoo, "opera lyrics", 0, true},
+      {kMSN, "language:en opera lyrics", 3, true},
+      {kGoogle, "opera lyrics", 2, true},
+      {kGoogle, "opera lyrics", 4, false},  // past the pages rendered
+      {kGoogle, "opera songs", 0, false},
+  };
+  size_t hits = 0;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::string(EngineName(c.Engine)) + " " + c.Keywords + " page " + std::to_string(c.Page));
+    const std::string typed = c.Engine == kMSN ? c.Keywords.substr(std::string("language:en ").size()) : c.Keywords;
+    const std::string target = QueryTarget(c.Engine, typed, c.Page);
+    const std::string page = RenderPage(c.Engine, c.Keywords, c.Page * 100, 100, 350).Html;
+    const auto zipped = Get(c.Engine, target, "gzip, deflate");
+    ASSERT_TRUE(zipped);
+    EXPECT_EQ(zipped->get_header_value("Content-Encoding"), "gzip");
+    EXPECT_EQ(Gunzip(zipped->body), page);
+    const auto plain = Get(c.Engine, target);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->get_header_value("Content-Encoding"), "");
+    EXPECT_EQ(plain->body, page);
+    if (c.Prerendered) hits += 2;
+    EXPECT_EQ(simulator_->PrerenderedHits(), hits);
+  }
+  EXPECT_EQ(simulator_->Requests().size(), 10u);
+  simulator_->UsePrerendered(nullptr);
+  EXPECT_EQ(Get(kYahoo, QueryTarget(kYahoo, "opera lyrics", 0))->status, 200);
+  EXPECT_EQ(simulator_->PrerenderedHits(), hits);
+}
+
 TEST_F(EngineSimulatorServer, FailureControlsHitOnlyTheirTargets) {
   EXPECT_EQ(Get(kMSN, QueryTarget(kMSN, "chess simfail:503@msn", 0))->status, 503);
   EXPECT_EQ(Get(kGoogle, QueryTarget(kGoogle, "chess simfail:503@msn", 0))->status, 200);

@@ -212,8 +212,9 @@ bool TEngineSimulator::Pause(int ms) {
   return !changed_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopping_; });
 }
 
-void TEngineSimulator::Record(TRequestRecord record) {
+void TEngineSimulator::Record(TRequestRecord record, bool prerendered) {
   std::lock_guard<std::mutex> lock(mutex_);
+  if (prerendered) ++prerenderedHits_;
   if (!options_.LogFile.empty()) {
     std::ofstream log(options_.LogFile, std::ios::app | std::ios::binary);
     log << EngineName(record.Engine) << ' ' << record.Outcome << ' ' << record.Target
@@ -249,6 +250,7 @@ void TEngineSimulator::Serve(int engine, const httplib::Request& request, httpli
   record.Accept = request.get_header_value("Accept");
   record.AcceptLanguage = request.get_header_value("Accept-Language");
   record.UserAgent = request.get_header_value("User-Agent");
+  if (ServePrerendered(engine, request, response, record)) return;
 
   const TSimQuery query = ParseKeywords(record.Keywords);
   const int pageIndex = std::max(record.Start, 0) / 100;
@@ -315,6 +317,45 @@ void TEngineSimulator::Serve(int engine, const httplib::Request& request, httpli
   } else {
     response.set_content(RenderPage(engine, keywords, start, count, options_.DefaultTotal).Html, kContentType);
   }
+}
+
+bool TEngineSimulator::ServePrerendered(int engine, const httplib::Request& request, httplib::Response& response,
+                                        TRequestRecord& record) {
+  std::shared_ptr<const TPrerenderedPages> pages;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    pages = prerendered_;
+  }
+  const TPrerenderedPage* page = pages ? pages->Find(engine, request.target) : nullptr;
+  if (!page) return false;
+  const bool gzip = record.AcceptEncoding.find("gzip") != std::string::npos;
+  record.Outcome = "page";
+  Record(std::move(record), true);
+  if (options_.DelayMs > 0 && !Pause(options_.DelayMs)) {
+    response.status = 503;
+    return true;
+  }
+  if (!gzip) {
+    response.set_content(page->Html, kContentType);
+    return true;
+  }
+  // A provider of known length is sent as it is, so the page is not gzipped again.
+  response.set_header("Content-Encoding", "gzip");
+  response.set_content_provider(page->Gzipped.size(), kContentType,
+                                [pages, page](size_t offset, size_t length, httplib::DataSink& sink) {
+                                  return sink.write(page->Gzipped.data() + offset, length);
+                                });
+  return true;
+}
+
+void TEngineSimulator::UsePrerendered(std::shared_ptr<const TPrerenderedPages> pages) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  prerendered_ = std::move(pages);
+}
+
+size_t TEngineSimulator::PrerenderedHits() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return prerenderedHits_;
 }
 
 std::vector<TRequestRecord> TEngineSimulator::Requests() const {

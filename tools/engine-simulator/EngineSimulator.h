@@ -42,6 +42,7 @@
 #include <thread>
 #include <vector>
 
+#include "PrerenderedPages.h"
 #include "ResultList.h"
 
 namespace httplib {
@@ -124,9 +125,18 @@ class TEngineSimulator {
   // Waits until at least `count` requests were logged; false on time-out.
   bool WaitForRequests(size_t count, int timeoutMs) const;
 
+  // Pre-render mode: pages found in `pages` are answered from memory without
+  // rendering; others as before. nullptr renders every page again.
+  void UsePrerendered(std::shared_ptr<const TPrerenderedPages> pages);
+  // Pages answered from the pre-rendered set so far.
+  size_t PrerenderedHits() const;
+
  private:
   void Serve(int engine, const httplib::Request& request, httplib::Response& response);
-  void Record(TRequestRecord record);
+  void Record(TRequestRecord record, bool prerendered = false);
+  // Answers from the pre-rendered pages; false when the page is not there.
+  bool ServePrerendered(int engine, const httplib::Request& request, httplib::Response& response,
+                        TRequestRecord& record);
   // Waits `ms` or until Stop; false when stopped.
   bool Pause(int ms);
 
@@ -139,6 +149,8 @@ class TEngineSimulator {
   mutable std::condition_variable changed_;
   bool stopping_ = false;
   std::vector<TRequestRecord> requests_;
+  std::shared_ptr<const TPrerenderedPages> prerendered_;
+  size_t prerenderedHits_ = 0;
 };
 
 }  // namespace orvane::sim

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "EngineSimulator.h"
 #include "base/OvException.h"
@@ -15,9 +17,11 @@ namespace {
 
 void Usage() {
   std::cerr << "usage: engine-simulator [--google-port P] [--msn-port P] [--yahoo-port P] [--total N]\n"
-               "                        [--delay-ms N] [--ports-file FILE] [--log FILE]\n"
+               "                        [--delay-ms N] [--ports-file FILE] [--log FILE] [--prerender FILE]\n"
                "  ports: 0 (default) picks a free port; --total: results every query claims\n"
-               "  (default: varies with the query); --ports-file writes GoogleHost=127.0.0.1:P lines\n";
+               "  (default: varies with the query); --ports-file writes GoogleHost=127.0.0.1:P lines;\n"
+               "  --prerender: renders the first ten pages of every engine for each line of FILE\n"
+               "  (keywords as typed) once at start and answers them from memory\n";
 }
 
 }  // namespace
@@ -25,7 +29,7 @@ void Usage() {
 int main(int argc, char** argv) {
   using namespace orvane;
   sim::TSimOptions options;
-  std::string portsFile;
+  std::string portsFile, prerenderFile;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -46,6 +50,7 @@ int main(int argc, char** argv) {
     else if (arg == "--delay-ms" && numeric) options.DelayMs = number;
     else if (arg == "--ports-file") portsFile = value;
     else if (arg == "--log") options.LogFile = value;
+    else if (arg == "--prerender") prerenderFile = value;
     else {
       std::cerr << "engine-simulator: bad option " << arg << " " << value << "\n";
       Usage();
@@ -61,6 +66,17 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   sim::TEngineSimulator simulator(options);
+  if (!prerenderFile.empty()) {
+    std::ifstream in(prerenderFile);
+    std::vector<std::string> keywords;
+    for (std::string line; std::getline(in, line);)
+      if (!line.empty()) keywords.push_back(line);
+    if (!in.eof()) {
+      std::cerr << "engine-simulator: cannot read " << prerenderFile << "\n";
+      return 1;
+    }
+    simulator.UsePrerendered(std::make_shared<const sim::TPrerenderedPages>(keywords, options.DefaultTotal));
+  }
   try {
     simulator.Start();
   } catch (const TOvException& e) {
