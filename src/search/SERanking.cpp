@@ -128,12 +128,6 @@ void TSERanking::PrepareKeywords(const std::string& keywords) {
   prepared_ = true;
 }
 
-int32_t TSERanking::MatchType(const std::string& text) const {
-  if (Occurs(text, joined_)) return 2;
-  return std::any_of(keywords_.begin(), keywords_.end(), [&](const std::string& k) { return Occurs(text, k); }) ? 1
-                                                                                                                 : 0;
-}
-
 double TSERanking::ExactScore(TField field, const std::string& text, const TProfile& profile) const {
   const auto keywordLength = static_cast<double>(joined_.size());
   const auto length = static_cast<double>(text.size());
@@ -169,8 +163,8 @@ double TSERanking::PartialScore(TField field, const std::string& text, const TPr
   return base * weight * presence;
 }
 
-double TSERanking::FieldScore(TField field, const std::string& text, const TProfile& profile) const {
-  return Finite(MatchType(text) == 2 ? ExactScore(field, text, profile) : PartialScore(field, text, profile));
+double TSERanking::FieldScore(TField field, const std::string& text, bool exact, const TProfile& profile) const {
+  return Finite(exact ? ExactScore(field, text, profile) : PartialScore(field, text, profile));
 }
 
 void TSERanking::RankResult(TResult& result, const TProfile& profile) {
@@ -179,10 +173,14 @@ void TSERanking::RankResult(TResult& result, const TProfile& profile) {
     const std::string title = cleaner_.Clear(result.Title);
     const std::string description = cleaner_.Clear(result.Description());
     const std::string link = ExtractSiteName(result.Link, result.DomainExt);
-    if (MatchType(title) == 2 || MatchType(description) == 2 || MatchType(link) == 2) result.ExactMatch = 2;
-    result.TitleScore = FieldScore(kTitle, title, profile);
-    result.DescriptionScore = description.empty() ? 0.0 : FieldScore(kDescription, description, profile);
-    result.LinkScore = FieldScore(kLink, link, profile);
+    // Each field is searched for the joined keywords once.
+    const bool titleExact = Occurs(title, joined_), descriptionExact = Occurs(description, joined_),
+               linkExact = Occurs(link, joined_);
+    if (titleExact || descriptionExact || linkExact) result.ExactMatch = 2;
+    result.TitleScore = FieldScore(kTitle, title, titleExact, profile);
+    result.DescriptionScore =
+        description.empty() ? 0.0 : FieldScore(kDescription, description, descriptionExact, profile);
+    result.LinkScore = FieldScore(kLink, link, linkExact, profile);
     result.PathFactor = PathFactor(result.URI ? result.URI->Path : TURI::Parse(result.Link).Path);
     result.DomainMatch = DomainMatches(result, profile.DomainExtensions);
     result.FileMatch = FileMatches(result, profile.FileExtensions);

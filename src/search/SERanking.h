@@ -58,11 +58,10 @@ class TSERanking {
   enum TField { kTitle, kDescription, kLink };
 
   void PrepareKeywords(const std::string& keywords);
-  // 2 when the joined keywords occur, 1 when one keyword does, else 0.
-  int32_t MatchType(const std::string& text) const;
   double ExactScore(TField field, const std::string& text, const TProfile& profile) const;
   double PartialScore(TField field, const std::string& text, const TProfile& profile) const;
-  double FieldScore(TField field, const std::string& text, const TProfile& profile) const;
+  // `exact`: the joined keywords occur in `text`.
+  double FieldScore(TField field, const std::string& text, bool exact, const TProfile& profile) const;
 
   std::string currentKeywords_;
   bool prepared_ = false;

@@ -141,8 +141,9 @@ std::string ExtractSiteName(std::string_view url, std::string_view extension) {
     site = s.substr(firstDot + 1);
   }
   site = ReplaceAll(site, "." + LowerCase(extension), "");
-  site = ReplaceAll(site, ".", "");
-  return ReplaceAll(site, "/", "");
+  // The dots and slashes out, in one pass.
+  std::erase_if(site, [](char c) { return c == '.' || c == '/'; });
+  return site;
 }
 
 size_t LastPos(std::string_view pattern, std::string_view text) {
