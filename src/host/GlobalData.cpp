@@ -198,7 +198,13 @@ TGlobal::TGlobal(const std::string& configFile) {
   Data->Plural = std::make_unique<TPlural>(*XMLManager);
   Data->IgnoreWords = std::make_unique<TIgnoreWords>(*XMLManager);
   Data->Version = GetFileVersion("%d.%d.%d.%d");
-  Engines = LoadSearchEngines(*XMLManager);
+  // Global is not set yet: the free Log would drop these lines.
+  Engines = LoadSearchEngines(
+      *XMLManager, [this](const std::string& key) { return Reg->ReadString(key, ""); },
+      [this](const std::string& line) { Log("SearchEngines", line); });
+  std::vector<std::string> added;
+  for (size_t i = kBuiltInEngines; i < Engines.size(); ++i) added.push_back(Engines[i]->Name);
+  SetEngineNames(std::move(added));
   Refer = ReadFirstLine(DataDir + "refer.txt");
 }
 

@@ -16,13 +16,6 @@ namespace orvane {
 
 namespace {
 
-// Yahoo wraps result links in click-tracking redirects; the target follows the
-// prefix and ends before "&y=".
-constexpr std::string_view kYahooRedirects[] = {"http://click.yahoo.com/click?u=",
-                                                "http://track.yahoo.com/click?u="};
-constexpr std::string_view kYahooTargetEnd = "&y=";
-constexpr std::string_view kGoogleInternalLink = "/url?q=";
-
 const char* const kHomeDocuments[] = {"index.htm",   "index.html",   "index.asp", "default.htm",
                                       "default.html", "default.asp", "default.php"};
 
@@ -53,8 +46,12 @@ TResultCount ReadResultCount(const TSearchEngines& engine, std::string_view page
 }
 
 void PageNumbers(int engine, int32_t lastShown, int32_t& pageCount, int32_t& firstRank) {
-  constexpr int32_t perPage = TSearchEngines::kResultsPerPage;
-  if (engine == kMSN) {
+  PageNumbers(BuiltInShape(EngineName(engine)), lastShown, pageCount, firstRank);
+}
+
+void PageNumbers(const TEngineShape& shape, int32_t lastShown, int32_t& pageCount, int32_t& firstRank) {
+  const int32_t perPage = shape.PerPage;
+  if (shape.CountIsPageNumber) {
     pageCount = lastShown;  // MSN shows the page number
   } else {
     pageCount = lastShown / perPage + (lastShown % perPage != 0 ? 1 : 0);
@@ -207,21 +204,14 @@ std::string CleanDescription(std::string_view text) {
   return tag.ReplaceAll(text, "");
 }
 
-bool NormaliseLink(int engine, std::string& link) {
+bool NormaliseLink(int engine, std::string& link) { return NormaliseLink(BuiltInShape(EngineName(engine)), link); }
+
+bool NormaliseLink(const TEngineShape& shape, std::string& link) {
   // Most links hold neither; they only need the trimming.
   if (link.find('<') != std::string::npos || link.find('"') != std::string::npos)
     link = ReplaceAll(StripTags(link), "\"", "");
   TrimInPlace(link);
-  if (engine == kGoogle && link.starts_with(kGoogleInternalLink)) return false;
-  if (engine == kYahoo) {
-    for (std::string_view prefix : kYahooRedirects) {
-      if (!link.starts_with(prefix)) continue;
-      const size_t end = link.find(kYahooTargetEnd, prefix.size());
-      link = end == std::string::npos ? std::string() : link.substr(prefix.size(), end - prefix.size());
-      break;
-    }
-  }
-  return !link.empty();
+  return ApplyLinkRules(shape, link);
 }
 
 bool IsHomePage(const TURI& uri) {
@@ -267,7 +257,7 @@ TResultPage::TResultPage(const TSearchEngines& engine, const TSearchQuery& query
 
 void TResultPage::Parse(std::string_view page) {
   Count = ReadResultCount(engine_, page);
-  PageNumbers(query_.Engine, Count.LastShown, PageCount, FirstRank);
+  PageNumbers(engine_.Shape, Count.LastShown, PageCount, FirstRank);
   if (PageCount > kMaxPages) throw TOvException("Current page number is too high", "SEQueryThread", "FetchParse");
 
   const std::vector<std::string_view> blocks = SplitBlocks(engine_, page);
@@ -277,13 +267,13 @@ void TResultPage::Parse(std::string_view page) {
   for (size_t i = 0; i < blocks.size(); ++i) {
     TBlockText fields = ReadBlock(matcher, blocks[i]);
     if (!fields.Parsed) {
-      const int32_t number = query_.Page * TSearchEngines::kResultsPerPage + static_cast<int32_t>(i);
+      const int32_t number = query_.Page * engine_.Shape.PerPage + static_cast<int32_t>(i);
       SaveFailedBlock(blocks[i], number);
       Log(logModule_, "Failed to parse result " + IntToStr(number));
     }
-    if (!NormaliseLink(query_.Engine, fields.Link)) continue;
+    if (!NormaliseLink(engine_.Shape, fields.Link)) continue;
     // Google indents further results of the same site after a blockquote.
-    const bool nested = query_.Engine == kGoogle && i >= 1 && HasBlockquote(blocks[i - 1]);
+    const bool nested = engine_.Shape.NestedAfterBlockquote && i >= 1 && HasBlockquote(blocks[i - 1]);
     parsed.push_back(MakeResult(std::move(fields), nested, rank++));
   }
   Results = std::move(parsed);

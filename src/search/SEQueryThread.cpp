@@ -154,6 +154,8 @@ std::string TSEQueryThread::FetchPage() {
   if (!loadPath.empty()) return ReadWholeFile(loadPath + "/" + fileName);
 
   THttpClient client;
+  client.RefusePlainHttpBeyondLoopback = true;
+  if (engine_) client.Headers = engine_->RequestHeaders();
   client.OnProgress = [this] {
     if (!terminated_) return true;
     Log("OnProgress: " + IntToStr(query_.Page), "Terminating...");
