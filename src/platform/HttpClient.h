@@ -11,7 +11,23 @@
 #include <utility>
 #include <vector>
 
+#include "base/OvException.h"
+
 namespace orvane {
+
+// A transfer that failed: the message is the client's own text (what the log
+// and the error page carry), Reason the same in plain words for a person.
+class THttpError : public TOvException {
+ public:
+  THttpError(const std::string& message, std::string reason, long status = 0, long retryAfterSeconds = -1)
+      : TOvException(message, "HttpClient", "Get"),
+        Reason(std::move(reason)),
+        Status(status),
+        RetryAfterSeconds(retryAfterSeconds) {}
+  std::string Reason;
+  long Status;             // the HTTP status of the answer; 0 when none came
+  long RetryAfterSeconds;  // from a Retry-After header (seconds or a date); -1 without one
+};
 
 // Raised when the progress callback asked to stop the transfer.
 class TAbortException : public std::runtime_error {
@@ -48,9 +64,10 @@ class THttpClient {
   // client's own, any other is added.
   std::vector<std::pair<std::string, std::string>> Headers;
 
-  // The decoded body. Raises TOvException for a transfer failure (one that
-  // says so for a certificate that cannot be verified), an HTTP status of
-  // 400 or more, or a URL the policy above refuses. Blanks and other bytes that cannot stand in a URL
+  // The decoded body. Raises THttpError for a transfer failure (one that says
+  // so for a certificate that cannot be verified), a body cut at MaxBodyBytes,
+  // an HTTP status of 400 or more, or a URL the policy above refuses. Blanks
+  // and other bytes that cannot stand in a URL
   // are sent percent-encoded.
   std::string Get(const std::string& url);
 };

@@ -37,6 +37,7 @@ TSearchEngines::TSearchEngines(std::string name, const TXMLManager& store, bool 
       LeftParinhesis = store.ReadString(section, "LeftParinhesis", false);
       RightParinhesis = store.ReadString(section, "RightParinhesis", false);
       ReadShape(section, Shape);
+      BlockPage = store.ReadString(section, "BlockPage", false);
     }
   } catch (const std::exception& e) {
     readError_ = e.what();
@@ -67,6 +68,7 @@ void TSearchEngines::Compile() {
   try {
     resultCount_ = CompileIfSet(ResultCount, kCountFlags);
     resultBlock_ = CompileIfSet(ResultBlock, kBlockFlags);
+    blockPage_ = CompileIfSet(BlockPage, kCountFlags);
     for (const std::string& item : SplitDelimited('_', ResultElements))
       elements_.push_back(CompileIfSet(item, kElementFlags));
   } catch (const std::exception& e) {
@@ -74,6 +76,7 @@ void TSearchEngines::Compile() {
     compileError_ = e.what();
     resultCount_.reset();
     resultBlock_.reset();
+    blockPage_.reset();
     elements_.clear();
     if (logFaults_) Log("SearchEngines", Name + ": " + compileError_);
   }
@@ -96,6 +99,11 @@ const TRegex* TSearchEngines::ResultBlockRegex() const {
 const std::vector<std::unique_ptr<TRegex>>& TSearchEngines::ElementRegexes() const {
   CheckCompiled();
   return elements_;
+}
+
+const TRegex* TSearchEngines::BlockPageRegex() const {
+  CheckCompiled();
+  return blockPage_.get();
 }
 
 namespace {

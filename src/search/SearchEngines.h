@@ -48,6 +48,9 @@ class TSearchEngines {
   const TRegex* ResultBlockRegex() const;
   // One entry per item of ResultElements, in list order.
   const std::vector<std::unique_ptr<TRegex>>& ElementRegexes() const;
+  // The engine's consent or CAPTCHA page, matched against a whole page;
+  // nullptr when the data file names none.
+  const TRegex* BlockPageRegex() const;
 
   std::string Seperator;
   std::string LeftParinhesis;
@@ -56,6 +59,7 @@ class TSearchEngines {
   std::string ResultCount;
   std::string ResultBlock;
   std::string ResultElements;
+  std::string BlockPage;
   // The built-in shape of the engine's name with what the section gives.
   TEngineShape Shape;
   // From the configuration ("<Name>Host", "<Name>Key"); Host defaults to the
@@ -69,6 +73,7 @@ class TSearchEngines {
 
   std::unique_ptr<TRegex> resultCount_;
   std::unique_ptr<TRegex> resultBlock_;
+  std::unique_ptr<TRegex> blockPage_;
   std::vector<std::unique_ptr<TRegex>> elements_;
   std::string compileError_;
   std::string readError_;

@@ -7,6 +7,13 @@
 
 namespace orvane {
 
+namespace {
+
+// Plain http only to this machine.
+std::string SchemeFor(const std::string& host) { return IsLoopbackHost(URLHost("http://" + host)) ? "http" : "https"; }
+
+}  // namespace
+
 TSearchQuery::TSearchQuery(int32_t page, std::string searchKeywords, int32_t engine, int32_t profileMark, TTask* task,
                            TResultList* results)
     : Page(page),
@@ -30,13 +37,19 @@ std::string TSearchQuery::GetURL() const {
     return "";
   }
   const TEngineShape& shape = engine ? engine->Shape : builtIn;
-  values.Scheme = IsLoopbackHost(URLHost("http://" + values.Host)) ? "http" : "https";
+  values.Scheme = SchemeFor(values.Host);
   values.Keywords = Task ? Task->Keywords : std::string();
   values.Site = Task ? Task->SiteOnly : std::string();
   values.Page = Page;
   values.PerPage = shape.PerPage;
   const bool siteSearch = !values.Site.empty() && !shape.SiteURL.empty();
   return ExpandURLTemplate(siteSearch ? shape.SiteURL : shape.URL, values);
+}
+
+std::string TSearchQuery::HomePage() const {
+  const TSearchEngines* engine = EngineDefinition();
+  const std::string host = engine ? engine->Host : BuiltInShape(EngineName(Engine)).DefaultHost;
+  return SchemeFor(host) + "://" + host + "/";
 }
 
 TSearchEngines* TSearchQuery::EngineDefinition() const { return Global ? Global->GetEngine(Engine) : nullptr; }

@@ -22,6 +22,8 @@ class TSearchQuery {
   // "http" for a loopback host, "https" for any other. Blanks the template
   // leaves are sent as "%20" by the HTTP client. Empty for an unknown engine.
   std::string GetURL() const;
+  // The scheme and the engine's host: where a person answers its CAPTCHA.
+  std::string HomePage() const;
   // The engine's definition from Global; nullptr without one.
   TSearchEngines* EngineDefinition() const;
 
