@@ -107,7 +107,8 @@ void ReadShape(pugi::xml_node section, TEngineShape& shape) {
   ReadText(section, "SiteURL", shape.SiteURL);
   shape.PerPage = ReadCount(section, "PerPage", shape.PerPage, 1, 1000);
   shape.MaxPages = ReadCount(section, "MaxPages", shape.MaxPages, 1, 10);
-  shape.ProbePage = ReadCount(section, "ProbePage", shape.ProbePage, 0, 9);
+  // The count of the last page tells how many there are.
+  shape.ProbePage = shape.MaxPages - 1;
   shape.CountIsPageNumber = ReadFlag(section, "CountIsPageNumber", shape.CountIsPageNumber);
   if (section.child("Header")) shape.Headers.clear();
   for (pugi::xml_node header : section.children("Header")) {
@@ -139,7 +140,6 @@ void ReadShape(pugi::xml_node section, TEngineShape& shape) {
 std::string ShapeFault(const TEngineShape& shape) {
   if (shape.Format != "html") return "unknown format \"" + shape.Format + "\"";
   if (shape.URL.find("{keywords") == std::string::npos) return "the URL has no {keywords} placeholder";
-  if (shape.ProbePage >= shape.MaxPages) return "ProbePage is not below MaxPages";
   try {
     const TURLValues sample{"https", "host", "k", "s", "key", 0, shape.PerPage};
     ExpandURLTemplate(shape.URL, sample);

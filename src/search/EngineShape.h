@@ -31,7 +31,7 @@ struct TEngineShape {
   std::string URL, SiteURL;
   int32_t PerPage = 100;
   int32_t MaxPages = 10;
-  int32_t ProbePage = 9;           // the page asked first; its count tells how many more
+  int32_t ProbePage = 9;           // asked first, the last page (MaxPages - 1): its count tells how many more
   bool CountIsPageNumber = false;  // the count pattern gives the page number, not the last result
   bool NestedAfterBlockquote = false;
   std::vector<std::pair<std::string, std::string>> Headers;  // name, value; empty: the client's own

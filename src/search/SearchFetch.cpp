@@ -138,11 +138,7 @@ void FetchResults(TSessionData& session, int engine, const std::string& keywords
     needed = probe.PageCount() - 1;
     Log("FetchResults", "Needed threads: " + std::to_string(needed));
   }
-  if (probePage == 0) {
-    // A probe of the first page is that page: the pages after it follow.
-    for (int32_t page = 1; page <= needed && page < kMaxQueryThreads; ++page)
-      main.push_back(std::make_unique<TQueryRun>(session, page, keywords, engine, -1, task, &fetched.Main));
-  } else if (probeFirst) {
+  if (probeFirst) {
     for (int32_t page = 0; page < needed && page < probePage; ++page)
       main.push_back(std::make_unique<TQueryRun>(session, page, keywords, engine, -1, task, &fetched.Main));
   } else {

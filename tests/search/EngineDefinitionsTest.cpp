@@ -3,14 +3,19 @@
 // definition that cannot be used.
 #include <gtest/gtest.h>
 
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "base/OvException.h"
 #include "search/EngineShape.h"
+#include "host/GlobalData.h"
 #include "search/ResultPage.h"
+#include "search/SearchFetch.h"
 #include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
+#include "platform/HttpClient.h"
 #include "search/SearchTestSupport.h"
 #include "support/TestGlobal.h"
 
@@ -121,6 +126,56 @@ TEST(EngineDefinitions, AnAddedEngineBuildsItsURLFromItsTemplate) {
             "https://alpha.example/find?q=caf%C3%A9%20au%20lait&p=3&o=40&n=20");
   EXPECT_EQ(TSearchQuery(0, "", 3, -1, site, &results.List).GetURL(),
             "https://alpha.example/find?q=tea+site%3Aa.org%2Fx%20y&p=1");
+}
+
+TEST(EngineDefinitions, AnAddedEngineIsSearchedEndToEndWithItsOwnRequestsAndLinkRules) {
+  testing::TLocalHttpStub stub;
+  std::mutex lock;
+  std::set<std::string> firsts;
+  std::string userAgent, token, query;
+  stub.Server().Get("/find", [&](const httplib::Request& request, httplib::Response& response) {
+    const int first = std::stoi(request.get_param_value("from"));
+    {
+      std::lock_guard guard(lock);
+      firsts.insert(request.get_param_value("from"));
+      userAgent = request.get_header_value("User-Agent");
+      token = request.get_header_value("X-Token");
+      query = request.get_param_value("q");
+    }
+    const int last = std::min(first + 9, 25);
+    std::vector<testing::TBlock> blocks;
+    for (int i = first; i <= last; ++i)
+      blocks.push_back({"https://out.example/?to=http://site" + std::to_string(i) + ".org/&sig=1",
+                        "T" + std::to_string(i), "D"});
+    response.set_content(testing::MakePage("Results " + std::to_string(first) + " - " + std::to_string(last) +
+                                               " of about 25", blocks),
+                         "text/html");
+  });
+  const std::string sections =
+      EngineSectionXml("Google") + EngineSectionXml("MSN") + EngineSectionXml("Yahoo") +
+      Added("Mirror", std::string(kUsableURL) +
+                          "<PerPage>10</PerPage><MaxPages>3</MaxPages><Header Name=\"User-Agent\">Orvane-test</Header>"
+                          "<Key Header=\"X-Token\" Required=\"1\"/><Redirect Prefix=\"https://out.example/?to=\" "
+                          "End=\"&amp;sig=\"/>");
+  const testing::TestGlobal global("MirrorHost=" + stub.Host() + "\nMirrorKey=t0k", DataXml(sections));
+  TSessionData session(1, global->DataDir, true);
+  TTask* task = session.Results->AddTask("caf\xe9 noir", "Mirror", nullptr, "");
+  TFetchedResults fetched;
+  FetchResults(session, 3, "caf\xe9 noir", task, false, fetched);
+
+  EXPECT_EQ(firsts, (std::set<std::string>{"1", "11", "21"}));  // the probe (last page) told of three pages
+  EXPECT_EQ(userAgent, "Orvane-test");
+  EXPECT_EQ(token, "t0k");
+  EXPECT_EQ(query, "caf\xe9 noir");  // "percent" sends the Latin-1 byte as it is
+  std::set<std::string> links;
+  for (const auto& result : fetched.Main) {
+    EXPECT_EQ(result->Engine, 3);
+    links.insert(result->Link);
+  }
+  EXPECT_EQ(links.size(), 25u);
+  EXPECT_TRUE(links.count("http://site1.org/"));
+  EXPECT_TRUE(links.count("http://site25.org/"));
+  ReleaseKeptConnections();
 }
 
 TEST(EngineShape, ExpandsEachPlaceholderInItsEncoding) {
