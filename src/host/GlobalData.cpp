@@ -219,6 +219,7 @@ TGlobal::~TGlobal() {
     while (!Sessions.empty()) Sessions.pop_back();
   }
   Engines.clear();
+  SetEngineNames({});
   logFile_->Stop();
   logRemote_->Stop();
 }

@@ -4,6 +4,7 @@
 
 #include "base/OvException.h"
 #include "base/StrUtils.h"
+#include "search/JsonPage.h"
 
 namespace orvane {
 
@@ -138,7 +139,13 @@ void ReadShape(pugi::xml_node section, TEngineShape& shape) {
 }
 
 std::string ShapeFault(const TEngineShape& shape) {
-  if (shape.Format != "html") return "unknown format \"" + shape.Format + "\"";
+  if (shape.Format != "html" && shape.Format != "json") return "unknown format \"" + shape.Format + "\"";
+  if (shape.Format == "json") {
+    if (shape.LinkPointer.empty()) return "a json engine needs a LinkPointer";
+    for (const std::string* pointer : {&shape.TotalPointer, &shape.ListPointer, &shape.TitlePointer,
+                                       &shape.LinkPointer, &shape.DescriptionPointer})
+      if (std::string fault = PointerFault(*pointer); !fault.empty()) return fault;
+  }
   if (shape.URL.find("{keywords") == std::string::npos) return "the URL has no {keywords} placeholder";
   try {
     const TURLValues sample{"https", "host", "k", "s", "key", 0, shape.PerPage};

@@ -9,6 +9,7 @@
 #include "base/Regex.h"
 #include "base/StrUtils.h"
 #include "host/GlobalData.h"
+#include "search/JsonPage.h"
 #include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
 
@@ -255,7 +256,42 @@ TResultPage::TResultPage(const TSearchEngines& engine, const TSearchQuery& query
                          std::string failedBlockFolder)
     : engine_(engine), query_(query), logModule_(std::move(logModule)), failedBlockFolder_(std::move(failedBlockFolder)) {}
 
+void TResultPage::ParseJson(std::string_view page) {
+  const TJsonPage read = ReadJsonPage(engine_.Shape, page);
+  Results.clear();
+  if (!read.Read) {
+    Log(logModule_, engine_.Name + ": " + read.Error + "; no results from this page");
+    return;
+  }
+  const int64_t perPage = engine_.Shape.PerPage;
+  const int64_t first = static_cast<int64_t>(query_.Page) * perPage;
+  // Without a total the page's own items tell how far the results go.
+  const int64_t total = read.Total >= 0 ? read.Total : first + static_cast<int64_t>(read.Items.size());
+  const int64_t shown = std::min(total, first + perPage);
+  Count.Matched = true;
+  Count.MaxResults = static_cast<int32_t>(std::min<int64_t>(total, std::numeric_limits<int32_t>::max()));
+  Count.LastShown = static_cast<int32_t>(shown);
+  const int64_t pages = std::min<int64_t>((shown + perPage - 1) / perPage, engine_.Shape.MaxPages);
+  // A page past the end is empty, unlike the last page an HTML engine shows
+  // instead: then every page up to the end is still to be asked.
+  PageCount = static_cast<int32_t>(first >= total ? pages + 1 : pages);
+  FirstRank = static_cast<int32_t>(first + 1);
+  int32_t rank = FirstRank;
+  for (const TJsonItem& item : read.Items) {
+    TBlockText fields;
+    fields.Title = item.Title;
+    fields.Description = item.Description;
+    fields.Link = item.Link;
+    fields.Parsed = true;
+    if (!NormaliseLink(engine_.Shape, fields.Link)) continue;
+    if (IsEmptyGroup(fields.Title)) fields.LinkTitle = fields.Link;
+    Results.push_back(MakeResult(std::move(fields), false, rank++));
+  }
+  if (read.Items.empty() && total > first) Log(logModule_, engine_.Name + ": the list holds no result with a link");
+}
+
 void TResultPage::Parse(std::string_view page) {
+  if (engine_.Shape.Format == "json") return ParseJson(page);
   Count = ReadResultCount(engine_, page);
   PageNumbers(engine_.Shape, Count.LastShown, PageCount, FirstRank);
   if (PageCount > kMaxPages) throw TOvException("Current page number is too high", "SEQueryThread", "FetchParse");
