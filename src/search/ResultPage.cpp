@@ -256,6 +256,17 @@ TResultPage::TResultPage(const TSearchEngines& engine, const TSearchQuery& query
                          std::string failedBlockFolder)
     : engine_(engine), query_(query), logModule_(std::move(logModule)), failedBlockFolder_(std::move(failedBlockFolder)) {}
 
+namespace {
+
+// A link that would run script or carry its own document is never a result,
+// whatever the definition says.
+bool ScriptLink(std::string_view link) {
+  const std::string lower = LowerCase(link.substr(0, 16));
+  return lower.starts_with("javascript:") || lower.starts_with("data:") || lower.starts_with("vbscript:");
+}
+
+}  // namespace
+
 void TResultPage::ParseJson(std::string_view page) {
   const TJsonPage read = ReadJsonPage(engine_.Shape, page);
   Results.clear();
@@ -283,7 +294,7 @@ void TResultPage::ParseJson(std::string_view page) {
     fields.Description = item.Description;
     fields.Link = item.Link;
     fields.Parsed = true;
-    if (!NormaliseLink(engine_.Shape, fields.Link)) continue;
+    if (!NormaliseLink(engine_.Shape, fields.Link) || ScriptLink(fields.Link)) continue;
     if (IsEmptyGroup(fields.Title)) fields.LinkTitle = fields.Link;
     Results.push_back(MakeResult(std::move(fields), false, rank++));
   }
