@@ -4,7 +4,7 @@
 
 #include "base/OvException.h"
 #include "base/StrUtils.h"
-#include "search/JsonPage.h"
+#include "search/DataPage.h"
 
 namespace orvane {
 
@@ -139,7 +139,7 @@ void ReadShape(pugi::xml_node section, TEngineShape& shape) {
 }
 
 std::string ShapeFault(const TEngineShape& shape) {
-  if (shape.Format != "html" && shape.Format != "json") return "unknown format \"" + shape.Format + "\"";
+  if (shape.Format != "html" && shape.Format != "json" && shape.Format != "atom" && shape.Format != "rss") return "unknown format \"" + shape.Format + "\"";
   if (shape.Format == "json") {
     if (shape.LinkPointer.empty()) return "a json engine needs a LinkPointer";
     for (const std::string* pointer : {&shape.TotalPointer, &shape.ListPointer, &shape.TitlePointer,

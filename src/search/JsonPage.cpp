@@ -1,4 +1,4 @@
-#include "search/JsonPage.h"
+#include "search/DataPage.h"
 
 #include <simdjson.h>
 
@@ -75,8 +75,8 @@ std::string PointerFault(std::string_view pointer) {
   return "";
 }
 
-TJsonPage ReadJsonPage(const TEngineShape& shape, std::string_view page) {
-  TJsonPage out;
+TDataPage ReadJsonPage(const TEngineShape& shape, std::string_view page) {
+  TDataPage out;
   simdjson::dom::parser parser;
   const std::string text = AsUtf8(page);
   simdjson::dom::element root;
@@ -92,7 +92,7 @@ TJsonPage ReadJsonPage(const TEngineShape& shape, std::string_view page) {
   out.Read = true;
   out.Total = TotalAt(root, shape.TotalPointer);
   for (simdjson::dom::element item : list) {
-    TJsonItem result{TextAt(item, shape.TitlePointer), TextAt(item, shape.LinkPointer),
+    TDataItem result{TextAt(item, shape.TitlePointer), TextAt(item, shape.LinkPointer),
                      TextAt(item, shape.DescriptionPointer)};
     if (result.Link.empty()) continue;
     if (!shape.LinkTemplate.empty()) result.Link = LinkFromTemplate(shape.LinkTemplate, result.Link);

@@ -9,7 +9,7 @@
 #include "base/Regex.h"
 #include "base/StrUtils.h"
 #include "host/GlobalData.h"
-#include "search/JsonPage.h"
+#include "search/DataPage.h"
 #include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
 
@@ -267,8 +267,8 @@ bool ScriptLink(std::string_view link) {
 
 }  // namespace
 
-void TResultPage::ParseJson(std::string_view page) {
-  const TJsonPage read = ReadJsonPage(engine_.Shape, page);
+void TResultPage::ParseData(std::string_view page) {
+  const TDataPage read = engine_.Shape.Format == "json" ? ReadJsonPage(engine_.Shape, page) : ReadFeedPage(page);
   Results.clear();
   if (!read.Read) {
     Log(logModule_, engine_.Name + ": " + read.Error + "; no results from this page");
@@ -288,7 +288,7 @@ void TResultPage::ParseJson(std::string_view page) {
   PageCount = static_cast<int32_t>(first >= total ? pages + 1 : pages);
   FirstRank = static_cast<int32_t>(first + 1);
   int32_t rank = FirstRank;
-  for (const TJsonItem& item : read.Items) {
+  for (const TDataItem& item : read.Items) {
     TBlockText fields;
     fields.Title = item.Title;
     fields.Description = item.Description;
@@ -302,7 +302,7 @@ void TResultPage::ParseJson(std::string_view page) {
 }
 
 void TResultPage::Parse(std::string_view page) {
-  if (engine_.Shape.Format == "json") return ParseJson(page);
+  if (engine_.Shape.Format != "html") return ParseData(page);
   Count = ReadResultCount(engine_, page);
   PageNumbers(engine_.Shape, Count.LastShown, PageCount, FirstRank);
   if (PageCount > kMaxPages) throw TOvException("Current page number is too high", "SEQueryThread", "FetchParse");

@@ -110,8 +110,8 @@ class TResultPage {
   TResultList Results;  // in page order
 
  private:
-  // A "json" engine's page: no patterns, the definition's pointers.
-  void ParseJson(std::string_view page);
+  // A "json", "atom" or "rss" engine's page: no patterns.
+  void ParseData(std::string_view page);
   std::unique_ptr<TResult> MakeResult(TBlockText fields, bool nested, int32_t rank) const;
   void SaveFailedBlock(std::string_view block, int32_t number) const;
 

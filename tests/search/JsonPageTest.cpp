@@ -8,7 +8,7 @@
 
 #include "host/GlobalData.h"
 #include "platform/HttpClient.h"
-#include "search/JsonPage.h"
+#include "search/DataPage.h"
 #include "search/ResultPage.h"
 #include "search/SearchEngines.h"
 #include "search/SearchFetch.h"
@@ -38,7 +38,7 @@ TEST(JsonPage, ReadsTotalListAndItemsWithTheLinkTemplate) {
       R"({"title":"Caf\u00e9 society / 1920s","snippet":"x"},)"
       R"({"pageid":3,"snippet":"no title, no link"},)"
       R"({"title":"Ω tone","snippet":"beyond Latin-1"}]}})";
-  const TJsonPage read = ReadJsonPage(WikipediaShape(), page);
+  const TDataPage read = ReadJsonPage(WikipediaShape(), page);
   ASSERT_TRUE(read.Read) << read.Error;
   EXPECT_EQ(read.Total, 1234);
   ASSERT_EQ(read.Items.size(), 3u);
@@ -59,7 +59,7 @@ TEST(JsonPage, BrokenOrEmptyPagesReadNothingAndSayWhy) {
       {"items of the wrong type", R"({"query":{"search":[1,"two",null,{"title":7}]}})", true, "", 1},
   };
   for (const auto& row : rows) {
-    const TJsonPage read = ReadJsonPage(WikipediaShape(), row.page);
+    const TDataPage read = ReadJsonPage(WikipediaShape(), row.page);
     EXPECT_EQ(read.Read, row.read) << row.name;
     EXPECT_NE(read.Error.find(row.error), std::string::npos) << row.name << ": " << read.Error;
     EXPECT_EQ(read.Items.size(), row.items) << row.name;
@@ -68,7 +68,7 @@ TEST(JsonPage, BrokenOrEmptyPagesReadNothingAndSayWhy) {
 
 TEST(JsonPage, BytesThatAreNotUtf8AreReadAsLatin1) {
   const std::string page = "{\"query\":{\"search\":[{\"title\":\"caf\xe9 cr\xe8me\",\"snippet\":\"\xff\"}]}}";
-  const TJsonPage read = ReadJsonPage(WikipediaShape(), page);
+  const TDataPage read = ReadJsonPage(WikipediaShape(), page);
   ASSERT_TRUE(read.Read) << read.Error;
   ASSERT_EQ(read.Items.size(), 1u);
   EXPECT_EQ(read.Items[0].Title, "caf\xe9 cr\xe8me");
