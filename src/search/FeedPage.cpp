@@ -1,6 +1,8 @@
+#include "search/DataPage.h"
+
+#include <algorithm>
 #include <pugixml.hpp>
 
-#include "search/DataPage.h"
 #include "base/StrUtils.h"
 
 namespace orvane {
@@ -31,6 +33,9 @@ std::string TextOf(pugi::xml_node node) {
 
 // The parser hands out UTF-8; text is Latin-1 inside.
 std::string Latin1(const std::string& utf8) {
+  // Most text is ASCII, which is the same in both.
+  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return std::string(utf8);
   std::string out;
   return Utf8ToLatin1(utf8, out) ? out : utf8;
 }

@@ -1,5 +1,6 @@
 #include "search/DataPage.h"
 
+#include <algorithm>
 #include <simdjson.h>
 
 #include "base/StrUtils.h"
@@ -10,12 +11,15 @@ namespace {
 
 // JSON speaks UTF-8; a page that is not valid UTF-8 is read as Latin-1, so no
 // byte is lost.
-std::string AsUtf8(std::string_view page) {
-  if (simdjson::validate_utf8(page.data(), page.size())) return std::string(page);
-  return Latin1ToUtf8(page);
+simdjson::padded_string AsUtf8(std::string_view page) {
+  if (simdjson::validate_utf8(page.data(), page.size())) return simdjson::padded_string(page);
+  return simdjson::padded_string(Latin1ToUtf8(page));
 }
 
 std::string Latin1(std::string_view utf8) {
+  // Most text is ASCII, which is the same in both.
+  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return std::string(utf8);
   std::string out;
   return Utf8ToLatin1(utf8, out) ? out : std::string(utf8);
 }
@@ -77,8 +81,9 @@ std::string PointerFault(std::string_view pointer) {
 
 TDataPage ReadJsonPage(const TEngineShape& shape, std::string_view page) {
   TDataPage out;
-  simdjson::dom::parser parser;
-  const std::string text = AsUtf8(page);
+  // A parser keeps its buffers for the next page of the same thread.
+  thread_local simdjson::dom::parser parser;
+  const simdjson::padded_string text = AsUtf8(page);
   simdjson::dom::element root;
   if (const auto error = parser.parse(text).get(root); error != simdjson::SUCCESS) {
     out.Error = std::string("not JSON: ") + simdjson::error_message(error);
