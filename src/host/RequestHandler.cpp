@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "base/Escape.h"
 #include "base/OvException.h"
 #include "base/StrUtils.h"
 #include "host/TrayIcon.h"
@@ -16,26 +17,6 @@ namespace {
 constexpr size_t kMaxDocumentLength = 1000;
 constexpr auto kSleepAction = std::chrono::milliseconds(3000);
 
-// Escapes text for a JavaScript string literal in double quotes inside an
-// HTML script element: no quote, backslash, line break or "</script" can
-// break out of it.
-std::string EscapeForScriptString(const std::string& text) {
-  static const char kHex[] = "0123456789abcdef";
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\' || c == '\'' || c == '<' || c == '>' || c == '&' || b < 0x20 || b >= 0x7f) {
-      out += "\\x";
-      out += kHex[b >> 4];
-      out += kHex[b & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 std::string StartPageURL() { return "http://" + Global->GetAddress() + "/default.htm"; }
 
 }  // namespace
@@ -44,7 +25,7 @@ TRequestHandler::TRequestHandler(const THttpRequest& request, THttpResponse& res
     : Request(request), Response(response) {}
 
 std::string TRequestHandler::RedirectScript(const std::string& url) {
-  return "<script>parent.location=\"" + EscapeForScriptString(url) + "\"</script>";
+  return "<script>parent.location=\"" + EscapeJS(url) + "\"</script>";
 }
 
 std::string TRequestHandler::ErrorPageScript(const std::string& message) {

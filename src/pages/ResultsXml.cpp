@@ -12,6 +12,7 @@
 #include <pugixml.hpp>
 
 #include "base/OvException.h"
+#include "base/Escape.h"
 #include "base/StrUtils.h"
 #include "platform/Files.h"
 #include "search/Results.h"

@@ -258,7 +258,7 @@ TEST(PreferencesIniErrors, ABrokenEngineNumberAnswersWithTheErrorPageAndAddsNoSe
   TSearchPipeline pipeline;
   std::ofstream(Global->DataDir + "Preferences.ini") << "[General]\r\nSE=Yahoo\r\n";
   const THttpResponse response = pipeline.Get("/search?keywords=glacier+walks&se=1");
-  EXPECT_NE(response.ContentText.find("/Error.htm?Error=\\x27Yahoo\\x27+is+not+a+valid+integer+value"),
+  EXPECT_NE(response.ContentText.find("/Error.htm?Error=\\'Yahoo\\'+is+not+a+valid+integer+value"),
             std::string::npos)
       << response.ContentText;
   EXPECT_TRUE(Global->Sessions.empty());

@@ -117,12 +117,12 @@ TEST_F(RequestHandling, AFailedSearchLeavesAnEmptySessionThatTheNextSearchTakes)
 
 TEST_F(RequestHandling, ForeignErrorsLoadTheErrorPageWithAnEncodedMessage) {
   const struct { const char* target; const char* url; const char* logged; } rows[] = {
-      {"/explainrank.htm?RankId=abc", "/Error.htm?Error=\\x27abc\\x27+is+not+a+valid+integer+value",
+      {"/explainrank.htm?RankId=abc", "/Error.htm?Error=\\'abc\\'+is+not+a+valid+integer+value",
        "Exception : 'abc' is not a valid integer value"},
-      {"/explainrank.htm?id=-1", "/Error.htm?Error=\\x27\\x27+is+not+a+valid+integer+value",
+      {"/explainrank.htm?id=-1", "/Error.htm?Error=\\'\\'+is+not+a+valid+integer+value",
        "Exception : '' is not a valid integer value"},
       {"/explainrank.htm?RankId=%22%3C/script%3E%0a",
-       "/Error.htm?Error=\\x27%22%3c%2fscript%3e%0a\\x27+is+not+a+valid+integer+value",
+       "/Error.htm?Error=\\'%22%3c%2fscript%3e%0a\\'+is+not+a+valid+integer+value",
        "Exception : '\"</script>\n' is not a valid integer value"},
   };
   for (const auto& row : rows) {
@@ -140,8 +140,8 @@ TEST_F(RequestHandling, ForeignErrorsLoadTheErrorPageWithAnEncodedMessage) {
 TEST(RedirectScript, NoUrlCanBreakOutOfTheScript) {
   const std::string script = TRequestHandler::RedirectScript("/a\"b\\c'd</script><script>alert(1)//\r\n&e");
   EXPECT_EQ(script,
-            "<script>parent.location=\"/a\\x22b\\x5cc\\x27d\\x3c/script\\x3e\\x3cscript\\x3ealert(1)//"
-            "\\x0d\\x0a\\x26e\"</script>");
+            "<script>parent.location=\"/a\\\"b\\\\c\\'d\\x3c/script\\x3e\\x3cscript\\x3ealert(1)//"
+            "\\r\\n\\x26e\"</script>");
   EXPECT_EQ(TRequestHandler::RedirectScript("http://127.0.0.1:8425/default.htm"),
             "<script>parent.location=\"http://127.0.0.1:8425/default.htm\"</script>");
 }

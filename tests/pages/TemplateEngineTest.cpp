@@ -234,14 +234,29 @@ TEST(RemoveUnfilledTags, FromOpeningToTheFirstClosingBracket) {
   for (const auto& row : rows) EXPECT_EQ(RemoveUnfilledTags(row.text), row.expected) << row.text;
 }
 
-TEST(EscapeJS, KeepsTheValueOfEveryCharacter) {
-  const struct { const char* text; const char* expected; } rows[] = {
-      {"plain text 123", "plain text 123"}, {"it's", "it\\'s"},      {"''", "\\'\\'"},
-      {"a\"b", "a\\\"b"},                    {"a\\'", "a\\\\\\'"},    {"</script>", "\\x3c/script\\x3e"},
-      {"a&b", "a\\x26b"},                   {"l1\r\nl2", "l1\\r\\nl2"}, {"caf\xe9", "caf\xe9"},
-  };
-  for (const auto& row : rows) EXPECT_EQ(EscapeJS(row.text), row.expected) << row.text;
+}  // namespace
+}  // namespace orvane
+
+namespace orvane {
+namespace {
+
+// A link that decodes to "<ov:" once made the clearing step cut the markup,
+// and a description full of quotes then became attributes of the link.
+TEST_F(TemplateEngine, EngineTextNeverBecomesATagOrAnAttribute) {
+  AddTask("k");
+  auto result = std::make_unique<TResult>();
+  result->Title = "t<ov:id/>";
+  result->Link = "http://tag.example/<ov:";
+  result->SetDescription("\" onmouseover=\"alert(8)\" style=\"position:fixed\" x=\"");
+  result->Visible = true;
+  session.Results->List.push_back(std::move(result));
+  const std::string html = WithSession("mainframe.htm", "[<ov:results/>]");
+  EXPECT_EQ(html,
+            "[<a class=\"regtext\" target=\"_blank\" href=\"http://tag.example/&lt;ov:\">t&lt;ov:id/></a><br/>"
+            "\" onmouseover=\"alert(8)\" style=\"position:fixed\" x=\"<div class=\"l\">http://tag.example/&lt;ov:</div>"
+            "<br/>]");
 }
 
 }  // namespace
 }  // namespace orvane
+
