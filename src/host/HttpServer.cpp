@@ -337,6 +337,7 @@ void THttpServer::Answer(int fd, const std::string& remoteIp) {
   if (!response.Location.empty()) answer += "Location: " + HeaderValue(response.Location) + "\r\n";
   if (!response.ContentType.empty() && !HasNoBody(status))
     answer += "Content-Type: " + HeaderValue(response.ContentType) + "\r\n";
+  for (const auto& [name, value] : response.Headers) answer += HeaderValue(name) + ": " + HeaderValue(value) + "\r\n";
   if (!HasNoBody(status)) answer += "Content-Length: " + std::to_string(body.size()) + "\r\n";
   answer += "Connection: close\r\n\r\n";
   if (request.Method != "HEAD") answer += body;

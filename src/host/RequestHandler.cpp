@@ -69,7 +69,9 @@ THttpResponse& TRequestHandler::Execute() {
     Global->Log("RequestHandler", "OvException : " + e.Message());
     Global->LogException(Keywords, EngineNameForLog(), e.UnitName, e.MethodName, e.Message());
     Response.CacheControl = "no-cache";
-    Response.ContentText = RedirectScript(StartPageURL());
+    // The start page shows why the browser was sent there.
+    Response.ContentText = RedirectScript(StartPageURL() + "?Failure=" + URLEncode(e.Message()));
+    if (dynamic_cast<const TNotFound*>(&e)) Response.SetResponseNo(404);
     if (TTrayIcon* tray = Global->Data->TrayIcon.load()) tray->ShowBalloon(e.Message(), "Orvane Server", 10000);
   } catch (const std::exception& e) {
     Global->Log("RequestHandler", std::string("Exception : ") + e.what());

@@ -131,6 +131,9 @@ std::string ReplaceTags(const TPageContext& context, const std::string& pageName
     const std::string page = LowerCase(pageName);
     TPage text(pageText);
     FillCommonTags(context, page, text);
+    if (page == "default.htm" && !context.Failure.empty())
+      text.Replace("<ov:Failure/>", "<p class=\"failure\" role=\"alert\">" + EscapeHTML(context.Failure) +
+                                        " <button type=\"button\" onclick=\"this.parentNode.remove()\">Dismiss</button></p>");
     if (context.Session && page == "mainframe.htm") FillResultsFrame(*context.Session, text);
     if (context.Session && page == "bottomframe.htm") FillOptionsFrame(*context.Session, text.Text());
     if (page == "statistics.htm") {

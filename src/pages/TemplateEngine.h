@@ -18,6 +18,8 @@ struct TPageContext {
   int32_t RankId = 0;
   // The statistics page's presentation figure, made by the page server.
   std::string PresentationDuration;
+  // The start page: the message of the failure that sent the browser there.
+  std::string Failure;
 };
 
 // The filled page, or the empty text after a failure (which is logged).

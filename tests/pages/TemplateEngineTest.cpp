@@ -36,7 +36,7 @@ class TemplateEngine : public ::testing::Test {
     }
   }
   std::string WithSession(const std::string& page, const std::string& text) {
-    return ReplaceTags(TPageContext{session.Id, &session, 0, ""}, page, text);
+    return ReplaceTags(TPageContext{session.Id, &session, 0, "", ""}, page, text);
   }
   std::string WithoutSession(const std::string& page, const std::string& text) {
     return ReplaceTags(TPageContext{}, page, text);
@@ -216,7 +216,7 @@ TEST(TemplateEngineConcurrency, FramesOfOneSessionAreBuiltAtOnce) {
   }
   const auto build = [&session](std::string& out) {
     std::shared_lock guard(session.DataLock);
-    out = ReplaceTags(TPageContext{0, &session, 0, ""}, "mainframe.htm", "<ov:QualifiedResults/>");
+    out = ReplaceTags(TPageContext{0, &session, 0, "", ""}, "mainframe.htm", "<ov:QualifiedResults/>");
   };
   std::string first, second;
   std::thread other([&] { build(second); });
@@ -260,3 +260,18 @@ TEST_F(TemplateEngine, EngineTextNeverBecomesATagOrAnAttribute) {
 }  // namespace
 }  // namespace orvane
 
+namespace orvane {
+namespace {
+
+TEST_F(TemplateEngine, TheStartPageShowsTheFailureThatSentTheBrowserThere) {
+  TPageContext context;
+  context.Failure = "No search keywords <ov:id/> \"x\"";
+  EXPECT_EQ(ReplaceTags(context, "default.htm", "[<ov:Failure/>]"),
+            "[<p class=\"failure\" role=\"alert\">No search keywords &lt;ov:id/&gt; &quot;x&quot; <button "
+            "type=\"button\" onclick=\"this.parentNode.remove()\">Dismiss</button></p>]");
+  EXPECT_EQ(ReplaceTags(context, "main.htm", "[<ov:Failure/>]"), "[]");
+  EXPECT_EQ(WithoutSession("default.htm", "[<ov:Failure/>]"), "[]");
+}
+
+}  // namespace
+}  // namespace orvane

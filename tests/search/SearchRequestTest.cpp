@@ -29,7 +29,7 @@ int RequestsTo(const sim::TEngineSimulator& simulator, int engine) {
 
 bool IsStartPageScript(const THttpResponse& response) {
   return response.ContentText.find("parent.location=\"http://127.0.0.1:") != std::string::npos &&
-         response.ContentText.find("/default.htm\"") != std::string::npos;
+         response.ContentText.find("/default.htm?Failure=") != std::string::npos;
 }
 
 TEST(SearchRequest, ProbeTellsHowManyPagesAndTheOtherEnginesBoost) {
