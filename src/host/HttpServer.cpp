@@ -115,6 +115,8 @@ std::optional<THead> ReadHead(int fd, int wake, const THttpLimits& limits) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
       lineStart = end + 1;
       if (line.empty() && lines.empty()) continue;  // blank lines before a request are allowed
+      // The whole head counts, however it was split into lines and reads.
+      if (lineStart > limits.MaxHead) throw TRefusal{lines.empty() ? 414 : 431};
       if (line.empty()) {
         THead head;
         head.Rest = buffer.substr(lineStart);
