@@ -24,6 +24,20 @@ std::string StartPageURL() { return "http://" + Global->GetAddress() + "/default
 TRequestHandler::TRequestHandler(const THttpRequest& request, THttpResponse& response)
     : Request(request), Response(response) {}
 
+TRequestHandler::~TRequestHandler() {
+  if (!held_) return;
+  std::lock_guard guard(Global->SessionLock);
+  --held_->RequestsInProgress;
+  held_->LastAccess = MonotonicNow();
+}
+
+void TRequestHandler::HoldSession() {
+  if (!Session || Session == held_) return;
+  if (held_) --held_->RequestsInProgress;
+  held_ = Session;
+  ++held_->RequestsInProgress;
+}
+
 std::string TRequestHandler::RedirectScript(const std::string& url) {
   return "<script>parent.location=\"" + EscapeJS(url) + "\"</script>";
 }
@@ -99,6 +113,7 @@ void TRequestHandler::FindOrCreateSession(const std::string& doc) {
       Session = Global->FindSession(SessionId);
       if (!Session) throw TOvException("Source timeout", "RequestHandler", "Execute");
     }
+    HoldSession();
     return;
   }
   if (Request.Params.empty()) return;
@@ -106,6 +121,7 @@ void TRequestHandler::FindOrCreateSession(const std::string& doc) {
   std::lock_guard guard(Global->SessionLock);
   Session = Global->FindSession(SessionId);
   if (SessionId != -1 && !Session) throw TOvException("Source timeout", "RequestHandler", "Execute");
+  HoldSession();
 }
 
 void TRequestHandler::RunAction(const std::string& doc) {
