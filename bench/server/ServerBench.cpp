@@ -31,6 +31,7 @@ struct TOptions {
   int MemorySessions = 50;
   int SessionSeconds = 15;  // idle time after which a session expires
   int HoldSeconds = 0;      // the server stays this long at the end, for a look at it
+  int LatencySearches = 20; // fresh searches with every engine page 300 ms late
   bool Memory = true;
   bool Frames = true;
   std::string KeepLog;  // copy of the server's log, for a look afterwards
@@ -41,7 +42,7 @@ const char* const kFrames[] = {"mainframe.htm", "bottomframe.htm", "topframe3.ht
 void Usage() {
   std::cerr << "usage: orvane-serverbench [--searches N] [--warmups N] [--frame-sessions N] [--rounds N]\n"
                "                          [--memory-sessions N] [--session-seconds S] [--no-memory] [--no-frames]\n"
-               "                          [--keep-log FILE] [--hold S]\n";
+               "                          [--keep-log FILE] [--hold S] [--latency-searches N]\n";
 }
 
 bool ParseOptions(int argc, char** argv, TOptions& options) {
@@ -66,6 +67,7 @@ bool ParseOptions(int argc, char** argv, TOptions& options) {
                   : name == "--memory-sessions" ? &options.MemorySessions
                   : name == "--session-seconds" ? &options.SessionSeconds
                   : name == "--hold"            ? &options.HoldSeconds
+                  : name == "--latency-searches" ? &options.LatencySearches
                                                 : nullptr;
     if (!target || i + 1 >= argc) return false;
     *target = std::atoi(argv[++i]);
@@ -104,8 +106,11 @@ struct TSearch {
 };
 
 // One whole search of 1,000 results; raises when it does not end in a session.
-TSearch Search(TServerProcess& server) {
-  const TTimedAnswer answer = TimedGet(server.Port, "/search?keywords=" + NextKeywords() + "+simtotal:1000&se=1");
+// `controls`: simulator control words to add ("+simdelay:300").
+TSearch Search(TServerProcess& server, const std::string& controls = "", double* wallMs = nullptr) {
+  const TTimedAnswer answer =
+      TimedGet(server.Port, "/search?keywords=" + NextKeywords() + "+simtotal:1000" + controls + "&se=1");
+  if (wallMs) *wallMs = answer.TotalMs;
   TSearch search{SessionIdOf(answer.Body), answer.FirstByteMs};
   if (answer.Status != 200 || search.Id < 0)
     throw std::runtime_error("search answered " + std::to_string(answer.Status) + " without a session");
@@ -192,6 +197,23 @@ void MeasureMemory(TServerProcess& server, const TOptions& options) {
   const double warmRatio = warm > 0 ? expired / warm : 0;
   Row("RSS after all sessions expired, against warmed up", Fixed(expired, 1) + " MB", Fixed(warm, 1) + " MB",
       Fixed(warmRatio), "-", "-");
+}
+
+// The engines' latency is what a person waits for: with the probe and the
+// pages asked together a search costs one round trip plus the local work.
+void MeasureLatency(TServerProcess& server, const TOptions& options) {
+  if (options.LatencySearches <= 0) return;
+  Search(server, "+simdelay:300");  // warms the connections up
+  std::vector<double> wall;
+  for (int i = 0; i < options.LatencySearches; ++i) {
+    double ms = 0;
+    Search(server, "+simdelay:300", &ms);
+    wall.push_back(ms);
+  }
+  const double median = Median(wall);
+  Row("search at 300 ms engine latency: median wall of " + std::to_string(options.LatencySearches) +
+          " fresh searches",
+      Fixed(median, 1) + " ms", "-", "-", "< 380 ms", YesNo(median < 380));
 }
 
 void MeasureSearches(TServerProcess& server, const TOptions& options) {
@@ -319,6 +341,7 @@ int main(int argc, char** argv) {
     std::cerr << "orvane-server pid " << server.Pid() << " on port " << server.Port << "\n";
     if (options.Memory) MeasureMemory(server, options);
     MeasureSearches(server, options);
+    MeasureLatency(server, options);
     if (options.Frames) MeasureFrames(server, options);
     std::this_thread::sleep_for(std::chrono::seconds(options.HoldSeconds));
     server.Stop();

@@ -1,5 +1,6 @@
 #include "host/GlobalData.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -23,6 +24,7 @@
 #include "platform/HttpClient.h"
 #include "platform/Memory.h"
 #include "platform/IniFile.h"
+#include "search/EngineRest.h"
 #include "search/MetaResults.h"
 #include "search/Results.h"
 #include "search/SearchEngines.h"
@@ -153,6 +155,9 @@ TGlobal::TGlobal(const std::string& configFile) {
   MSNHost = Reg->ReadString("MSNHost", "search.msn.com");
   YahooHost = Reg->ReadString("YahooHost", "search.yahoo.com");
   WordClustersDebug = Reg->ReadInteger("WordClustersDebug", 0);
+  PageTimeout = std::max(1, Reg->ReadInteger("PageTimeout", 8));
+  ProbeFirst = Reg->ReadString("ProbeFirst", "0") == "1";
+  EngineRest = std::make_unique<TEngineRest>();
 
   // A read-only installation (a system package) keeps what we write in the
   // user's state folder instead.

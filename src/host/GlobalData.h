@@ -64,6 +64,7 @@ class TPredefinedCluster;
 class TAutoWordClusters;
 class TWordStorage;
 class TResultsXml;
+class TEngineRest;
 struct TAutoClusterData;
 
 // The configuration store that stands in for the registry key
@@ -237,6 +238,8 @@ class TGlobal {
   std::string NarrowHighLightColor;
   std::string GoogleHost, MSNHost, YahooHost;
   int32_t WordClustersDebug = 0;
+  int32_t PageTimeout = 8;  // seconds for one engine page, connecting and receiving
+  bool ProbeFirst = false;  // the probe page alone first, then the rest
 
   std::unique_ptr<TOrvaneReg> Reg;
   std::unique_ptr<TXMLManager> XMLManager;
@@ -245,6 +248,7 @@ class TGlobal {
   std::unique_ptr<TExtTypeGroups> FileGroupData;
   std::unique_ptr<TPredefined> Predefined;
   std::vector<std::unique_ptr<TSearchEngines>> Engines;
+  std::unique_ptr<TEngineRest> EngineRest;  // engines that asked us to wait
 
   std::mutex SessionLock;
   int32_t NextSessionId = 0;

@@ -226,6 +226,7 @@ void TRequestHandler::RunSearch(const std::string& keywords, const std::string& 
     last.ParseThreadCount = parseCount;
     last.FetchDuration = downloadCount >= 1 ? RoundTo2(static_cast<double>(downloadTime / downloadCount)) : -1;
     last.ParseDuration = parseCount >= 1 ? RoundTo2(static_cast<double>(parseTime / parseCount)) : -1;
+    last.FailedPages = std::move(fetched.Failed);
 
     for (auto& result : fetched.Main) session.Results->AddResult(std::move(result));
     for (int list = 0; list < 2; ++list)

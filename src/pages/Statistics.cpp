@@ -7,6 +7,7 @@
 #include "base/Escape.h"
 #include "base/StrUtils.h"
 #include "host/GlobalData.h"
+#include "pages/FailedPages.h"
 #include "pages/MatchRecord.h"
 #include "pages/ResultsList.h"
 #include "search/Results.h"
@@ -146,7 +147,8 @@ void FillStatistics(const TSessionData& session, const std::string& presentation
   Replace(text, "<ov:Statistics:RankingDuration/>", Seconds(last->RankDuration) + " sec.");
   Replace(text, "<ov:Statistics:PresentationDuration/>", presentationDuration + " sec.");
   if (text.find("<ov:Statistics:EnginePanel/>") != std::string::npos)
-    Replace(text, "<ov:Statistics:EnginePanel/>", EnginePanel(session.EngineTallySnapshot()));
+    Replace(text, "<ov:Statistics:EnginePanel/>",
+            EnginePanel(session.EngineTallySnapshot()) + FailedPagesPanel(last->FailedPages));
   Replace(text, "<ov:Statistics:TotalResults/>", Int(results.Count()));
   Replace(text, "<ov:Statistics:ResultsRank0/>",
           Int(CountResults(results, [&](const TResult& r) { return r.GetTotalRank(results.Profile) == 0; })));

@@ -9,6 +9,7 @@
 #include "base/Regex.h"
 #include "base/StrUtils.h"
 #include "host/GlobalData.h"
+#include "pages/FailedPages.h"
 #include "pages/OptionsFrame.h"
 #include "pages/ResultsList.h"
 #include "pages/Statistics.h"
@@ -86,6 +87,7 @@ void FillResultsFrame(TSessionData& session, TPage& text) {
   }
   text.Replace("<ov:TotalResults/>", std::to_string(results.Count()));
   text.Replace("<ov:QualifiedResults/>", std::to_string(visible));
+  if (const TTask* last = results.LastTask()) text.Replace("<ov:FailedPages/>", FailedPagesNotice(last->FailedPages));
 
   const struct {
     const std::string& value;

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "base/Log.h"
-#include "base/OvException.h"
 
 namespace orvane {
 
@@ -97,6 +96,33 @@ struct HeaderListDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
+// The failure in words a person waiting for results understands.
+std::string PlainReason(CURLcode result, long timeoutSeconds) {
+  switch (result) {
+    case CURLE_OPERATION_TIMEDOUT: return "time-out after " + std::to_string(timeoutSeconds) + " s";
+    case CURLE_COULDNT_CONNECT: return "connection refused";
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY: return "host not found";
+    case CURLE_TOO_MANY_REDIRECTS: return "too many redirects";
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE: return "TLS error";
+    case CURLE_BAD_CONTENT_ENCODING: return "undecodable page";
+    default: return "connection cut off";
+  }
+}
+
+// -1 when the answer carried no Retry-After; libcurl reads both of its forms.
+long RetryAfterOf(CURL* handle) {
+  curl_header* header = nullptr;
+  if (curl_easy_header(handle, "Retry-After", 0, CURLH_HEADER, -1, &header) != CURLHE_OK) return -1;
+  curl_off_t seconds = 0;
+  if (curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &seconds) != CURLE_OK || seconds < 0) return 0;
+  return static_cast<long>(seconds);
+}
+
 }  // namespace
 
 void EnsureCurlInitialised() {
@@ -156,11 +182,20 @@ std::string THttpClient::Get(const std::string& url) {
   if (result == CURLE_ABORTED_BY_CALLBACK) throw TAbortException();
   const bool cutOff = result == CURLE_WRITE_ERROR && body.CutOff;
   if (result != CURLE_OK && !cutOff)
-    throw TOvException(*errorText ? errorText : curl_easy_strerror(result), "HttpClient", "Get");
+    throw THttpError(*errorText ? errorText : curl_easy_strerror(result), PlainReason(result, TransferTimeoutSeconds));
   long status = 0;
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-  if (status >= 400) throw TOvException("HTTP error " + std::to_string(status), "HttpClient", "Get");
-  if (cutOff) Log("HttpClient", "Page cut off at " + std::to_string(MaxBodyBytes) + " bytes: " + url);
+  if (status >= 400)
+    throw THttpError("HTTP error " + std::to_string(status), "it answered " + std::to_string(status), status,
+                     RetryAfterOf(handle));
+  if (cutOff) {
+    Log("HttpClient", "Page cut off at " + std::to_string(MaxBodyBytes) + " bytes: " + url);
+    // Half a page would pass for a page with fewer results.
+    const bool megabytes = MaxBodyBytes >= (1u << 20);
+    throw THttpError("Page cut off at " + std::to_string(MaxBodyBytes) + " bytes",
+                     "page larger than " + std::to_string(megabytes ? MaxBodyBytes >> 20 : MaxBodyBytes) +
+                         (megabytes ? " MB" : " bytes"));
+  }
   return std::move(body.Text);
 }
 

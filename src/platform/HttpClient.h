@@ -8,7 +8,23 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/OvException.h"
+
 namespace orvane {
+
+// A transfer that failed: the message is the client's own text (what the log
+// and the error page carry), Reason the same in plain words for a person.
+class THttpError : public TOvException {
+ public:
+  THttpError(const std::string& message, std::string reason, long status = 0, long retryAfterSeconds = -1)
+      : TOvException(message, "HttpClient", "Get"),
+        Reason(std::move(reason)),
+        Status(status),
+        RetryAfterSeconds(retryAfterSeconds) {}
+  std::string Reason;
+  long Status;             // the HTTP status of the answer; 0 when none came
+  long RetryAfterSeconds;  // from a Retry-After header (seconds or a date); -1 without one
+};
 
 // Raised when the progress callback asked to stop the transfer.
 class TAbortException : public std::runtime_error {
@@ -39,8 +55,8 @@ class THttpClient {
   long ConnectTimeoutSeconds = kConnectTimeoutSeconds;
   long TransferTimeoutSeconds = kTransferTimeoutSeconds;
 
-  // The decoded body. Raises TOvException for a transfer failure or an HTTP
-  // status of 400 or more. Blanks and other bytes that cannot stand in a URL
+  // The decoded body. Raises THttpError for a transfer failure, a body cut
+  // at MaxBodyBytes or an HTTP status of 400 or more. Blanks and other bytes that cannot stand in a URL
   // are sent percent-encoded.
   std::string Get(const std::string& url);
 };

@@ -134,6 +134,17 @@ void TTask::WriteXml(pugi::xml_node node) const {
   add("ParseThreadCount", IntToStr(ParseThreadCount));
   add("RankDuration", FloatToStr(RankDuration));
   add("SiteOnly", SiteOnly);
+  // Only a search with failed pages writes them, so other files stay as they were.
+  for (const TFailedPages& engine : FailedPages) {
+    pugi::xml_node failed = node.append_child("FailedPages");
+    failed.append_attribute("Engine").set_value(engine.Engine.c_str());
+    failed.append_attribute("Pages").set_value(engine.Pages);
+    for (const TFailedPages::TPage& page : engine.Failed) {
+      pugi::xml_node item = failed.append_child("Page");
+      item.append_attribute("Index").set_value(page.Index);
+      item.append_attribute("Reason").set_value(page.Reason.c_str());
+    }
+  }
 }
 
 void TTask::ReadXml(pugi::xml_node node, const std::function<const TProfile*(const std::string&)>& findProfile) {
@@ -150,6 +161,14 @@ void TTask::ReadXml(pugi::xml_node node, const std::function<const TProfile*(con
   ParseThreadCount = StrToIntDef(text("ParseThreadCount"), 0);
   RankDuration = number("RankDuration");
   SiteOnly = text("SiteOnly");
+  FailedPages.clear();
+  for (pugi::xml_node failed = node.child("FailedPages"); failed; failed = failed.next_sibling("FailedPages")) {
+    TFailedPages& engine = FailedPages.emplace_back();
+    engine.Engine = failed.attribute("Engine").as_string();
+    engine.Pages = failed.attribute("Pages").as_int();
+    for (pugi::xml_node item = failed.child("Page"); item; item = item.next_sibling("Page"))
+      engine.Failed.push_back({item.attribute("Index").as_int(), item.attribute("Reason").as_string()});
+  }
 }
 
 // ---- profile matching ----

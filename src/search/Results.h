@@ -100,6 +100,18 @@ using TResultList = std::vector<std::unique_ptr<TResult>>;
 
 // One search of a session; the first is the search as asked, later ones
 // narrow it.
+// The pages of one engine that failed in a search: what the notice above the
+// list and the statistics panel tell, and what a saved search keeps.
+struct TFailedPages {
+  struct TPage {
+    int32_t Index = 0;   // page index (start / 100)
+    std::string Reason;  // in plain words: "time-out after 8 s"
+  };
+  std::string Engine;     // the engine's name
+  int32_t Pages = 0;      // pages of this engine that counted in the search
+  std::vector<TPage> Failed;  // in page order
+};
+
 struct TTask {
   int32_t Index = 0;
   std::string Keywords;
@@ -113,6 +125,7 @@ struct TTask {
   std::string SiteOnly;
   const TProfile* Profile = nullptr;        // borrowed
   const TProfile* SearchProfile = nullptr;  // borrowed; its name is what gets saved
+  std::vector<TFailedPages> FailedPages;    // engines with failed pages, in engine order
 
   void WriteXml(pugi::xml_node node) const;
   // findProfile turns a saved profile name back into a profile (may be empty).

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,6 +12,7 @@
 #include "platform/Folders.h"
 #include "platform/HttpClient.h"
 #include "platform/Threads.h"
+#include "search/EngineRest.h"
 #include "search/ResultPage.h"
 #include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
@@ -52,6 +54,14 @@ TEngineTally* TallyOf(TSessionData& session, int engine) {
 // the server runs.
 std::string DebugFolder(const char* name) { return Global && Global->Reg ? Global->Reg->ReadString(name, "") : ""; }
 
+// A page that came but cannot count: its engine rests, or it is a CAPTCHA.
+class TPageRefused : public TOvException {
+ public:
+  TPageRefused(const std::string& message, std::string reason)
+      : TOvException(message, "SEQueryThread", "FetchParse"), Reason(std::move(reason)) {}
+  std::string Reason;
+};
+
 }  // namespace
 
 TSEQueryThread::TSEQueryThread(TSessionData& session, TSearchQuery& query, const TSearchEngines* engine)
@@ -68,7 +78,32 @@ void TSEQueryThread::Start() {
   started_ = true;
 }
 
-void TSEQueryThread::Terminate() { terminated_ = true; }
+void TSEQueryThread::Terminate() {
+  terminated_ = true;
+  if (held_) Release(false);
+}
+
+void TSEQueryThread::Release(bool counts) {
+  {
+    std::lock_guard guard(doneLock_);
+    if (decision_ != kUndecided) return;
+    decision_ = counts ? kCount : kDrop;
+    doneSignal_.notify_all();
+  }
+  if (!counts) terminated_ = true;
+}
+
+bool TSEQueryThread::Dropped() const {
+  std::lock_guard guard(doneLock_);
+  return decision_ == kDrop;
+}
+
+bool TSEQueryThread::WaitForRelease() {
+  if (!held_) return true;
+  std::unique_lock lock(doneLock_);
+  doneSignal_.wait(lock, [this] { return decision_ != kUndecided; });
+  return decision_ == kCount;
+}
 
 bool TSEQueryThread::Done() const {
   std::lock_guard guard(doneLock_);
@@ -102,48 +137,63 @@ void TSEQueryThread::FetchParse() {
   const std::string tid = IntToStr(CurrentThreadId());
   const std::string module = "Query Thread " + tid;
   error_.reset();
+  reason_.clear();
   try {
     Log(module, "Start, tid=" + tid);
-    {
-      std::lock_guard guard(session_.ResultsLock);
-      if (TEngineTally* tally = TallyOf(session_, query_.Engine)) ++tally->PagesAsked;
-    }
     const TMonotonic downloadStart = MonotonicNow();
     const double fetchCpuStart = ThreadCpuMs();
     std::string page;
+    std::exception_ptr downloadFailure;
     try {
       page = FetchPage();
     } catch (...) {
-      const double seconds = SecondsSince(downloadStart);
-      std::lock_guard guard(session_.ResultsLock);
-      if (TEngineTally* tally = TallyOf(session_, query_.Engine)) {
-        ++tally->HttpFailures;
-        tally->Seconds += seconds;
-      }
-      throw;
+      downloadFailure = std::current_exception();
     }
     const double downloadSeconds = SecondsSince(downloadStart);
     const double fetchCpu = ThreadCpuMs() - fetchCpuStart;
-    {
-      std::lock_guard guard(session_.ResultsLock);
-      session_.DownloadTime += downloadSeconds;
-      session_.FetchCpuMs += fetchCpu;
-      session_.DownloadCount += 1;
-      if (TEngineTally* tally = TallyOf(session_, query_.Engine)) {
-        ++tally->PagesAnswered;
-        tally->Seconds += downloadSeconds;
-      }
+    if (!WaitForRelease()) {
+      Log(module, "Dropped page " + IntToStr(query_.Page) + ": beyond the pages the engine has");
+      SetDone();
+      return;
     }
+    CountDownload(!downloadFailure, downloadSeconds, fetchCpu);
+    if (downloadFailure) std::rethrow_exception(downloadFailure);
     Log(module, "Downloaded page " + RoundedSeconds(downloadSeconds) + " s.");
     Parse(page, module);
+  } catch (const THttpError& e) {
+    Fail(module, e.what(), e.Reason);
+  } catch (const TPageRefused& e) {
+    Fail(module, e.what(), e.Reason);
+  } catch (const TAbortException& e) {
+    Fail(module, e.what(), "stopped");
   } catch (const std::exception& e) {
-    Log(module, std::string("Exception: ") + e.what());
-    error_.emplace(e.what(), "TSEQueryThread", "Execute");
+    Fail(module, e.what(), "unreadable page");
   } catch (...) {
     Log(module, "Exception");
     error_.emplace("Query thread unknown error", "TSEQueryThread", "Execute");
+    reason_ = "unknown error";
   }
   SetDone();
+}
+
+void TSEQueryThread::CountDownload(bool answered, double seconds, double cpuMs) {
+  std::lock_guard guard(session_.ResultsLock);
+  TEngineTally* tally = TallyOf(session_, query_.Engine);
+  if (answered) {
+    session_.DownloadTime += seconds;
+    session_.FetchCpuMs += cpuMs;
+    session_.DownloadCount += 1;
+  }
+  if (!tally) return;
+  ++tally->PagesAsked;
+  ++(answered ? tally->PagesAnswered : tally->HttpFailures);
+  tally->Seconds += seconds;
+}
+
+void TSEQueryThread::Fail(const std::string& module, const std::string& message, std::string reason) {
+  Log(module, "Exception: " + message);
+  error_.emplace(message, "TSEQueryThread", "Execute");
+  reason_ = std::move(reason);
 }
 
 std::string TSEQueryThread::FetchPage() {
@@ -152,14 +202,26 @@ std::string TSEQueryThread::FetchPage() {
   const std::string loadPath = DebugFolder("LoadPath");
   // Replaying saved pages lets a search run without the network.
   if (!loadPath.empty()) return ReadWholeFile(loadPath + "/" + fileName);
+  if (Global && Global->EngineRest) {
+    const std::string resting = Global->EngineRest->RestingReason(query_.Engine);
+    if (!resting.empty()) throw TPageRefused(engineName + " is " + resting, resting);
+  }
 
-  THttpClient client;
+  THttpClient client(Global ? Global->PageTimeout : THttpClient::kTransferTimeoutSeconds);
   client.OnProgress = [this] {
     if (!terminated_) return true;
-    Log("OnProgress: " + IntToStr(query_.Page), "Terminating...");
+    // A page that does not count goes quietly.
+    if (!held_ || !Dropped()) Log("OnProgress: " + IntToStr(query_.Page), "Terminating...");
     return false;
   };
-  std::string page = client.Get(query_.GetURL());
+  std::string page;
+  try {
+    page = client.Get(query_.GetURL());
+  } catch (const THttpError& e) {
+    if (TEngineRest::AsksForRest(e.Status) && Global && Global->EngineRest)
+      Global->EngineRest->Rest(query_.Engine, e.Status, e.RetryAfterSeconds);
+    throw;
+  }
   const std::string savePath = DebugFolder("SavePath");
   if (!savePath.empty()) SaveDebugPage(savePath + "/" + fileName, page);
   return page;
@@ -168,6 +230,10 @@ std::string TSEQueryThread::FetchPage() {
 void TSEQueryThread::Parse(const std::string& page, const std::string& module) {
   if (!engine_) throw TOvException("Unknown search engine " + IntToStr(query_.Engine), "SEQueryThread", "FetchParse");
   if (!query_.Results) throw TOvException("No result list for the query", "SEQueryThread", "FetchParse");
+  if (const TRegex* blockPage = engine_->BlockPageRegex(); blockPage && blockPage->Matches(page)) {
+    const std::string reason = "asked for a CAPTCHA: open " + query_.HomePage() + " in your browser once";
+    throw TPageRefused(reason, reason);
+  }
   const TMonotonic parseStart = MonotonicNow();
   const double parseCpuStart = ThreadCpuMs();
   TResultPage parsed(*engine_, query_, module, FailedBlockFolder());

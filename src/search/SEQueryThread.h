@@ -5,6 +5,10 @@
 // Owned by the search orchestration, which must Join (or destroy) it before
 // the query and the session go away; it borrows both. The work runs on a
 // thread of the shared pool.
+//
+// A held page (HoldResults before Start) downloads at once but keeps its
+// outcome until Release tells whether it counts: a page that does not count
+// leaves no results, statistics, tally or "Downloaded"/"Parsed" lines.
 #pragma once
 
 #include <atomic>
@@ -33,8 +37,14 @@ class TSEQueryThread {
   TSEQueryThread(const TSEQueryThread&) = delete;
   TSEQueryThread& operator=(const TSEQueryThread&) = delete;
 
+  // Call before Start.
+  void HoldResults() { held_ = true; }
   void Start();
-  // The transfer is aborted at its next progress call.
+  // For a held page: counts false drops it and aborts its transfer. Any
+  // thread; later calls are ignored.
+  void Release(bool counts);
+  // The transfer is aborted at its next progress call; a held page that was
+  // not released yet is dropped.
   void Terminate();
   // True once the work has ended, whatever the outcome.
   bool Done() const;
@@ -50,10 +60,21 @@ class TSEQueryThread {
   int32_t LastShown() const { return lastShown_; }
   // The failure to hand over, with unit "TSEQueryThread" and method "Execute".
   const std::optional<TOvException>& Error() const { return error_; }
+  // The failure in plain words ("time-out after 8 s"); empty without one.
+  const std::string& Reason() const { return reason_; }
+  // True when a held page was released as not counting.
+  bool Dropped() const;
 
  private:
+  enum TDecision { kUndecided, kCount, kDrop };
+
   std::string FetchPage();
   void Parse(const std::string& page, const std::string& module);
+  // The download's share of the session's statistics and the engine's tally.
+  void CountDownload(bool answered, double seconds, double cpuMs);
+  void Fail(const std::string& module, const std::string& message, std::string reason);
+  // Blocks a held page until Release; true when it counts.
+  bool WaitForRelease();
   void SetDone();
 
   TSessionData& session_;
@@ -63,6 +84,9 @@ class TSEQueryThread {
   int32_t pageCount_ = 0;
   int32_t lastShown_ = 0;
   std::optional<TOvException> error_;
+  std::string reason_;
+  bool held_ = false;
+  TDecision decision_ = kUndecided;  // guarded by doneLock_
 
   mutable std::mutex doneLock_;
   mutable std::condition_variable doneSignal_;

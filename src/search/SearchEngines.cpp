@@ -33,6 +33,7 @@ TSearchEngines::TSearchEngines(std::string name, const TXMLManager& store) : Nam
       Seperator = store.ReadString(section, "Seperator", false);
       LeftParinhesis = store.ReadString(section, "LeftParinhesis", false);
       RightParinhesis = store.ReadString(section, "RightParinhesis", false);
+      BlockPage = store.ReadString(section, "BlockPage", false);
     }
   } catch (const std::exception& e) {
     Log("SearchEngines", Name + ": " + e.what());
@@ -55,6 +56,7 @@ void TSearchEngines::Compile() {
   try {
     resultCount_ = CompileIfSet(ResultCount, kCountFlags);
     resultBlock_ = CompileIfSet(ResultBlock, kBlockFlags);
+    blockPage_ = CompileIfSet(BlockPage, kCountFlags);
     for (const std::string& item : SplitDelimited('_', ResultElements))
       elements_.push_back(CompileIfSet(item, kElementFlags));
   } catch (const std::exception& e) {
@@ -62,6 +64,7 @@ void TSearchEngines::Compile() {
     compileError_ = e.what();
     resultCount_.reset();
     resultBlock_.reset();
+    blockPage_.reset();
     elements_.clear();
     Log("SearchEngines", Name + ": " + compileError_);
   }
@@ -84,6 +87,11 @@ const TRegex* TSearchEngines::ResultBlockRegex() const {
 const std::vector<std::unique_ptr<TRegex>>& TSearchEngines::ElementRegexes() const {
   CheckCompiled();
   return elements_;
+}
+
+const TRegex* TSearchEngines::BlockPageRegex() const {
+  CheckCompiled();
+  return blockPage_.get();
 }
 
 std::vector<std::unique_ptr<TSearchEngines>> LoadSearchEngines(const TXMLManager& store) {

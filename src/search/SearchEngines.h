@@ -38,6 +38,9 @@ class TSearchEngines {
   const TRegex* ResultBlockRegex() const;
   // One entry per item of ResultElements, in list order.
   const std::vector<std::unique_ptr<TRegex>>& ElementRegexes() const;
+  // The engine's consent or CAPTCHA page, matched against a whole page;
+  // nullptr when the data file names none.
+  const TRegex* BlockPageRegex() const;
 
   std::string Seperator;
   std::string LeftParinhesis;
@@ -46,6 +49,7 @@ class TSearchEngines {
   std::string ResultCount;
   std::string ResultBlock;
   std::string ResultElements;
+  std::string BlockPage;
 
  private:
   void Compile();
@@ -53,6 +57,7 @@ class TSearchEngines {
 
   std::unique_ptr<TRegex> resultCount_;
   std::unique_ptr<TRegex> resultBlock_;
+  std::unique_ptr<TRegex> blockPage_;
   std::vector<std::unique_ptr<TRegex>> elements_;
   std::string compileError_;
 };

@@ -1,11 +1,16 @@
 #include "search/SearchFetch.h"
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <vector>
 
+#include "base/Engines.h"
 #include "base/OvException.h"
 #include "host/GlobalData.h"
+#include "search/EngineRest.h"
 #include "search/SEQueryThread.h"
+#include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
 
 namespace orvane {
@@ -18,8 +23,9 @@ constexpr int32_t kProbePage = 9;  // results 901 to 1000
 // before the query it borrows goes away.
 struct TQueryRun {
   TQueryRun(TSessionData& session, int32_t page, const std::string& keywords, int engine, int32_t profileMark,
-            TTask* task, TResultList* list)
+            TTask* task, TResultList* list, bool held = false)
       : Query(page, keywords, engine, profileMark, task, list), Thread(session, Query) {
+    if (held) Thread.HoldResults();
     Thread.Start();
   }
   TSearchQuery Query;
@@ -28,15 +34,19 @@ struct TQueryRun {
 
 using TRuns = std::vector<std::unique_ptr<TQueryRun>>;
 
-// Waits for every run; on time-out tells them all to stop and raises.
-void WaitForAll(const TRuns& runs, std::chrono::milliseconds wait, const char* method) {
-  const TMonotonic deadline = MonotonicNow() + wait;
-  for (const auto& run : runs) {
-    if (run->Thread.WaitUntil(deadline)) continue;
-    Log(method, "Termiating threads...");
-    for (const auto& other : runs) other->Thread.Terminate();
-    throw TOvException("Timeout waiting for threads", "RequestHandler", method);
-  }
+// Waits for one run; on time-out tells every run to stop and raises.
+void WaitOrStop(const TQueryRun& run, const std::vector<const TRuns*>& groups, TMonotonic deadline,
+                const char* method) {
+  if (run.Thread.WaitUntil(deadline)) return;
+  Log(method, "Termiating threads...");
+  for (const TRuns* runs : groups)
+    for (const auto& other : *runs) other->Thread.Terminate();
+  throw TOvException("Timeout waiting for threads", "RequestHandler", method);
+}
+
+void WaitForAll(const std::vector<const TRuns*>& groups, TMonotonic deadline, const char* method) {
+  for (const TRuns* runs : groups)
+    for (const auto& run : *runs) WaitOrStop(*run, groups, deadline, method);
 }
 
 // The engine comes from a request parameter; only the three known ones have
@@ -46,9 +56,47 @@ void CheckEngine(int engine, const char* method) {
     throw TOvException("Unknown search engine " + std::to_string(engine), "RequestHandler", method);
 }
 
-void RaiseFirstError(const TRuns& runs) {
+std::string NameOf(const TQueryRun& run) {
+  const TSearchEngines* definition = run.Query.EngineDefinition();
+  return definition ? definition->Name : EngineName(run.Query.Engine);
+}
+
+// A resting engine is not asked at all; the person learns it at once.
+void CheckNotResting(int engine, const char* method) {
+  if (!Global || !Global->EngineRest) return;
+  const std::string resting = Global->EngineRest->RestingReason(engine);
+  if (!resting.empty()) throw TOvException(EngineName(engine) + " is " + resting, "RequestHandler", method);
+}
+
+// The search fails only when no page of the chosen engine answered; then with
+// the first failure, in the order the pages were started.
+void RaiseWhenNoneAnswered(const TRuns& runs) {
+  if (runs.empty()) return;
   for (const auto& run : runs)
-    if (run->Thread.Error()) throw *run->Thread.Error();
+    if (!run->Thread.Error()) return;
+  throw *runs.front()->Thread.Error();
+}
+
+// The failed pages of the runs that counted, grouped by engine in engine order.
+std::vector<TFailedPages> FailedPagesOf(const std::vector<const TRuns*>& groups) {
+  std::map<int, TFailedPages> byEngine;
+  for (const TRuns* runs : groups) {
+    for (const auto& run : *runs) {
+      if (run->Thread.Dropped()) continue;
+      TFailedPages& engine = byEngine[run->Query.Engine];
+      engine.Engine = NameOf(*run);
+      ++engine.Pages;
+      if (run->Thread.Error()) engine.Failed.push_back({run->Query.Page, run->Thread.Reason()});
+    }
+  }
+  std::vector<TFailedPages> failed;
+  for (auto& [index, engine] : byEngine) {
+    if (engine.Failed.empty()) continue;
+    std::sort(engine.Failed.begin(), engine.Failed.end(),
+              [](const TFailedPages::TPage& a, const TFailedPages::TPage& b) { return a.Index < b.Index; });
+    failed.push_back(std::move(engine));
+  }
+  return failed;
 }
 
 }  // namespace
@@ -56,34 +104,60 @@ void RaiseFirstError(const TRuns& runs) {
 void FetchResults(TSessionData& session, int engine, const std::string& keywords, TTask* task, bool metaBoost,
                   TFetchedResults& fetched, std::chrono::milliseconds wait) {
   CheckEngine(engine, "FetchResults");
-  const auto probe = std::make_unique<TQueryRun>(session, kProbePage, keywords, engine, -1, task, &fetched.Main);
-  TRuns others;
+  CheckNotResting(engine, "FetchResults");
+  const TMonotonic deadline = MonotonicNow() + wait;
+  const bool probeFirst = Global && Global->ProbeFirst;
+  TRuns dropped;  // pages the probe ruled out; joined last, on the way out
+  TRuns main;  // the probe, then the pages in order
+  main.push_back(std::make_unique<TQueryRun>(session, kProbePage, keywords, engine, -1, task, &fetched.Main));
+  TRuns meta;
   if (metaBoost) {
     int list = 0;
     for (int other = 0; other < 3; ++other)
       if (other != engine)
-        others.push_back(std::make_unique<TQueryRun>(session, 0, keywords, other, -1, task, &fetched.Meta[list++]));
+        meta.push_back(std::make_unique<TQueryRun>(session, 0, keywords, other, -1, task, &fetched.Meta[list++]));
   }
-  probe->Thread.Join();
-  if (probe->Thread.Error()) throw *probe->Thread.Error();
+  // One round trip: the pages below the probe start with it and hold their
+  // results until the probe tells which of them exist.
+  if (!probeFirst)
+    for (int32_t page = 0; page < kProbePage; ++page)
+      main.push_back(std::make_unique<TQueryRun>(session, page, keywords, engine, -1, task, &fetched.Main, true));
+  WaitOrStop(*main.front(), {&main, &meta}, deadline, "FetchResults");
+  const TSEQueryThread& probe = main.front()->Thread;
 
-  const int32_t needed = probe->Thread.PageCount() - 1;
-  Log("FetchResults", "Needed threads: " + std::to_string(needed));
-  for (int32_t page = 0; page < needed && page < kMaxQueryThreads; ++page)
-    others.push_back(std::make_unique<TQueryRun>(session, page, keywords, engine, -1, task, &fetched.Main));
-  if (!others.empty()) WaitForAll(others, wait, "FetchResults");
-  RaiseFirstError(others);
+  // Without the probe's count every page asked for counts.
+  int32_t needed = kProbePage;
+  if (!probe.Error()) {
+    needed = probe.PageCount() - 1;
+    Log("FetchResults", "Needed threads: " + std::to_string(needed));
+  }
+  if (probeFirst) {
+    for (int32_t page = 0; page < needed && page < kProbePage; ++page)
+      main.push_back(std::make_unique<TQueryRun>(session, page, keywords, engine, -1, task, &fetched.Main));
+  } else {
+    TRuns counted;
+    for (auto& run : main) {
+      run->Thread.Release(run->Query.Page == kProbePage || run->Query.Page < needed);
+      (run->Thread.Dropped() ? dropped : counted).push_back(std::move(run));
+    }
+    main.swap(counted);
+  }
+  WaitForAll({&main, &meta}, deadline, "FetchResults");
+  RaiseWhenNoneAnswered(main);
+  fetched.Failed = FailedPagesOf({&main, &meta});
 }
 
 void FetchResultsWithProfilename(TSessionData& session, int engine, const std::string& keywords,
                                  int32_t profileMark, TTask* task, TFetchedResults& fetched,
                                  std::chrono::milliseconds wait) {
   CheckEngine(engine, "FetchResultsWithProfilename");
+  CheckNotResting(engine, "FetchResultsWithProfilename");
   TRuns runs;
   for (int32_t page = 0; page < 2; ++page)
     runs.push_back(std::make_unique<TQueryRun>(session, page, keywords, engine, profileMark, task, &fetched.Main));
-  WaitForAll(runs, wait, "FetchResultsWithProfilename");
-  RaiseFirstError(runs);
+  WaitForAll({&runs}, MonotonicNow() + wait, "FetchResultsWithProfilename");
+  RaiseWhenNoneAnswered(runs);
+  fetched.Failed = FailedPagesOf({&runs});
 }
 
 }  // namespace orvane

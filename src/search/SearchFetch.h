@@ -1,6 +1,9 @@
 // The query threads of one search: the probe page that tells how many pages
-// the engine has, the meta-boost pages of the other two engines, then one
-// thread per needed page, all waited for within one deadline. Results land in
+// the engine has, the meta-boost pages of the other two engines and the pages
+// below the probe, started together (or, with ProbeFirst, the pages only once
+// the probe has answered), all waited for within one deadline. A failed page
+// costs only itself: the fetch raises only when no page of the chosen engine
+// answered. Results land in
 // a staging list owned by the caller, never in the session's own lists, so
 // pages of the session can be read while a search runs. Every thread is
 // joined before these functions return, whatever happens.
@@ -8,6 +11,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "search/Results.h"
 
@@ -21,6 +25,7 @@ constexpr std::chrono::milliseconds kThreadWait{150000};
 struct TFetchedResults {
   TResultList Main;
   TResultList Meta[2];  // the other engines, lower index first
+  std::vector<TFailedPages> Failed;  // engines whose pages failed, in engine order
 };
 
 // An ordinary search of `engine` (0 Google, 1 MSN, 2 Yahoo).

@@ -49,6 +49,8 @@ std::string TSearchQuery::GetURL() const {
   }
 }
 
+std::string TSearchQuery::HomePage() const { return "http://" + HostOf(Engine) + "/"; }
+
 TSearchEngines* TSearchQuery::EngineDefinition() const { return Global ? Global->GetEngine(Engine) : nullptr; }
 
 }  // namespace orvane

@@ -21,6 +21,8 @@ class TSearchQuery {
   // site) and this page. Blanks are left as they are; the HTTP client sends
   // them as "%20". Empty for an unknown engine.
   std::string GetURL() const;
+  // "http://" and the engine's host: where a person answers its CAPTCHA.
+  std::string HomePage() const;
   // The engine's definition from Global; nullptr without one.
   TSearchEngines* EngineDefinition() const;
 

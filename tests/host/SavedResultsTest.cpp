@@ -75,6 +75,22 @@ TEST(SavedResults, ASavedSearchOpensAgainWithoutAskingAnyEngine) {
   EXPECT_TRUE(pipeline.WaitForLog("[RequestHandler] Filename : " + Global->UserDir + "trip.xmldoes not exist"));
 }
 
+// The notice above the list and the failed pages on the statistics page come
+// back with a saved search.
+TEST(SavedResults, FailedPagesComeBackWithTheSearch) {
+  TSearchPipeline pipeline;
+  pipeline.Get("/search?keywords=glacier+walks+simtotal:300+simfail:503@google1&se=1");
+  const std::string notice = "Google: 1 of 3 pages failed (it answered 503)";
+  ASSERT_NE(pipeline.Get("/mainframe.htm?id=0").ContentText.find(notice), std::string::npos);
+  pipeline.Get("/saveresults?filenametosave=lost&id=0");
+  const THttpResponse load = pipeline.Get("/loadresults?xmlfilename=lost");
+  pipeline.Get(load.Location);
+  EXPECT_NE(pipeline.Get("/mainframe.htm?id=1").ContentText.find(notice), std::string::npos);
+  EXPECT_NE(pipeline.Get("/statistics.htm?id=1").ContentText.find("<td class=\"num\">2</td><td>it answered 503</td>"),
+            std::string::npos);
+  pipeline.Get("/deleteresults?xmlfilename=lost&id=1");
+}
+
 TEST(SavedResults, TwoTasksAndACustomProfileComeBackAndTheFileStaysSelected) {
   TSearchPipeline pipeline;
   pipeline.Get("/search?keywords=glacier+walks+simtotal:200&se=1");

@@ -9,6 +9,7 @@
 #include "base/OvException.h"
 #include "platform/HttpClient.h"
 #include "search/SearchTestSupport.h"
+#include "support/ServerProcess.h"
 
 namespace orvane {
 namespace {
@@ -90,6 +91,39 @@ TEST(HttpClient, FailuresRaise) {
   EXPECT_THROW(client.Get(""), TOvException);
 }
 
+// What a person is told about each kind of failure, and what the rest rule
+// needs to know of a "not now" answer.
+TEST(HttpClient, FailuresSayWhyInPlainWordsAndCarryRetryAfter) {
+  testing::TLocalHttpStub stub;
+  stub.Server().Get("/status", [](const httplib::Request& request, httplib::Response& response) {
+    response.status = std::stoi(request.get_param_value("code"));
+    if (request.has_param("retry")) response.set_header("Retry-After", request.get_param_value("retry"));
+  });
+  stub.Server().Get("/big", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content(std::string(3000, 'x'), "text/html");
+  });
+  const std::string closed = "http://127.0.0.1:" + std::to_string(test::FreePort()) + "/";
+  const struct { std::string url; const char* reason; long status; long retryAfter; } rows[] = {
+      {"http://" + stub.Host() + "/status?code=500", "it answered 500", 500, -1},
+      {"http://" + stub.Host() + "/status?code=429&retry=120", "it answered 429", 429, 120},
+      {"http://" + stub.Host() + "/status?code=503", "it answered 503", 503, -1},
+      {"http://" + stub.Host() + "/big", "page larger than 1000 bytes", 0, -1},
+      {closed, "connection refused", 0, -1},
+  };
+  for (const auto& row : rows) {
+    THttpClient client;
+    client.MaxBodyBytes = 1000;
+    try {
+      client.Get(row.url);
+      ADD_FAILURE() << row.url;
+    } catch (const THttpError& e) {
+      EXPECT_EQ(e.Reason, row.reason) << row.url;
+      EXPECT_EQ(e.Status, row.status) << row.url;
+      EXPECT_EQ(e.RetryAfterSeconds, row.retryAfter) << row.url;
+    }
+  }
+}
+
 TEST(HttpClient, StuckTransferTimesOut) {
   testing::TLocalHttpStub stub;
   std::mutex lock;
@@ -100,9 +134,13 @@ TEST(HttpClient, StuckTransferTimesOut) {
     changed.wait_for(guard, std::chrono::seconds(20), [&] { return released; });
     response.set_content("late", "text/plain");
   });
-  THttpClient client;
-  client.TransferTimeoutSeconds = 1;
-  EXPECT_THROW(client.Get("http://" + stub.Host() + "/slow"), TOvException);
+  THttpClient client(1);
+  try {
+    client.Get("http://" + stub.Host() + "/slow");
+    ADD_FAILURE() << "no time-out";
+  } catch (const THttpError& e) {
+    EXPECT_EQ(e.Reason, "time-out after 1 s");
+  }
   {
     std::lock_guard guard(lock);
     released = true;

@@ -18,25 +18,26 @@ std::string Row(const std::string& engine, int asked, int answered, int failed, 
 
 TEST(EnginePanel, CountsThePagesOfEachEngineIncludingFailedOnes) {
   TSearchPipeline pipeline;
-  // Google: the probe (results 301-350) and pages 0-2; MSN and Yahoo: one
-  // meta-boost page each. A failed page fails the whole search, but the
-  // tallies tell which engine it was.
+  // Google: the probe (results 301-350) and pages 0-2 (the pages beyond
+  // them were asked too, but do not count); MSN and Yahoo: one meta-boost
+  // page each. The failed meta page costs only its boost; the tallies tell
+  // which engine it was.
   pipeline.Get("/search?keywords=glacier+walks+simtotal:350+simfail:500%40msn&se=1");
   TSessionPtr session = pipeline.Session(0);
   ASSERT_TRUE(session);
-  EXPECT_TRUE(session->SearchPending);
+  EXPECT_FALSE(session->SearchPending);
   std::string panel = EnginePanel(session->EngineTallySnapshot());
   EXPECT_NE(panel.find(Row("Google", 4, 4, 0, 350)), std::string::npos) << panel;
   EXPECT_NE(panel.find(Row("MSN", 1, 0, 1, 0)), std::string::npos) << panel;
   EXPECT_NE(panel.find(Row("Yahoo", 1, 1, 0, 100)), std::string::npos) << panel;
 
-  // The next search starts from nothing. A page that is no result page is
+  // The next search (another session) starts from nothing. A page that is no result page is
   // answered but gives no results; the search goes on without them.
   pipeline.Get("/search?keywords=glacier+walks+simtotal:150+simfail:junk%40yahoo&se=1");
-  session = pipeline.Session(0);
+  session = pipeline.Session(1);
   ASSERT_TRUE(session);
   ASSERT_FALSE(session->SearchPending);
-  const std::string page = pipeline.Get("/statistics.htm?id=0").ContentText;
+  const std::string page = pipeline.Get("/statistics.htm?id=1").ContentText;
   const size_t start = page.find("<table id=\"engines\">");
   ASSERT_NE(start, std::string::npos) << page;
   panel = page.substr(start, page.find("</table>", start) - start);

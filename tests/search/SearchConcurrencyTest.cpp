@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <set>
 #include <thread>
 #include <vector>
 
 #include "search/Results.h"
+#include "search/SearchFetch.h"
 #include "search/SearchPipelineSupport.h"
 #include "support/ServerProcess.h"
 
@@ -46,9 +48,10 @@ TEST(SearchConcurrency, FramesDuringSearchesOfTheirSessionAndAnExpiry) {
     }
   });
 
-  // A failing search empties session 0, a slow one fills it again while the
-  // frames read it, then the same search is asked again a few times.
-  EXPECT_TRUE(IsCompleteAnswer(pipeline.Get("/search?keywords=glacier+walks+simfail:500@google1&se=1&id=0")));
+  // A failing search (no page answers) empties session 0, a slow one fills
+  // it again while the frames read it, then the same search is asked again a
+  // few times.
+  EXPECT_TRUE(IsCompleteAnswer(pipeline.Get("/search?keywords=glacier+walks+simfail:500@google&se=1&id=0")));
   EXPECT_TRUE(IsCompleteAnswer(pipeline.Get("/search?keywords=glacier+walks+simtotal:400+simdelay:200&se=1&id=0")));
   for (int i = 0; i < 3; ++i)
     EXPECT_TRUE(IsCompleteAnswer(pipeline.Get("/search?keywords=glacier+walks+simtotal:400+simdelay:200&se=1")));
@@ -86,6 +89,38 @@ TEST(SearchConcurrency, ASearchInProgressKeepsItsSessionAlive) {
   stop = true;
   timer.join();
   EXPECT_NE(search.ContentText.find("</html>"), std::string::npos);
+}
+
+// The pages the probe rules out are dropped at every point of their work
+// (connecting, receiving, parsed and waiting) while the pages that count
+// append to the same list: nothing of theirs arrives, and the pages that
+// count are all there.
+TEST(SearchConcurrency, PagesRuledOutByTheProbeWhileOthersAppend) {
+  TSearchPipeline pipeline(TSettings{{"MetaBoost", "0"}});
+  TSessionPtr session;
+  {
+    std::lock_guard guard(Global->SessionLock);
+    session = Global->CreateSession();
+  }
+  // Google has three pages; pages 3 to 8 are asked with the probe and arrive
+  // before it, with it, or long after it.
+  const char* const delays[] = {"", "simdelay:40@9", "simdelay:5@google4", "simdelay:3000@google6",
+                                "simdelay:20@google1"};
+  for (int round = 0; round < 20; ++round) {
+    const std::string keywords = std::string("glacier walks simtotal:300 ") + delays[round % 5];
+    TTask* task = session->Results->AddTask(keywords, "Google", nullptr, "");
+    session->ResetSearchTotals();
+    TFetchedResults fetched;
+    FetchResults(*session, sim::kGoogle, keywords, task, false, fetched, std::chrono::seconds(30));
+    std::set<int32_t> ranks;
+    for (const auto& result : fetched.Main) EXPECT_TRUE(ranks.insert(result->EngineRank).second) << round;
+    EXPECT_GT(ranks.size(), 250u) << round;
+    EXPECT_LE(*ranks.rbegin(), 300) << round;
+    EXPECT_TRUE(fetched.Failed.empty()) << round;
+    std::lock_guard guard(session->ResultsLock);
+    EXPECT_EQ(session->DownloadCount, 3) << round;
+    EXPECT_EQ(session->ParseCount, 3) << round;
+  }
 }
 
 // The filter actions of one session change it while its frames are built,

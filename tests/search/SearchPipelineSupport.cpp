@@ -1,9 +1,17 @@
 #include "search/SearchPipelineSupport.h"
 
+#include <algorithm>
+
 #include "host/Server.h"
 #include "support/ServerProcess.h"
 
 namespace orvane::test {
+
+int RequestsTo(const sim::TEngineSimulator& simulator, int engine) {
+  const auto requests = simulator.Requests();
+  return static_cast<int>(std::count_if(requests.begin(), requests.end(),
+                                        [&](const sim::TRequestRecord& r) { return r.Engine == engine; }));
+}
 
 TSearchPipeline::TSearchPipeline(const std::map<std::string, std::string>& settings) {
   Simulator.Start();

@@ -17,6 +17,9 @@ namespace orvane::test {
 
 using TSettings = std::map<std::string, std::string>;
 
+// How many requests the simulator received for `engine`.
+int RequestsTo(const sim::TEngineSimulator& simulator, int engine);
+
 class TSearchPipeline {
  public:
   // Extra configuration values override the defaults (engine hosts on the

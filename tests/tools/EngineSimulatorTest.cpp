@@ -113,6 +113,33 @@ TEST_F(EngineSimulatorServer, FailureControlsHitOnlyTheirTargets) {
   EXPECT_EQ(junk->body, RenderJunk());
 }
 
+TEST_F(EngineSimulatorServer, RetryAfterAndBlockPagesGoOnlyWhereAsked) {
+  const auto seconds = Get(kMSN, QueryTarget(kMSN, "chess simfail:429@msn simretry:120", 0));
+  ASSERT_TRUE(seconds);
+  EXPECT_EQ(seconds->status, 429);
+  EXPECT_EQ(seconds->get_header_value("Retry-After"), "120");
+  const auto dated = Get(kMSN, QueryTarget(kMSN, "chess simfail:503 simretrydate:60", 0));
+  ASSERT_TRUE(dated);
+  EXPECT_EQ(dated->status, 503);
+  EXPECT_NE(dated->get_header_value("Retry-After").find(" GMT"), std::string::npos);
+  const auto bare = Get(kMSN, QueryTarget(kMSN, "chess simfail:429", 0));
+  ASSERT_TRUE(bare);
+  EXPECT_FALSE(bare->has_header("Retry-After"));
+  for (int engine : {kGoogle, kMSN, kYahoo}) {
+    const auto blocked = Get(engine, QueryTarget(engine, "chess simfail:captcha", 0));
+    ASSERT_TRUE(blocked);
+    EXPECT_EQ(blocked->status, 200);
+    EXPECT_EQ(blocked->body, RenderBlockPage(engine));
+  }
+  simulator_->ClearRequests();
+  Get(kGoogle, QueryTarget(kGoogle, "chess simfail:captcha@google3", 0));
+  Get(kGoogle, QueryTarget(kGoogle, "chess simfail:captcha@google3", 3));
+  const auto requests = simulator_->Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].Outcome, "page");
+  EXPECT_EQ(requests[1].Outcome, "captcha");
+}
+
 TEST_F(EngineSimulatorServer, StopCutsAWaitingAnswerShort) {
   auto pending = std::async(std::launch::async,
                             [this] { return Get(kGoogle, QueryTarget(kGoogle, "chess simdelay:600000", 0)); });

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <fstream>
 #include <sys/socket.h>
 
@@ -35,6 +36,16 @@ TViewEntry NewsBox(const TSimQuery& query, uint64_t seed, int engine) {
   box.Href = "/url?q=http://news." + slug + "-daily.com/story" + IntToStr(static_cast<int64_t>(seed % 9000 + 1000)) +
              ".html&sa=X&oi=news&ct=result";
   return box;
+}
+
+std::string RetryAfterValue(const TControls& controls) {
+  if (!controls.RetryAsDate) return IntToStr(controls.RetryAfterS);
+  const std::time_t at = std::time(nullptr) + controls.RetryAfterS;
+  std::tm parts{};
+  gmtime_r(&at, &parts);
+  char text[64];
+  std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S GMT", &parts);
+  return text;
 }
 
 }  // namespace
@@ -284,6 +295,8 @@ void TEngineSimulator::Serve(int engine, const httplib::Request& request, httpli
       c = static_cast<char>(seed);
     }
     response.set_content(bytes, "application/octet-stream");
+  } else if (fail && mode == "captcha") {
+    response.set_content(RenderBlockPage(engine), kContentType);
   } else if (fail && mode == "loop") {
     response.status = 302;
     response.set_header("Location", request.target);
@@ -297,6 +310,7 @@ void TEngineSimulator::Serve(int engine, const httplib::Request& request, httpli
                                   });
   } else if (fail) {
     response.status = std::stoi(controls.Fail);
+    if (controls.RetryAfterS >= 0) response.set_header("Retry-After", RetryAfterValue(controls));
     response.set_content(RenderError(response.status), kContentType);
   } else {
     response.set_content(RenderPage(engine, keywords, start, count, options_.DefaultTotal).Html, kContentType);

@@ -20,6 +20,9 @@
 //   simfail:huge    a result page padded to 50 MB
 //   simfail:binary  answer 200 with 64 KB of binary garbage
 //   simfail:loop    redirect to the same address, for ever
+//   simfail:captcha answer 200 with the engine's consent or CAPTCHA page
+//   simretry:S      a failing status carries "Retry-After: S" (seconds)
+//   simretrydate:S  ... as an HTTP date S seconds ahead
 //   simsep          write the count group with thousands separators
 //   simbadescape    one link per page carries a malformed "%" escape
 // simdelay and simfail take an optional "@" selector: an engine name, a page

@@ -261,4 +261,22 @@ std::string RenderError(int status) {
          "and could not complete your request. Please try again in 30 seconds.</p>\n</body></html>\n";
 }
 
+std::string RenderBlockPage(int engine) {
+  switch (engine) {
+    case 0:
+      return std::string(kHead) +
+             "<title>Sorry</title></head><body>\n<form id=\"captcha-form\" action=\"index\" method=\"post\">\n"
+             "<p>Our systems have detected unusual traffic from your computer network.</p>\n</form>\n</body></html>\n";
+    case 1:
+      return std::string(kHead) +
+             "<title>Verify</title></head><body>\n<div id=\"b_captcha\"><p>One last step: please solve the "
+             "challenge below to continue.</p></div>\n</body></html>\n";
+    default:
+      return std::string(kHead) +
+             "<title>Yahoo is part of the Yahoo family of brands</title></head><body>\n<form class=\"consent-form\" "
+             "method=\"post\" action=\"https://consent.yahoo.com/v2/collectConsent?sessionId=3_cc-session\">\n"
+             "<button type=\"submit\" name=\"agree\" value=\"agree\">Accept all</button>\n</form>\n</body></html>\n";
+  }
+}
+
 }  // namespace orvane::sim

@@ -39,5 +39,8 @@ std::string RenderMSN(const TPageView& view);
 std::string RenderYahoo(const TPageView& view);
 std::string RenderJunk();
 std::string RenderError(int status);
+// What an engine shows instead of results when it wants a person: Google's
+// "unusual traffic" CAPTCHA, MSN's challenge, Yahoo's consent form.
+std::string RenderBlockPage(int engine);
 
 }  // namespace orvane::sim

@@ -71,9 +71,17 @@ bool TakeControl(const std::string& word, TControls& controls) {
   if (name == "simfail") {
     std::string_view value;
     SplitValue(rest, value, controls.FailWhere);
-    static const char* const kModes[] = {"drop", "junk", "hang", "length", "huge", "binary", "loop"};
+    static const char* const kModes[] = {"drop", "junk", "hang", "length", "huge", "binary", "loop", "captcha"};
     const bool known = std::find(std::begin(kModes), std::end(kModes), value) != std::end(kModes);
     if (known || (AllDigits(value) && value.size() == 3)) controls.Fail = value;
+    return true;
+  }
+  if (name == "simretry" || name == "simretrydate") {
+    int32_t seconds = 0;
+    if (TryStrToInt(rest, seconds) && seconds >= 0) {
+      controls.RetryAfterS = seconds;
+      controls.RetryAsDate = name == "simretrydate";
+    }
     return true;
   }
   return false;

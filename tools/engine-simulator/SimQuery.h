@@ -24,6 +24,8 @@ struct TControls {
   TSelector DelayWhere;
   std::string Fail;  // "", a status code such as "500", "drop" or "junk"
   TSelector FailWhere;
+  int RetryAfterS = -1;       // a failing status carries Retry-After in seconds
+  bool RetryAsDate = false;   // ... written as an HTTP date that far ahead
   bool GroupedCount = false;  // count group written with thousands separators
   bool BadEscape = false;     // one link per page carries a malformed "%" escape
 };
