@@ -15,9 +15,10 @@ std::string EscapeHTML(std::string_view text);
 // apostrophe becomes "&#39;".
 std::string EscapeHTMLAttribute(std::string_view text);
 // Inside a JavaScript string literal in either kind of quotes, in a script
-// element or an event attribute: quotes and the backslash get a backslash,
-// line breaks become \r and \n, "<", ">", "&" and the other control bytes
-// hex escapes of the same value. Latin-1 bytes stay as they are.
+// element (not in an attribute, where a quote stays a quote): quotes and the
+// backslash get a backslash, line breaks become \r and \n, "<", ">", "&"
+// and the other control bytes hex escapes of the same value. Latin-1 bytes
+// stay as they are.
 std::string EscapeJS(std::string_view text);
 // A JSON string literal, quotes included, of Latin-1 text, as UTF-8. Control
 // characters (C1 too), "<", U+2028 and U+2029 become \u escapes, so the text

@@ -12,7 +12,8 @@ std::string SchemeView(std::string_view stored) {
   // it would become, never on its disguise.
   std::string text(stored);
   for (int round = 0; round < 4; ++round) {
-    std::string unescaped = URLDecode(DecodeHTMLEntities(text));
+    // A "+" is no blank in a link: "http+:" is a scheme of its own.
+    std::string unescaped = URLDecode(ReplaceAll(DecodeHTMLEntities(text), "+", "%2B"));
     if (unescaped == text) break;
     text = std::move(unescaped);
   }

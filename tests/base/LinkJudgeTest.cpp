@@ -43,6 +43,8 @@ TEST(LinkJudge, OnlyWebLinksAndLinksWithoutSchemePass) {
       {"javascript&colon;alert(1)", false},
       {"&Tab;javascript:x", false},
       {"page.htm?a=1&b=2", true},
+      {"http+://a.example/", false},
+      {"http://a.example/?q=a+b", true},
   };
   for (const auto& row : rows) EXPECT_EQ(IsSafeLink(row.link), row.safe) << row.link;
 }
