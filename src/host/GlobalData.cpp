@@ -273,7 +273,7 @@ void TGlobal::CleanUpSessions() {
     std::lock_guard guard(SessionLock);
     for (auto it = Sessions.end(); it != Sessions.begin();) {
       --it;
-      if (now - (*it)->LastAccess > timeout) {
+      if ((*it)->RequestsInProgress == 0 && now - (*it)->LastAccess > timeout) {
         expired.push_back(std::move(*it));
         it = Sessions.erase(it);
       }
