@@ -41,7 +41,7 @@ void BuildPage(benchmark::State& state, const std::string& file, const std::stri
   size_t bytes = 0;
   for (auto _ : state) {
     std::shared_lock guard(session->DataLock);
-    const std::string out = ReplaceTags(TPageContext{session->Id, session.get(), 0, ""}, page, text);
+    const std::string out = ReplaceTags(TPageContext{session->Id, session.get(), 0, "", ""}, page, text);
     bytes = out.size();
     benchmark::DoNotOptimize(out.data());
   }

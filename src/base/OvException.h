@@ -19,4 +19,10 @@ class TOvException : public std::runtime_error {
   std::string MethodName;
 };
 
+// A page or file that does not exist: answered with status 404.
+class TNotFound : public TOvException {
+ public:
+  using TOvException::TOvException;
+};
+
 }  // namespace orvane

@@ -295,21 +295,6 @@ std::string HTTPEncode(std::string_view text) { return PercentEncode(text, "*-.@
 
 std::string URLEncode(std::string_view text) { return PercentEncode(text, "!$'()*-._@", true); }
 
-std::string EscapeHTML(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 std::string DecodeHTMLEntities(std::string_view text) {
   static const struct { std::string_view name; char byte; } kNamed[] = {
       {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", '\xa0'}};

@@ -65,8 +65,6 @@ std::string HTTPEncode(std::string_view text);
 // HTML form encoding: letters, digits and "!$'()*-._@" stay, a blank becomes
 // "+", every other byte becomes "%" and two lower-case hex digits.
 std::string URLEncode(std::string_view text);
-// For HTML text and attribute values: & < > and the double quote.
-std::string EscapeHTML(std::string_view text);
 // HTML text to plain text: the entities amp, lt, gt, quot, apos and nbsp and
 // numeric ones become their Latin-1 byte ("?" beyond it); anything else
 // stays as it stands.

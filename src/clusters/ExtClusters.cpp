@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "base/Escape.h"
 #include "base/StrUtils.h"
 #include "search/Results.h"
 #include "words/ExtGroups.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Escape.h"
 #include "base/StrUtils.h"
 #include "clusters/ExtClusters.h"
 #include "words/ExtGroups.h"

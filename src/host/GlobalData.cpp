@@ -203,7 +203,13 @@ TGlobal::TGlobal(const std::string& configFile) {
   Data->Plural = std::make_unique<TPlural>(*XMLManager);
   Data->IgnoreWords = std::make_unique<TIgnoreWords>(*XMLManager);
   Data->Version = GetFileVersion("%d.%d.%d.%d");
-  Engines = LoadSearchEngines(*XMLManager);
+  // Global is not set yet: the free Log would drop these lines.
+  Engines = LoadSearchEngines(
+      *XMLManager, [this](const std::string& key) { return Reg->ReadString(key, ""); },
+      [this](const std::string& line) { Log("SearchEngines", line); });
+  std::vector<std::string> added;
+  for (size_t i = kBuiltInEngines; i < Engines.size(); ++i) added.push_back(Engines[i]->Name);
+  SetEngineNames(std::move(added));
   Refer = ReadFirstLine(DataDir + "refer.txt");
 }
 
@@ -213,6 +219,7 @@ TGlobal::~TGlobal() {
     while (!Sessions.empty()) Sessions.pop_back();
   }
   Engines.clear();
+  SetEngineNames({});
   logFile_->Stop();
   logRemote_->Stop();
 }
@@ -266,7 +273,7 @@ void TGlobal::CleanUpSessions() {
     std::lock_guard guard(SessionLock);
     for (auto it = Sessions.end(); it != Sessions.begin();) {
       --it;
-      if (now - (*it)->LastAccess > timeout) {
+      if ((*it)->RequestsInProgress == 0 && now - (*it)->LastAccess > timeout) {
         expired.push_back(std::move(*it));
         it = Sessions.erase(it);
       }

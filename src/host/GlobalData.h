@@ -169,6 +169,9 @@ class TSessionData {
 
   // Guarded by Global->SessionLock.
   TMonotonic LastAccess;
+  // Requests working on the session now: the clean-up passes over it while
+  // there are any. Guarded by Global->SessionLock.
+  int32_t RequestsInProgress = 0;
 
  private:
   std::atomic<double> htmlTime_{0};

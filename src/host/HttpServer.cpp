@@ -115,6 +115,8 @@ std::optional<THead> ReadHead(int fd, int wake, const THttpLimits& limits) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
       lineStart = end + 1;
       if (line.empty() && lines.empty()) continue;  // blank lines before a request are allowed
+      // The whole head counts, however it was split into lines and reads.
+      if (lineStart > limits.MaxHead) throw TRefusal{lines.empty() ? 414 : 431};
       if (line.empty()) {
         THead head;
         head.Rest = buffer.substr(lineStart);
@@ -337,6 +339,7 @@ void THttpServer::Answer(int fd, const std::string& remoteIp) {
   if (!response.Location.empty()) answer += "Location: " + HeaderValue(response.Location) + "\r\n";
   if (!response.ContentType.empty() && !HasNoBody(status))
     answer += "Content-Type: " + HeaderValue(response.ContentType) + "\r\n";
+  for (const auto& [name, value] : response.Headers) answer += HeaderValue(name) + ": " + HeaderValue(value) + "\r\n";
   if (!HasNoBody(status)) answer += "Content-Length: " + std::to_string(body.size()) + "\r\n";
   answer += "Connection: close\r\n\r\n";
   if (request.Method != "HEAD") answer += body;

@@ -38,6 +38,8 @@ struct THttpResponse {
   std::optional<TDateTime> LastModified;
   std::string Location;
   bool CloseConnection = true;
+  // Further headers, sent as they stand after the ones above.
+  std::vector<std::pair<std::string, std::string>> Headers;
 
   void SetResponseNo(int code);
   void Redirect(const std::string& url);

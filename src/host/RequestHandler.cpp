@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "base/Escape.h"
 #include "base/OvException.h"
 #include "base/StrUtils.h"
 #include "host/TrayIcon.h"
@@ -16,26 +17,6 @@ namespace {
 constexpr size_t kMaxDocumentLength = 1000;
 constexpr auto kSleepAction = std::chrono::milliseconds(3000);
 
-// Escapes text for a JavaScript string literal in double quotes inside an
-// HTML script element: no quote, backslash, line break or "</script" can
-// break out of it.
-std::string EscapeForScriptString(const std::string& text) {
-  static const char kHex[] = "0123456789abcdef";
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\' || c == '\'' || c == '<' || c == '>' || c == '&' || b < 0x20 || b >= 0x7f) {
-      out += "\\x";
-      out += kHex[b >> 4];
-      out += kHex[b & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 std::string StartPageURL() { return "http://" + Global->GetAddress() + "/default.htm"; }
 
 }  // namespace
@@ -43,8 +24,22 @@ std::string StartPageURL() { return "http://" + Global->GetAddress() + "/default
 TRequestHandler::TRequestHandler(const THttpRequest& request, THttpResponse& response)
     : Request(request), Response(response) {}
 
+TRequestHandler::~TRequestHandler() {
+  if (!held_) return;
+  std::lock_guard guard(Global->SessionLock);
+  --held_->RequestsInProgress;
+  held_->LastAccess = MonotonicNow();
+}
+
+void TRequestHandler::HoldSession() {
+  if (!Session || Session == held_) return;
+  if (held_) --held_->RequestsInProgress;
+  held_ = Session;
+  ++held_->RequestsInProgress;
+}
+
 std::string TRequestHandler::RedirectScript(const std::string& url) {
-  return "<script>parent.location=\"" + EscapeForScriptString(url) + "\"</script>";
+  return "<script>parent.location=\"" + EscapeJS(url) + "\"</script>";
 }
 
 std::string TRequestHandler::ErrorPageScript(const std::string& message) {
@@ -88,7 +83,9 @@ THttpResponse& TRequestHandler::Execute() {
     Global->Log("RequestHandler", "OvException : " + e.Message());
     Global->LogException(Keywords, EngineNameForLog(), e.UnitName, e.MethodName, e.Message());
     Response.CacheControl = "no-cache";
-    Response.ContentText = RedirectScript(StartPageURL());
+    // The start page shows why the browser was sent there.
+    Response.ContentText = RedirectScript(StartPageURL() + "?Failure=" + URLEncode(e.Message()));
+    if (dynamic_cast<const TNotFound*>(&e)) Response.SetResponseNo(404);
     if (TTrayIcon* tray = Global->Data->TrayIcon.load()) tray->ShowBalloon(e.Message(), "Orvane Server", 10000);
   } catch (const std::exception& e) {
     Global->Log("RequestHandler", std::string("Exception : ") + e.what());
@@ -116,6 +113,7 @@ void TRequestHandler::FindOrCreateSession(const std::string& doc) {
       Session = Global->FindSession(SessionId);
       if (!Session) throw TOvException("Source timeout", "RequestHandler", "Execute");
     }
+    HoldSession();
     return;
   }
   if (Request.Params.empty()) return;
@@ -123,6 +121,7 @@ void TRequestHandler::FindOrCreateSession(const std::string& doc) {
   std::lock_guard guard(Global->SessionLock);
   Session = Global->FindSession(SessionId);
   if (SessionId != -1 && !Session) throw TOvException("Source timeout", "RequestHandler", "Execute");
+  HoldSession();
 }
 
 void TRequestHandler::RunAction(const std::string& doc) {

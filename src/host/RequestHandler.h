@@ -15,6 +15,10 @@ namespace orvane {
 class TRequestHandler {
  public:
   TRequestHandler(const THttpRequest& request, THttpResponse& response);
+  // Lets go of the session it worked on; its idle time starts now.
+  ~TRequestHandler();
+  TRequestHandler(const TRequestHandler&) = delete;
+  TRequestHandler& operator=(const TRequestHandler&) = delete;
 
   THttpResponse& Execute();
 
@@ -75,6 +79,10 @@ class TRequestHandler {
   } StageCpu;
 
  private:
+  // Caller holds Global->SessionLock: the session found or made is in use
+  // until the handler ends, so a long search cannot lose it to the clean-up.
+  void HoldSession();
+  TSessionPtr held_;
   void FindOrCreateSession(const std::string& doc);
   void RunAction(const std::string& doc);
   void RunFilter(const std::string& doc);

@@ -52,6 +52,7 @@ void TRequestHandler::FindOrCreateRequestedSession() {
     Session = Global->CreateSession();
     SessionId = Session->Id;
   }
+  HoldSession();
 }
 
 void TRequestHandler::HandleRequest_SaveResults() {

@@ -114,6 +114,7 @@ void TRequestHandler::HandleRequest_Search() {
         std::lock_guard tableGuard(Global->SessionLock);
         Session = Global->CreateSession();
         SessionId = Session->Id;
+        HoldSession();
       }
       searchGuard = std::unique_lock(Session->SearchLock);
       readState();

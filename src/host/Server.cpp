@@ -5,6 +5,7 @@
 
 #include "base/OvException.h"
 #include "base/StrUtils.h"
+#include "host/CrossSite.h"
 #include "host/GlobalData.h"
 #include "host/RequestHandler.h"
 #include "platform/Desktop.h"
@@ -31,28 +32,6 @@ bool IsLocalHostHeader(const std::string& host) {
   return name == "127.0.0.1" || SameText(name, "localhost");
 }
 
-// The documents that change saved files or stored preferences.
-bool ChangesStoredState(const THttpRequest& request) {
-  static const char* const kDocuments[] = {"/saveresults", "/loadresults", "/deleteresults", "/savepreferences",
-                                           "/changepreferences.htm"};
-  const std::string doc = LowerCase(request.Document);
-  for (const char* name : kDocuments)
-    if (doc == name) return true;
-  return false;
-}
-
-// Another site's page may make the browser send a request here: the browser
-// says so in Sec-Fetch-Site, or names the page's origin in Origin.
-bool ComesFromAnotherSite(const THttpRequest& request) {
-  if (const std::string* site = request.Header("Sec-Fetch-Site")) {
-    if (SameText(*site, "cross-site") || SameText(*site, "same-site")) return true;
-  }
-  const std::string* origin = request.Header("Origin");
-  if (!origin) return false;
-  const std::string* host = request.Header("Host");
-  return !host || !SameText(*origin, "http://" + *host);
-}
-
 }  // namespace
 
 TOrvaneServer::TOrvaneServer() = default;
@@ -68,8 +47,15 @@ bool TOrvaneServer::IsLocalOrigin(const THttpRequest& request) {
 }
 
 void TOrvaneServer::CommandGet(const THttpRequest& request, THttpResponse& response) {
-  if (!IsLocalOrigin(request) || (ChangesStoredState(request) && ComesFromAnotherSite(request))) {
+  // Only our own frame set may frame our pages: another site could lay its
+  // page over the Delete button otherwise.
+  response.Headers = {{"Content-Security-Policy", "frame-ancestors 'self'"}, {"X-Frame-Options", "SAMEORIGIN"}};
+  std::string doc = LowerCase(request.Document);
+  if (!doc.empty() && doc[0] == '/') doc.erase(0, 1);
+  if (!IsLocalOrigin(request) || (ChangesStateOrStartsWork(doc) && ComesFromAnotherSite(request, Global->Port))) {
     Global->LogException("", "", "Server", "TOrvaneForm.IdHTTPServer1CommandGet", kOriginRefused);
+    response.SetResponseNo(403);
+    response.ContentType = "text/plain";
     response.ContentText = kOriginRefused;
     return;
   }

@@ -81,13 +81,14 @@ std::string TRequestHandler::ServePage(const std::string& name) {
   const std::string path = ResolveInFolder(Global->HtmlDir, name);
   if (path.empty()) {
     Global->Log("ServePage", "File not found: " + requested);
-    throw TOvException("File not found: " + requested, "RequestHandler", "ServePage");
+    throw TNotFound("File not found: " + requested, "RequestHandler", "ServePage");
   }
   std::string text = ReadLinesWithCrLf(path);
   const std::string lowerName = LowerCase(name);
   if (!IsPlainText(lowerName)) {
     TPageContext context{SessionId, Session.get(), RankId,
-                         lowerName == "statistics.htm" ? PresentationDurationText(1000) : std::string()};
+                         lowerName == "statistics.htm" ? PresentationDurationText(1000) : std::string(), ""};
+    if (lowerName == "default.htm") context.Failure = GetParamStr(Request.Params, "Failure", "");
     // Pages only read the session; actions of other requests wait.
     std::shared_lock<std::shared_mutex> guard;
     if (Session) guard = std::shared_lock(Session->DataLock);
@@ -109,7 +110,7 @@ std::string TRequestHandler::ServeImage(const std::string& name) {
   if (path.empty()) {
     Global->Log("ServeImage", "File not found: " + requested);
     Global->Log("ServeImage", "file: " + name + " not found");
-    throw TOvException("File not found: " + requested, "RequestHandler", "ServeImage");
+    throw TNotFound("File not found: " + requested, "RequestHandler", "ServeImage");
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("Cannot open file \"" + path + "\"");

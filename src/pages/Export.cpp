@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/Engines.h"
+#include "base/Escape.h"
 #include "base/StrUtils.h"
 #include "search/Results.h"
 
@@ -29,43 +30,6 @@ std::string Host(const TResult& result) { return result.URI ? result.URI->Host :
 std::string Plain(const std::string& html) { return DecodeHTMLEntities(html); }
 
 }  // namespace
-
-std::string JsonString(std::string_view latin1) {
-  static const char kHex[] = "0123456789abcdef";
-  std::string out = "\"";
-  for (const char c : Latin1ToUtf8(latin1)) {
-    const auto byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        // "<" as well, so that the text is safe inside a script element.
-        if (byte < 0x20 || c == '<' || byte == 0x7f) {
-          out += "\\u00";
-          out += kHex[byte >> 4];
-          out += kHex[byte & 15];
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out + "\"";
-}
-
-std::string CsvField(std::string_view latin1) {
-  std::string text = Latin1ToUtf8(latin1);
-  if (!text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos) text.insert(0, "'");
-  if (text.find_first_of("\",\r\n") == std::string::npos) return text;
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
 
 std::string ExportResultsJson(const TResults& results) {
   std::string out = "[";

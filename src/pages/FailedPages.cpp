@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Escape.h"
 #include "base/StrUtils.h"
 #include "search/Results.h"
 

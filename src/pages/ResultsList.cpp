@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/Escape.h"
+#include "base/LinkJudge.h"
 #include "base/StrUtils.h"
 #include "clusters/WordStorage.h"
 #include "search/Results.h"
@@ -121,35 +123,7 @@ void HighlightLink(std::string& out, const std::string& link, const TResult& res
   }
 }
 
-void AppendHref(std::string& out, const std::string& link) {
-  if (IsScriptLink(link)) {
-    out += '#';
-    return;
-  }
-  // A quote would end the attribute.
-  for (char c : link) {
-    if (c == '"')
-      out += "&quot;";
-    else
-      out += c;
-  }
-}
-
 }  // namespace
-
-bool IsScriptLink(const std::string& link) {
-  // Browsers skip blanks and control bytes around and inside a scheme.
-  std::string scheme;
-  for (char c : link) {
-    if (static_cast<unsigned char>(c) <= ' ') continue;
-    if (c == ':') break;
-    scheme += c;
-    if (scheme.size() > 10) return false;
-  }
-  scheme = LowerCase(scheme);
-  const size_t colon = link.find(':');
-  return colon != std::string::npos && (scheme == "javascript" || scheme == "data" || scheme == "vbscript");
-}
 
 void Highlight(std::string& out, const std::string& text, uint8_t kind, const TResult& result) {
   if (kind == THighLightData::kLink)
@@ -165,11 +139,17 @@ std::string GetResultsHTML(const TResults& results, const TPreferences& preferen
   for (size_t i = 0; i < results.List.size(); ++i) {
     const TResult& result = *results.List[i];
     if (!result.Visible) continue;
-    html += preferences.OpenInNewWindow ? "<a class=\"regtext\" target=\"_blank\" href=\"" : "<a class=\"regtext\" href=\"";
-    AppendHref(html, result.Link);
-    html += "\">";
+    // A link the browser would run as script is shown as text only.
+    const bool linked = IsSafeLink(result.Link);
+    if (!linked) {
+      html += "<span class=\"regtext\">";
+    } else {
+      html += preferences.OpenInNewWindow ? "<a class=\"regtext\" target=\"_blank\" href=\"" : "<a class=\"regtext\" href=\"";
+      html += EscapeHTML(BrowserLink(result.Link));
+      html += "\">";
+    }
     Highlight(html, result.Title, THighLightData::kTitle, result);
-    html += "</a><br/>";
+    html += linked ? "</a><br/>" : "</span><br/>";
     Highlight(html, result.Description(), THighLightData::kDescription, result);
     html += "<div class=\"l\">";
     Highlight(html, result.Link, THighLightData::kLink, result);

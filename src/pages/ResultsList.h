@@ -24,10 +24,6 @@ void Highlight(std::string& out, const std::string& text, uint8_t kind, const TR
 // entity (the tags were stripped; a "<" left over could open one).
 void AppendEngineText(std::string& out, std::string_view text);
 
-// A link whose scheme runs script (javascript:, data:, vbscript:, letter
-// case and blanks ignored); such a link is written with the href "#".
-bool IsScriptLink(const std::string& link);
-
 // Results.GetHTML: called only when at least one result is visible.
 std::string GetResultsHTML(const TResults& results, const TPreferences& preferences);
 

@@ -11,10 +11,13 @@
 
 #include <pugixml.hpp>
 
+#include "base/Engines.h"
 #include "base/OvException.h"
+#include "base/Escape.h"
 #include "base/StrUtils.h"
 #include "platform/Files.h"
 #include "search/Results.h"
+#include "words/NodeText.h"
 #include "words/Predefined.h"
 #include "words/Preferences.h"
 #include "words/Profile.h"
@@ -90,6 +93,17 @@ std::string ReadWholeFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// A file may name only an engine that the data file defines: any other index
+// would reach the stored preferences and every later search.
+void CheckSavedEngine(pugi::xml_node preferences) {
+  if (!preferences) return;
+  const int32_t index = ChildInteger(preferences, "SE_ID");
+  // -1: no engine chosen yet, as in a new preferences file.
+  if (index != -1 && EngineName(index).empty())
+    throw TOvException("The saved results name a search engine that is not defined (SE_ID " + std::to_string(index) +
+                           ")", kUnit, kLoad);
+}
+
 // What a file holds, read completely before anything of the session changes.
 struct TLoaded {
   pugi::xml_document Document;
@@ -110,12 +124,15 @@ void ReadFile(const std::string& path, TPredefined& predefined, TLoaded& loaded)
     throw std::runtime_error("The saved results file \"" + path + "\" is not readable XML (" + parsed.description() +
                              " at byte " + std::to_string(parsed.offset) + ")");
   const pugi::xml_node root = loaded.Document.document_element();
+  if (std::string_view(root.name()) != "SearchResults")
+    throw TOvException("The file \"" + path + "\" holds no saved results", kUnit, kLoad);
   const std::string version = root.attribute("Version").value();
   if (version.empty() || version < kVersion) throw TOvException("Invalid saved results\r\nfile version", kUnit, kLoad);
 
   loaded.Results.Narrow = root.attribute("NarrowKeyword").value();
   loaded.Preferences = root.child("Preferences");
   loaded.Profile = root.child("Profile");
+  CheckSavedEngine(loaded.Preferences);
   auto findProfile = [&predefined](const std::string& name) -> const TProfile* {
     const auto guard = predefined.ReadLock();
     return predefined.FindProfile(name);
@@ -196,8 +213,10 @@ std::string SavedResultsOptions(const std::string& folder, const std::string& sa
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
     if (name.size() <= 4 || !name.ends_with(".xml")) continue;
-    const std::string base = EscapeHTML(name.substr(0, name.find('.')));
-    if (base.empty()) continue;
+    // The name as saved, dots and all: it is what loading and deleting ask for.
+    const std::string saved = name.substr(0, name.size() - 4);
+    if (!IsValidResultsName(saved)) continue;
+    const std::string base = EscapeHTML(saved);
     options += "<option value =\"" + base + "\"" + (name == savedResultsName ? "selected=\"selected\"" : "") + ">" +
                base + "</option>";
   }

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "base/Engines.h"
+#include "base/Escape.h"
 #include "base/StrUtils.h"
 #include "host/GlobalData.h"
 #include "pages/FailedPages.h"

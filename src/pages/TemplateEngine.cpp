@@ -5,6 +5,7 @@
 #include <exception>
 #include <stdexcept>
 
+#include "base/Escape.h"
 #include "base/Regex.h"
 #include "base/StrUtils.h"
 #include "host/GlobalData.h"
@@ -112,28 +113,6 @@ void FillResultsFrame(TSessionData& session, TPage& text) {
 
 }  // namespace
 
-std::string EscapeJS(const std::string& text) {
-  // Beyond the apostrophe, everything that could end the string or the
-  // script element is written as an escape with the same value, so a
-  // keyword can never inject script into our own origin.
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '\'': out += "\\'"; break;
-      case '\\': out += "\\\\"; break;
-      case '"': out += "\\\""; break;
-      case '<': out += "\\x3c"; break;
-      case '>': out += "\\x3e"; break;
-      case '&': out += "\\x26"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 std::string WeightLevel(double x) {
   if (!std::isfinite(x)) return "";
   const int64_t level = RoundHalfEven(x);
@@ -154,6 +133,9 @@ std::string ReplaceTags(const TPageContext& context, const std::string& pageName
     const std::string page = LowerCase(pageName);
     TPage text(pageText);
     FillCommonTags(context, page, text);
+    if (page == "default.htm" && !context.Failure.empty())
+      text.Replace("<ov:Failure/>", "<p class=\"failure\" role=\"alert\">" + EscapeHTML(context.Failure) +
+                                        " <button type=\"button\" onclick=\"this.parentNode.remove()\">Dismiss</button></p>");
     if (context.Session && page == "mainframe.htm") FillResultsFrame(*context.Session, text);
     if (context.Session && page == "bottomframe.htm") FillOptionsFrame(*context.Session, text.Text());
     if (page == "statistics.htm") {

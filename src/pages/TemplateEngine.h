@@ -18,16 +18,13 @@ struct TPageContext {
   int32_t RankId = 0;
   // The statistics page's presentation figure, made by the page server.
   std::string PresentationDuration;
+  // The start page: the message of the failure that sent the browser there.
+  std::string Failure;
 };
 
 // The filled page, or the empty text after a failure (which is logged).
 std::string ReplaceTags(const TPageContext& context, const std::string& pageName, const std::string& pageText);
 
-// For a JavaScript string literal: "'" becomes "\'", a quote "\"", a
-// backslash "\\", line breaks "\r" and "\n", and "<", ">", "&" hex escapes
-// of the same value (so nothing can end the script element or, inside an
-// attribute, form an entity).
-std::string EscapeJS(const std::string& text);
 // The level of a weight on the options frame's scale of ten: "no", "low",
 // "medium", "high", or empty outside 0..10 (halves go to the even neighbour).
 std::string WeightLevel(double x);

@@ -1,6 +1,7 @@
 #include "platform/HttpClient.h"
 
 #include <curl/curl.h>
+#include <charconv>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -12,9 +13,9 @@ namespace orvane {
 namespace {
 
 const char* const kAccept =
-    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/x-gsarcade-launch, "
+    "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/x-gsarcade-launch, "
     "application/x-shockwave-flash, application/vnd.ms-excel, application/vnd.ms-powerpoint, application/msword, */*";
-const char* const kAcceptLanguage = "Accept-Language: en-us";
+const char* const kAcceptLanguage = "en-us";
 const char* const kUserAgent =
     "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; .NET CLR 1.1.4322; .NET CLR 2.0.40903)";
 
@@ -96,6 +97,34 @@ struct HeaderListDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if ((a[i] | 0x20) != (b[i] | 0x20)) return false;
+  return true;
+}
+
+// The value of the named header among the caller's, else the fallback.
+std::string HeaderOr(const std::vector<std::pair<std::string, std::string>>& headers, std::string_view name,
+                     const char* fallback) {
+  for (const auto& [key, value] : headers)
+    if (SameName(key, name)) return value;
+  return fallback;
+}
+
+// Only https, or http to this machine; libcurl would take a URL without a
+// scheme as http.
+void CheckTransport(const std::string& url) {
+  const std::string host = URLHost(url);
+  const size_t colon = url.find("://");
+  std::string scheme = url.substr(0, colon == std::string::npos ? 0 : colon);
+  for (char& c : scheme) c = static_cast<char>(c | 0x20);
+  if (scheme == "https" || (scheme == "http" && IsLoopbackHost(host))) return;
+  throw THttpError("Plain HTTP to " + (host.empty() ? url : host) +
+                       " refused: keywords would cross the network in clear text; the engine's URL must use https",
+                   "plain HTTP refused");
+}
+
 // The failure in words a person waiting for results understands.
 std::string PlainReason(CURLcode result, long timeoutSeconds) {
   switch (result) {
@@ -153,8 +182,15 @@ std::string THttpClient::Get(const std::string& url) {
   EnsureCurlInitialised();
   std::unique_ptr<CURL, CurlDeleter> curl(Handles().Take());
   if (!curl) throw TOvException("Cannot create an HTTP client", "HttpClient", "Get");
-  std::unique_ptr<curl_slist, HeaderListDeleter> headers(curl_slist_append(nullptr, kAccept));
-  curl_slist_append(headers.get(), kAcceptLanguage);
+  if (RefusePlainHttpBeyondLoopback) CheckTransport(url);
+  const std::string accept = "Accept: " + HeaderOr(Headers, "Accept", kAccept);
+  const std::string acceptLanguage = "Accept-Language: " + HeaderOr(Headers, "Accept-Language", kAcceptLanguage);
+  const std::string userAgent = HeaderOr(Headers, "User-Agent", kUserAgent);
+  std::unique_ptr<curl_slist, HeaderListDeleter> headers(curl_slist_append(nullptr, accept.c_str()));
+  curl_slist_append(headers.get(), acceptLanguage.c_str());
+  for (const auto& [name, value] : Headers)
+    if (!SameName(name, "Accept") && !SameName(name, "Accept-Language") && !SameName(name, "User-Agent"))
+      curl_slist_append(headers.get(), (name + ": " + value).c_str());
 
   const std::string target = EscapeUnsafeURLBytes(url);
   TBody body{{}, MaxBodyBytes};
@@ -162,11 +198,12 @@ std::string THttpClient::Get(const std::string& url) {
   CURL* handle = curl.get();
   curl_easy_setopt(handle, CURLOPT_URL, target.c_str());
   curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR,
+                   RefusePlainHttpBeyondLoopback && !IsLoopbackHost(URLHost(url)) ? "https" : "http,https");
   curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 5L);
   curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
-  curl_easy_setopt(handle, CURLOPT_USERAGENT, kUserAgent);
+  curl_easy_setopt(handle, CURLOPT_USERAGENT, userAgent.c_str());
   curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, AppendBody);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
@@ -181,6 +218,10 @@ std::string THttpClient::Get(const std::string& url) {
   const CURLcode result = curl_easy_perform(handle);
   if (result == CURLE_ABORTED_BY_CALLBACK) throw TAbortException();
   const bool cutOff = result == CURLE_WRITE_ERROR && body.CutOff;
+  if (result == CURLE_PEER_FAILED_VERIFICATION || result == CURLE_SSL_CACERT_BADFILE)
+    throw THttpError("The certificate of " + URLHost(url) + " could not be verified: " +
+                         (*errorText ? errorText : curl_easy_strerror(result)),
+                     "certificate not trusted");
   if (result != CURLE_OK && !cutOff)
     throw THttpError(*errorText ? errorText : curl_easy_strerror(result), PlainReason(result, TransferTimeoutSeconds));
   long status = 0;
@@ -197,6 +238,36 @@ std::string THttpClient::Get(const std::string& url) {
                          (megabytes ? " MB" : " bytes"));
   }
   return std::move(body.Text);
+}
+
+bool IsLoopbackHost(std::string_view host) {
+  if (host == "localhost" || host == "::1") return true;
+  // Any 127.x.y.z written as four decimal numbers.
+  if (!host.starts_with("127.")) return false;
+  int parts = 0;
+  for (size_t from = 0; from <= host.size(); ++parts) {
+    size_t dot = host.find('.', from);
+    if (dot == std::string_view::npos) dot = host.size();
+    int value = -1;
+    const auto [end, error] = std::from_chars(host.data() + from, host.data() + dot, value);
+    if (error != std::errc() || end != host.data() + dot || value > 255) return false;
+    from = dot + 1;
+  }
+  return parts == 4;
+}
+
+std::string URLHost(std::string_view url) {
+  const size_t scheme = url.find("://");
+  if (scheme == std::string_view::npos) return "";
+  url.remove_prefix(scheme + 3);
+  url = url.substr(0, url.find_first_of("/?#"));
+  if (const size_t at = url.rfind('@'); at != std::string_view::npos) url.remove_prefix(at + 1);
+  if (url.starts_with('[')) url = url.substr(1, url.find(']') - 1);
+  else url = url.substr(0, url.find(':'));
+  std::string host(url);
+  for (char& c : host)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return host;
 }
 
 }  // namespace orvane

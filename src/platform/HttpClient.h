@@ -7,6 +7,9 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "base/OvException.h"
 
@@ -54,9 +57,17 @@ class THttpClient {
   size_t MaxBodyBytes = kMaxBodyBytes;
   long ConnectTimeoutSeconds = kConnectTimeoutSeconds;
   long TransferTimeoutSeconds = kTransferTimeoutSeconds;
+  // When set, a plain "http://" URL is refused unless its host is on the
+  // loopback interface, and redirects may only go to "https://".
+  bool RefusePlainHttpBeyondLoopback = false;
+  // Name and value; "User-Agent", "Accept" and "Accept-Language" replace the
+  // client's own, any other is added.
+  std::vector<std::pair<std::string, std::string>> Headers;
 
-  // The decoded body. Raises THttpError for a transfer failure, a body cut
-  // at MaxBodyBytes or an HTTP status of 400 or more. Blanks and other bytes that cannot stand in a URL
+  // The decoded body. Raises THttpError for a transfer failure (one that says
+  // so for a certificate that cannot be verified), a body cut at MaxBodyBytes,
+  // an HTTP status of 400 or more, or a URL the policy above refuses. Blanks
+  // and other bytes that cannot stand in a URL
   // are sent percent-encoded.
   std::string Get(const std::string& url);
 };
@@ -72,5 +83,11 @@ void ReleaseKeptConnections();
 // Percent-encodes the bytes a URL cannot carry as they are (controls, blank,
 // bytes above 0x7E); everything else is left alone.
 std::string EscapeUnsafeURLBytes(const std::string& url);
+
+// True for localhost and the addresses of the loopback interface.
+bool IsLoopbackHost(std::string_view host);
+// The lower-cased host of a URL with "://" (no user, port or brackets);
+// empty when the URL has no "://".
+std::string URLHost(std::string_view url);
 
 }  // namespace orvane

@@ -5,6 +5,7 @@
 
 #include "base/Engines.h"
 #include "base/StrUtils.h"
+#include "search/DataPage.h"
 #include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
 
@@ -16,11 +17,38 @@ std::string Int(int64_t value) { return IntToStr(value); }
 
 }  // namespace
 
+std::string ResultLines(const TEngineCheck& check);
+
+namespace {
+
+// A data page: what the reader found, and why it found nothing.
+void CheckDataPage(const TSearchEngines& definition, std::string_view text, TEngineCheck& check) {
+  const TDataPage read =
+      definition.Shape.Format == "json" ? ReadJsonPage(definition.Shape, text) : ReadFeedPage(text);
+  check.Items = static_cast<int32_t>(read.Items.size());
+  check.Count.Matched = read.Read;
+  check.Count.MaxResults = static_cast<int32_t>(std::clamp<int64_t>(read.Total, 0, INT32_MAX));
+  if (!read.Read) check.Error = read.Error;
+}
+
+}  // namespace
+
 TEngineCheck CheckEnginePage(const TSearchEngines& definition, int engine, int32_t page, std::string_view text) {
   TEngineCheck check;
   check.Engine = engine;
   check.Page = page;
+  check.Format = definition.Shape.Format;
   try {
+    if (check.Format != "html") {
+      CheckDataPage(definition, text, check);
+      const TSearchQuery query(page, "", engine, -1, nullptr, nullptr);
+      TResultPage parsed(definition, query, "EngineCheck", "");
+      parsed.Parse(text);
+      check.Results = static_cast<int32_t>(parsed.Results.size());
+      for (size_t i = 0; i < parsed.Results.size() && i < kCheckedResultsShown; ++i)
+        check.FirstResults.push_back({parsed.Results[i]->Title, parsed.Results[i]->Link});
+      return check;
+    }
     check.Count = ReadResultCount(definition, text);
     const std::vector<std::string_view> blocks = SplitBlocks(definition, text);
     check.Blocks = static_cast<int32_t>(blocks.size());
@@ -53,6 +81,13 @@ TEngineCheck CheckEnginePage(const TSearchEngines& definition, int engine, int32
 
 std::string FormatEngineCheck(const TEngineCheck& check) {
   std::string out = "  engine: " + EngineName(check.Engine) + ", page " + Int(check.Page) + "\n";
+  if (check.Format != "html") {
+    out += "  format: " + check.Format + "; " +
+           (check.Count.Matched ? "read, total " + Int(check.Count.MaxResults) + ", items " + Int(check.Items)
+                                : std::string("not read")) +
+           "\n";
+    return out + ResultLines(check);
+  }
   out += "  count pattern: ";
   out += check.Count.Matched ? "matched, last shown " + Int(check.Count.LastShown) + ", total " +
                                    Int(check.Count.MaxResults)
@@ -69,7 +104,11 @@ std::string FormatEngineCheck(const TEngineCheck& check) {
            Int(tally.EmptyDescription) + ", link " + Int(tally.EmptyLink) + "\n";
   }
   out += "  blocks no element pattern matched: " + Int(check.Unmatched) + "\n";
-  out += "  results: " + Int(check.Results) + "\n";
+  return out + ResultLines(check);
+}
+
+std::string ResultLines(const TEngineCheck& check) {
+  std::string out = "  results: " + Int(check.Results) + "\n";
   for (size_t i = 0; i < check.FirstResults.size(); ++i)
     out += "    " + Int(static_cast<int64_t>(i) + 1) + ". " + check.FirstResults[i].Title + "\n       " +
            check.FirstResults[i].Link + "\n";
@@ -82,19 +121,20 @@ bool ParsePageFileName(std::string_view path, int& engine, int32_t& page) {
   const size_t slash = path.find_last_of('/');
   const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
   constexpr std::string_view kMiddle = "_file_", kEnd = ".htm";
-  for (int index : {kGoogle, kMSN, kYahoo}) {
-    const std::string prefix = EngineName(index) + std::string(kMiddle);
-    if (!name.starts_with(prefix) || !name.ends_with(kEnd)) continue;
-    const std::string_view digits = name.substr(prefix.size(), name.size() - prefix.size() - kEnd.size());
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-      return false;
-    int32_t number = 0;
-    if (!TryStrToInt(digits, number)) return false;
-    engine = index;
-    page = number;
-    return true;
-  }
-  return false;
+  const size_t middle = name.rfind(kMiddle);
+  if (middle == std::string_view::npos || !name.ends_with(kEnd)) return false;
+  const int index = EngineIndex(std::string(name.substr(0, middle)));
+  if (index < 0) return false;
+  const size_t from = middle + kMiddle.size();
+  if (name.size() < from + kEnd.size()) return false;
+  const std::string_view digits = name.substr(from, name.size() - from - kEnd.size());
+  if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return false;
+  int32_t number = 0;
+  if (!TryStrToInt(digits, number)) return false;
+  engine = index;
+  page = number;
+  return true;
 }
 
 }  // namespace orvane

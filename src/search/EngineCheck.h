@@ -26,11 +26,13 @@ struct TCheckedResult {
 
 struct TEngineCheck {
   int Engine = -1;
+  std::string Format = "html";  // for any other, no patterns: Items says what the reader found
   int32_t Page = 0;  // 0-based, as in the saved file's name
   TResultCount Count;
   int32_t Blocks = 0;
   std::vector<TPatternTally> Patterns;  // one per element pattern, in list order
   int32_t Unmatched = 0;                // blocks no element pattern matched
+  int32_t Items = 0;                    // json, atom, rss: items the reader found
   int32_t Results = 0;                  // results the search would keep
   std::vector<TCheckedResult> FirstResults;  // at most three
   std::string Error;                    // what the parser raised; empty when nothing
@@ -48,7 +50,8 @@ TEngineCheck CheckEnginePage(const TSearchEngines& definition, int engine, int32
 std::string FormatEngineCheck(const TEngineCheck& check);
 
 // Engine and page of a file name as the "SavePath" setting writes them,
-// "<EngineName>_file_<page>.htm" (any folder before it); false for any other.
+// "<EngineName>_file_<page>.htm" (any folder before it), for any engine that
+// EngineIndex knows; false for any other.
 bool ParsePageFileName(std::string_view path, int& engine, int32_t& page);
 
 }  // namespace orvane

@@ -9,19 +9,13 @@
 #include "base/Regex.h"
 #include "base/StrUtils.h"
 #include "host/GlobalData.h"
+#include "search/DataPage.h"
 #include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
 
 namespace orvane {
 
 namespace {
-
-// Yahoo wraps result links in click-tracking redirects; the target follows the
-// prefix and ends before "&y=".
-constexpr std::string_view kYahooRedirects[] = {"http://click.yahoo.com/click?u=",
-                                                "http://track.yahoo.com/click?u="};
-constexpr std::string_view kYahooTargetEnd = "&y=";
-constexpr std::string_view kGoogleInternalLink = "/url?q=";
 
 const char* const kHomeDocuments[] = {"index.htm",   "index.html",   "index.asp", "default.htm",
                                       "default.html", "default.asp", "default.php"};
@@ -53,8 +47,12 @@ TResultCount ReadResultCount(const TSearchEngines& engine, std::string_view page
 }
 
 void PageNumbers(int engine, int32_t lastShown, int32_t& pageCount, int32_t& firstRank) {
-  constexpr int32_t perPage = TSearchEngines::kResultsPerPage;
-  if (engine == kMSN) {
+  PageNumbers(BuiltInShape(EngineName(engine)), lastShown, pageCount, firstRank);
+}
+
+void PageNumbers(const TEngineShape& shape, int32_t lastShown, int32_t& pageCount, int32_t& firstRank) {
+  const int32_t perPage = shape.PerPage;
+  if (shape.CountIsPageNumber) {
     pageCount = lastShown;  // MSN shows the page number
   } else {
     pageCount = lastShown / perPage + (lastShown % perPage != 0 ? 1 : 0);
@@ -207,21 +205,14 @@ std::string CleanDescription(std::string_view text) {
   return tag.ReplaceAll(text, "");
 }
 
-bool NormaliseLink(int engine, std::string& link) {
+bool NormaliseLink(int engine, std::string& link) { return NormaliseLink(BuiltInShape(EngineName(engine)), link); }
+
+bool NormaliseLink(const TEngineShape& shape, std::string& link) {
   // Most links hold neither; they only need the trimming.
   if (link.find('<') != std::string::npos || link.find('"') != std::string::npos)
     link = ReplaceAll(StripTags(link), "\"", "");
   TrimInPlace(link);
-  if (engine == kGoogle && link.starts_with(kGoogleInternalLink)) return false;
-  if (engine == kYahoo) {
-    for (std::string_view prefix : kYahooRedirects) {
-      if (!link.starts_with(prefix)) continue;
-      const size_t end = link.find(kYahooTargetEnd, prefix.size());
-      link = end == std::string::npos ? std::string() : link.substr(prefix.size(), end - prefix.size());
-      break;
-    }
-  }
-  return !link.empty();
+  return ApplyLinkRules(shape, link);
 }
 
 bool IsHomePage(const TURI& uri) {
@@ -265,9 +256,55 @@ TResultPage::TResultPage(const TSearchEngines& engine, const TSearchQuery& query
                          std::string failedBlockFolder)
     : engine_(engine), query_(query), logModule_(std::move(logModule)), failedBlockFolder_(std::move(failedBlockFolder)) {}
 
+namespace {
+
+// A link that would run script or carry its own document is never a result,
+// whatever the definition says.
+bool ScriptLink(std::string_view link) {
+  const std::string lower = LowerCase(link.substr(0, 16));
+  return lower.starts_with("javascript:") || lower.starts_with("data:") || lower.starts_with("vbscript:");
+}
+
+}  // namespace
+
+void TResultPage::ParseData(std::string_view page) {
+  const TDataPage read = engine_.Shape.Format == "json" ? ReadJsonPage(engine_.Shape, page) : ReadFeedPage(page);
+  Results.clear();
+  if (!read.Read) {
+    Log(logModule_, engine_.Name + ": " + read.Error + "; no results from this page");
+    return;
+  }
+  const int64_t perPage = engine_.Shape.PerPage;
+  const int64_t first = static_cast<int64_t>(query_.Page) * perPage;
+  // Without a total the page's own items tell how far the results go.
+  const int64_t total = read.Total >= 0 ? read.Total : first + static_cast<int64_t>(read.Items.size());
+  const int64_t shown = std::min(total, first + perPage);
+  Count.Matched = true;
+  Count.MaxResults = static_cast<int32_t>(std::min<int64_t>(total, std::numeric_limits<int32_t>::max()));
+  Count.LastShown = static_cast<int32_t>(shown);
+  const int64_t pages = std::min<int64_t>((shown + perPage - 1) / perPage, engine_.Shape.MaxPages);
+  // A page past the end is empty, unlike the last page an HTML engine shows
+  // instead: then every page up to the end is still to be asked.
+  PageCount = static_cast<int32_t>(first >= total ? pages + 1 : pages);
+  FirstRank = static_cast<int32_t>(first + 1);
+  int32_t rank = FirstRank;
+  for (const TDataItem& item : read.Items) {
+    TBlockText fields;
+    fields.Title = item.Title;
+    fields.Description = item.Description;
+    fields.Link = item.Link;
+    fields.Parsed = true;
+    if (!NormaliseLink(engine_.Shape, fields.Link) || ScriptLink(fields.Link)) continue;
+    if (IsEmptyGroup(fields.Title)) fields.LinkTitle = fields.Link;
+    Results.push_back(MakeResult(std::move(fields), false, rank++));
+  }
+  if (read.Items.empty() && total > first) Log(logModule_, engine_.Name + ": the list holds no result with a link");
+}
+
 void TResultPage::Parse(std::string_view page) {
+  if (engine_.Shape.Format != "html") return ParseData(page);
   Count = ReadResultCount(engine_, page);
-  PageNumbers(query_.Engine, Count.LastShown, PageCount, FirstRank);
+  PageNumbers(engine_.Shape, Count.LastShown, PageCount, FirstRank);
   if (PageCount > kMaxPages) throw TOvException("Current page number is too high", "SEQueryThread", "FetchParse");
 
   const std::vector<std::string_view> blocks = SplitBlocks(engine_, page);
@@ -277,13 +314,13 @@ void TResultPage::Parse(std::string_view page) {
   for (size_t i = 0; i < blocks.size(); ++i) {
     TBlockText fields = ReadBlock(matcher, blocks[i]);
     if (!fields.Parsed) {
-      const int32_t number = query_.Page * TSearchEngines::kResultsPerPage + static_cast<int32_t>(i);
+      const int32_t number = query_.Page * engine_.Shape.PerPage + static_cast<int32_t>(i);
       SaveFailedBlock(blocks[i], number);
       Log(logModule_, "Failed to parse result " + IntToStr(number));
     }
-    if (!NormaliseLink(query_.Engine, fields.Link)) continue;
+    if (!NormaliseLink(engine_.Shape, fields.Link)) continue;
     // Google indents further results of the same site after a blockquote.
-    const bool nested = query_.Engine == kGoogle && i >= 1 && HasBlockquote(blocks[i - 1]);
+    const bool nested = engine_.Shape.NestedAfterBlockquote && i >= 1 && HasBlockquote(blocks[i - 1]);
     parsed.push_back(MakeResult(std::move(fields), nested, rank++));
   }
   Results = std::move(parsed);

@@ -16,6 +16,7 @@ namespace orvane {
 
 class TSearchEngines;
 class TSearchQuery;
+struct TEngineShape;
 
 struct TResultCount {
   int32_t LastShown = 0;   // last result shown on the page (MSN: the page number)
@@ -33,6 +34,7 @@ struct TBlockFields {
 TResultCount ReadResultCount(const TSearchEngines& engine, std::string_view page);
 // Number of pages the engine has and the rank of this page's first result.
 void PageNumbers(int engine, int32_t lastShown, int32_t& pageCount, int32_t& firstRank);
+void PageNumbers(const TEngineShape& shape, int32_t lastShown, int32_t& pageCount, int32_t& firstRank);
 // The text after each match of the block pattern up to the next match.
 std::vector<std::string_view> SplitBlocks(const TSearchEngines& engine, std::string_view page);
 // The first element pattern that matches a block and its groups as matched
@@ -77,6 +79,7 @@ TBlockFields ParseBlock(const TSearchEngines& engine, std::string_view block);
 // Cleans the link in place; false when the result must be dropped (an
 // engine-internal link, a redirect without target, nothing left).
 bool NormaliseLink(int engine, std::string& link);
+bool NormaliseLink(const TEngineShape& shape, std::string& link);
 std::string StripTags(std::string_view text);
 std::string CleanDescription(std::string_view text);
 // "+" to a blank and "%" with two hex digits to that byte; raises on a "%"
@@ -107,6 +110,8 @@ class TResultPage {
   TResultList Results;  // in page order
 
  private:
+  // A "json", "atom" or "rss" engine's page: no patterns.
+  void ParseData(std::string_view page);
   std::unique_ptr<TResult> MakeResult(TBlockText fields, bool nested, int32_t rank) const;
   void SaveFailedBlock(std::string_view block, int32_t number) const;
 

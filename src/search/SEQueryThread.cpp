@@ -208,6 +208,8 @@ std::string TSEQueryThread::FetchPage() {
   }
 
   THttpClient client(Global ? Global->PageTimeout : THttpClient::kTransferTimeoutSeconds);
+  client.RefusePlainHttpBeyondLoopback = true;
+  if (engine_) client.Headers = engine_->RequestHeaders();
   client.OnProgress = [this] {
     if (!terminated_) return true;
     // A page that does not count goes quietly.
@@ -261,8 +263,8 @@ void TSEQueryThread::Parse(const std::string& page, const std::string& module) {
     }
   }
   Log(module, "Parsed " + IntToStr(static_cast<int64_t>(found)) + " results " + RoundedSeconds(parseSeconds) + " s.");
-  if (parsed.Count.MaxResults % TSearchEngines::kResultsPerPage !=
-      static_cast<int32_t>(found % TSearchEngines::kResultsPerPage))
+  const int32_t perPage = engine_->ResultsPerPage();
+  if (parsed.Count.MaxResults % perPage != static_cast<int32_t>(found % static_cast<size_t>(perPage)))
     Log(module, "Incorrect result count, this can lead to missing results");
 }
 

@@ -1,5 +1,7 @@
 #include "search/SearchEngines.h"
 
+#include <algorithm>
+
 #include "base/OvException.h"
 #include "data/XMLManager.h"
 #include "host/GlobalData.h"
@@ -22,7 +24,8 @@ std::unique_ptr<TRegex> CompileIfSet(const std::string& pattern, unsigned flags)
 
 }  // namespace
 
-TSearchEngines::TSearchEngines(std::string name, const TXMLManager& store) : Name(std::move(name)) {
+TSearchEngines::TSearchEngines(std::string name, const TXMLManager& store, bool logFaults)
+    : Name(std::move(name)), Shape(BuiltInShape(Name)), logFaults_(logFaults) {
   try {
     const pugi::xml_node engines = store.Section("engines");
     const pugi::xml_node section = engines ? engines.child(Name.c_str()) : pugi::xml_node();
@@ -33,10 +36,12 @@ TSearchEngines::TSearchEngines(std::string name, const TXMLManager& store) : Nam
       Seperator = store.ReadString(section, "Seperator", false);
       LeftParinhesis = store.ReadString(section, "LeftParinhesis", false);
       RightParinhesis = store.ReadString(section, "RightParinhesis", false);
+      ReadShape(section, Shape);
       BlockPage = store.ReadString(section, "BlockPage", false);
     }
   } catch (const std::exception& e) {
-    Log("SearchEngines", Name + ": " + e.what());
+    readError_ = e.what();
+    if (logFaults_) Log("SearchEngines", Name + ": " + readError_);
   }
   Compile();
 }
@@ -46,11 +51,18 @@ TSearchEngines::TSearchEngines(std::string name, std::string resultCount, std::s
     : Name(std::move(name)),
       ResultCount(std::move(resultCount)),
       ResultBlock(std::move(resultBlock)),
-      ResultElements(std::move(resultElements)) {
+      ResultElements(std::move(resultElements)),
+      Shape(BuiltInShape(Name)) {
   Compile();
 }
 
 TSearchEngines::~TSearchEngines() = default;
+
+std::vector<std::pair<std::string, std::string>> TSearchEngines::RequestHeaders() const {
+  auto headers = Shape.Headers;
+  if (!Shape.KeyHeader.empty() && !Key.empty()) headers.emplace_back(Shape.KeyHeader, Key);
+  return headers;
+}
 
 void TSearchEngines::Compile() {
   try {
@@ -66,7 +78,7 @@ void TSearchEngines::Compile() {
     resultBlock_.reset();
     blockPage_.reset();
     elements_.clear();
-    Log("SearchEngines", Name + ": " + compileError_);
+    if (logFaults_) Log("SearchEngines", Name + ": " + compileError_);
   }
 }
 
@@ -94,9 +106,52 @@ const TRegex* TSearchEngines::BlockPageRegex() const {
   return blockPage_.get();
 }
 
-std::vector<std::unique_ptr<TSearchEngines>> LoadSearchEngines(const TXMLManager& store) {
+namespace {
+
+void Configure(TSearchEngines& engine, const TEngineSetting& setting) {
+  engine.Host = setting ? setting(engine.Name + "Host") : std::string();
+  if (engine.Host.empty()) engine.Host = engine.Shape.DefaultHost;
+  engine.Key = setting ? setting(engine.Name + "Key") : std::string();
+}
+
+// Why an added definition cannot be used; empty when it can.
+std::string AddedFault(const TSearchEngines& engine) {
+  if (!engine.ReadError().empty()) return engine.ReadError();
+  if (!engine.CompileError().empty()) return engine.CompileError();
+  std::string fault = ShapeFault(engine.Shape);
+  if (fault.empty() && engine.Shape.KeyRequired && engine.Key.empty())
+    fault = "no key set (" + engine.Name + "Key= in the configuration)";
+  return fault;
+}
+
+}  // namespace
+
+std::vector<std::unique_ptr<TSearchEngines>> LoadSearchEngines(const TXMLManager& store,
+                                                              const TEngineSetting& setting,
+                                                              const TEngineReport& report) {
   std::vector<std::unique_ptr<TSearchEngines>> engines;
-  for (int index : {kGoogle, kMSN, kYahoo}) engines.push_back(std::make_unique<TSearchEngines>(EngineName(index), store));
+  for (int index : {kGoogle, kMSN, kYahoo}) {
+    engines.push_back(std::make_unique<TSearchEngines>(EngineName(index), store));
+    Configure(*engines.back(), setting);
+  }
+  const pugi::xml_node section = store.Section("engines");
+  for (pugi::xml_node node : section.children()) {
+    if (node.type() != pugi::node_element) continue;
+    const std::string name = node.name();
+    const bool taken = std::any_of(engines.begin(), engines.end(), [&](const auto& e) { return e->Name == name; });
+    if (taken) continue;
+    auto engine = std::make_unique<TSearchEngines>(name, store, false);
+    Configure(*engine, setting);
+    // An engine without an address is off until one is set.
+    if (engine->Host.empty()) engine->Shape.Enabled = false;
+    const std::string fault = AddedFault(*engine);
+    if (!fault.empty()) {
+      const std::string line = name + ": " + fault + "; engine left out";
+      report ? report(line) : Log("SearchEngines", line);
+      continue;
+    }
+    engines.push_back(std::move(engine));
+  }
   return engines;
 }
 

@@ -17,8 +17,6 @@ namespace orvane {
 
 namespace {
 
-constexpr int32_t kProbePage = 9;  // results 901 to 1000
-
 // A query and its thread; the thread is declared last so that it is joined
 // before the query it borrows goes away.
 struct TQueryRun {
@@ -49,11 +47,19 @@ void WaitForAll(const std::vector<const TRuns*>& groups, TMonotonic deadline, co
     for (const auto& run : *runs) WaitOrStop(*run, groups, deadline, method);
 }
 
-// The engine comes from a request parameter; only the three known ones have
-// definitions and meta lists.
+// The engine comes from a request parameter; only a defined, enabled one can
+// be searched. Without Global only the three built-in ones are known.
 void CheckEngine(int engine, const char* method) {
-  if (engine < 0 || engine > 2)
-    throw TOvException("Unknown search engine " + std::to_string(engine), "RequestHandler", method);
+  const TSearchEngines* definition = Global ? Global->GetEngine(engine) : nullptr;
+  const bool known = Global ? definition && definition->Shape.Enabled : engine >= 0 && engine < kBuiltInEngines;
+  if (!known) throw TOvException("Unknown search engine " + std::to_string(engine), "RequestHandler", method);
+}
+
+// The page whose count tells how many more to ask (results 901 to 1000 for
+// the three built-in engines).
+int32_t ProbePage(int engine) {
+  const TSearchEngines* definition = Global ? Global->GetEngine(engine) : nullptr;
+  return definition ? definition->Shape.ProbePage : BuiltInShape(EngineName(engine)).ProbePage;
 }
 
 std::string NameOf(const TQueryRun& run) {
@@ -109,35 +115,36 @@ void FetchResults(TSessionData& session, int engine, const std::string& keywords
   const bool probeFirst = Global && Global->ProbeFirst;
   TRuns dropped;  // pages the probe ruled out; joined last, on the way out
   TRuns main;  // the probe, then the pages in order
-  main.push_back(std::make_unique<TQueryRun>(session, kProbePage, keywords, engine, -1, task, &fetched.Main));
+  const int32_t probePage = ProbePage(engine);
+  main.push_back(std::make_unique<TQueryRun>(session, probePage, keywords, engine, -1, task, &fetched.Main));
   TRuns meta;
   if (metaBoost) {
     int list = 0;
-    for (int other = 0; other < 3; ++other)
-      if (other != engine)
+    for (int other = 0; other < kBuiltInEngines; ++other)
+      if (other != engine && list < 2)
         meta.push_back(std::make_unique<TQueryRun>(session, 0, keywords, other, -1, task, &fetched.Meta[list++]));
   }
   // One round trip: the pages below the probe start with it and hold their
   // results until the probe tells which of them exist.
   if (!probeFirst)
-    for (int32_t page = 0; page < kProbePage; ++page)
+    for (int32_t page = 0; page < probePage; ++page)
       main.push_back(std::make_unique<TQueryRun>(session, page, keywords, engine, -1, task, &fetched.Main, true));
   WaitOrStop(*main.front(), {&main, &meta}, deadline, "FetchResults");
   const TSEQueryThread& probe = main.front()->Thread;
 
   // Without the probe's count every page asked for counts.
-  int32_t needed = kProbePage;
+  int32_t needed = probePage;
   if (!probe.Error()) {
     needed = probe.PageCount() - 1;
     Log("FetchResults", "Needed threads: " + std::to_string(needed));
   }
   if (probeFirst) {
-    for (int32_t page = 0; page < needed && page < kProbePage; ++page)
+    for (int32_t page = 0; page < needed && page < probePage; ++page)
       main.push_back(std::make_unique<TQueryRun>(session, page, keywords, engine, -1, task, &fetched.Main));
   } else {
     TRuns counted;
     for (auto& run : main) {
-      run->Thread.Release(run->Query.Page == kProbePage || run->Query.Page < needed);
+      run->Thread.Release(run->Query.Page == probePage || run->Query.Page < needed);
       (run->Thread.Dropped() ? dropped : counted).push_back(std::move(run));
     }
     main.swap(counted);

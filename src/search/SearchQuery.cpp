@@ -2,19 +2,15 @@
 
 #include "base/StrUtils.h"
 #include "host/GlobalData.h"
+#include "platform/HttpClient.h"
 #include "search/SearchEngines.h"
 
 namespace orvane {
 
 namespace {
 
-std::string HostOf(int engine) {
-  switch (engine) {
-    case kGoogle: return Global ? Global->GoogleHost : "www.google.com";
-    case kMSN: return Global ? Global->MSNHost : "search.msn.com";
-    default: return Global ? Global->YahooHost : "search.yahoo.com";
-  }
-}
+// Plain http only to this machine.
+std::string SchemeFor(const std::string& host) { return IsLoopbackHost(URLHost("http://" + host)) ? "http" : "https"; }
 
 }  // namespace
 
@@ -28,28 +24,33 @@ TSearchQuery::TSearchQuery(int32_t page, std::string searchKeywords, int32_t eng
       Results(results) {}
 
 std::string TSearchQuery::GetURL() const {
-  const std::string keywords = URLEncode(Task ? Task->Keywords : std::string());
-  const std::string site = Task ? Task->SiteOnly : std::string();
-  const int64_t first = static_cast<int64_t>(Page) * TSearchEngines::kResultsPerPage;
-  switch (Engine) {
-    case kGoogle: {
-      // The site goes in as typed: the engine reads "site:" operators raw.
-      const std::string query = site.empty() ? keywords : "site:" + site + " " + keywords;
-      return "http://" + HostOf(Engine) + "/search?num=100&start=" + IntToStr(first) + "&q=" + query +
-             "&lr=lang_en";
-    }
-    case kMSN:
-      return "http://" + HostOf(Engine) + "/results.aspx?q=language:en " + keywords +
-             "&count=100&first=" + IntToStr(first + 1) + "&FORM=PORE";
-    case kYahoo:
-      return "http://" + HostOf(Engine) + "/search?_adv_prop=web&ei=UTF-8&va=" + keywords +
-             "&fl=1&vl=lang_en&n=100&b=" + IntToStr(first + 1);
-    default:
-      return "";
+  const TSearchEngines* engine = EngineDefinition();
+  TEngineShape builtIn;
+  TURLValues values;
+  if (engine) {
+    values.Host = engine->Host;
+    values.Key = engine->Key;
+  } else if (Engine >= 0 && Engine < kBuiltInEngines) {
+    builtIn = BuiltInShape(EngineName(Engine));
+    values.Host = builtIn.DefaultHost;
+  } else {
+    return "";
   }
+  const TEngineShape& shape = engine ? engine->Shape : builtIn;
+  values.Scheme = SchemeFor(values.Host);
+  values.Keywords = Task ? Task->Keywords : std::string();
+  values.Site = Task ? Task->SiteOnly : std::string();
+  values.Page = Page;
+  values.PerPage = shape.PerPage;
+  const bool siteSearch = !values.Site.empty() && !shape.SiteURL.empty();
+  return ExpandURLTemplate(siteSearch ? shape.SiteURL : shape.URL, values);
 }
 
-std::string TSearchQuery::HomePage() const { return "http://" + HostOf(Engine) + "/"; }
+std::string TSearchQuery::HomePage() const {
+  const TSearchEngines* engine = EngineDefinition();
+  const std::string host = engine ? engine->Host : BuiltInShape(EngineName(Engine)).DefaultHost;
+  return SchemeFor(host) + "://" + host + "/";
+}
 
 TSearchEngines* TSearchQuery::EngineDefinition() const { return Global ? Global->GetEngine(Engine) : nullptr; }
 

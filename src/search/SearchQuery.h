@@ -17,11 +17,12 @@ class TSearchQuery {
   TSearchQuery(int32_t page, std::string searchKeywords, int32_t engine, int32_t profileMark, TTask* task,
                TResultList* results);
 
-  // The engine's search URL for the task's keywords (and, for Google, its
-  // site) and this page. Blanks are left as they are; the HTTP client sends
-  // them as "%20". Empty for an unknown engine.
+  // The engine's search URL for the task's keywords (and site, when the
+  // engine has a site URL) and this page, from the engine's URL template:
+  // "http" for a loopback host, "https" for any other. Blanks the template
+  // leaves are sent as "%20" by the HTTP client. Empty for an unknown engine.
   std::string GetURL() const;
-  // "http://" and the engine's host: where a person answers its CAPTCHA.
+  // The scheme and the engine's host: where a person answers its CAPTCHA.
   std::string HomePage() const;
   // The engine's definition from Global; nullptr without one.
   TSearchEngines* EngineDefinition() const;

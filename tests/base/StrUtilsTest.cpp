@@ -90,14 +90,6 @@ TEST(StrUtils, TryURLDecodeStopsAtTheFirstMalformedEscape) {
   EXPECT_EQ(out, "Ab");
 }
 
-TEST(EscapeHTML, EscapesMarkupAndQuotesOnly) {
-  const struct { const char* text; const char* expected; } rows[] = {
-      {"a<b>c", "a&lt;b&gt;c"}, {"\"q\"", "&quot;q&quot;"}, {"&amp;", "&amp;amp;"}, {"it's", "it's"},
-      {"caf\xe9", "caf\xe9"},   {"", ""},
-  };
-  for (const auto& row : rows) EXPECT_EQ(EscapeHTML(row.text), row.expected) << row.text;
-}
-
 TEST(DecodeHTMLEntities, DecodesTheCommonAndNumericEntitiesAndLeavesTheRest) {
   const struct { const char* html; const char* text; } rows[] = {
       {"Dark &amp; light &lt;b&gt;", "Dark & light <b>"},

@@ -113,6 +113,16 @@ TEST_F(HttpBounds, EachBoundIsAnsweredWithItsStatus) {
   EXPECT_EQ(head.Headers.at("content-length"), "8");  // what a GET would get: "HEAD /h "
 }
 
+// Lines each within their bound still add up: the head as a whole is bounded.
+TEST_F(HttpBounds, TheWholeHeadIsCountedAgainstItsBound) {
+  Start(THttpLimits{});
+  std::string lines;
+  for (int i = 0; i < 9; ++i) lines += "X-" + std::to_string(i) + ": " + std::string(7990, 'v') + "\r\n";
+  EXPECT_EQ(test::RawHttp(port, "GET / HTTP/1.1\r\n" + lines + "\r\n").Status, 431);
+  lines.resize(lines.size() / 9 * 7);
+  EXPECT_EQ(test::RawHttp(port, "GET / HTTP/1.1\r\n" + lines + "\r\n").Status, 200);
+}
+
 TEST_F(HttpBounds, SlowHeadsTimeOutAndConnectionsBeyondTheCapAreRefused) {
   THttpLimits limits;
   limits.MaxConnections = 2;

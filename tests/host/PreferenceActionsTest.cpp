@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -222,7 +223,7 @@ TEST_F(PreferenceActions, ASubjectProfileSearchesAgainOnceAndAWebsiteProfileDoes
   EXPECT_EQ(Preferences().ProfileName, "");
 }
 
-TEST(CrossSiteRequests, AreRefusedForTheActionsThatChangeStoredState) {
+TEST(CrossSiteRequests, AreRefusedWithStatus403ForEveryDocumentThatChangesStateOrStartsWork) {
   TSearchPipeline pipeline;
   pipeline.Get("/search?keywords=glacier+walks+simtotal:100&se=1");
   const TSessionPtr session = pipeline.Session(0);
@@ -237,28 +238,51 @@ TEST(CrossSiteRequests, AreRefusedForTheActionsThatChangeStoredState) {
     request.RawHeaders = headers;
     THttpResponse response;
     TOrvaneServer::CommandGet(request, response);
-    return response.ContentText;
+    return response;
   };
   const std::string refused = "Request origin unautorized!";
   const std::string host = "127.0.0.1:8425";
-  EXPECT_EQ(get("/changepreferences.htm?id=0", {{"Host", host}, {"Sec-Fetch-Site", "cross-site"}}), refused);
-  EXPECT_EQ(get("/savepreferences?id=0&titlerank=9", {{"Host", host}, {"Origin", "http://evil.example"}}), refused);
-  EXPECT_EQ(get("/ChangePreferences.htm?id=0", {{"Host", host}, {"Origin", "null"}}), refused);
+  const size_t requests = pipeline.Simulator.Requests().size();
+  const struct { std::string target, header, value; } foreign[] = {
+      {"/changepreferences.htm?id=0", "Sec-Fetch-Site", "cross-site"},
+      {"/savepreferences?id=0&titlerank=9", "Origin", "http://evil.example"},
+      {"/ChangePreferences.htm?id=0", "Origin", "null"},
+      {"/saveresults?filenametosave=x&id=0", "Referer", "http://evil.example/a"},
+      {"/search?keywords=other+words&se=99", "Referer", "http://evil.example/a"},
+      {"/selectpredefined?predefinedname=Shopping&id=0", "Sec-Fetch-Site", "same-site"},
+      {"/findnarrow?narrow=glacier&id=0", "Referer", "http://evil.example/a"},
+      {"/changeorder.htm?order=1&id=0", "Referer", "http://evil.example/a"},
+      {"/selectword?ShowOnlyWord=glacier&id=0", "Referer", "http://evil.example/a"},
+      {"/sleep", "Referer", "http://evil.example/a"},
+  };
+  for (const auto& row : foreign) {
+    const THttpResponse response = get(row.target, {{"Host", host}, {row.header, row.value}});
+    EXPECT_EQ(response.ResponseNo, 403) << row.target;
+    EXPECT_EQ(response.ContentText, refused) << row.target;
+  }
   EXPECT_EQ(session->Preferences->OpenInNewWindow, before);
   EXPECT_NE(session->Preferences->ProfileName, "Custom");
-  // Our own pages, and pages that change nothing stored, still answer.
-  EXPECT_NE(get("/changepreferences.htm?id=0", {{"Host", host}, {"Origin", "http://" + host},
-                                                {"Sec-Fetch-Site", "same-origin"}}),
-            refused);
+  EXPECT_TRUE(session->Results->Narrow.empty());
+  EXPECT_TRUE(session->Preferences->ShowOnlyWord.empty());
+  EXPECT_FALSE(std::filesystem::exists(Global->UserDir + "x.xml"));
+  EXPECT_EQ(pipeline.Simulator.Requests().size(), requests);  // no engine was asked
+  EXPECT_EQ(Global->Sessions.size(), 1u);
+  // Our own pages, and pages that change nothing, still answer.
+  const THttpResponse own = get("/changepreferences.htm?id=0", {{"Host", host}, {"Origin", "http://" + host},
+                                                                {"Sec-Fetch-Site", "same-origin"}});
+  EXPECT_EQ(own.ResponseNo, 200);
   EXPECT_EQ(session->Preferences->OpenInNewWindow, !before);
-  EXPECT_NE(get("/mainframe.htm?id=0", {{"Host", host}, {"Sec-Fetch-Site", "cross-site"}}), refused);
+  EXPECT_EQ(get("/findnarrow?narrow=glacier&id=0", {{"Host", host}, {"Referer", "http://" + host + "/b.htm"}}).ResponseNo,
+            200);
+  EXPECT_EQ(session->Results->Narrow, "glacier");
+  EXPECT_NE(get("/mainframe.htm?id=0", {{"Host", host}, {"Sec-Fetch-Site", "cross-site"}}).ContentText, refused);
 }
 
 TEST(PreferencesIniErrors, ABrokenEngineNumberAnswersWithTheErrorPageAndAddsNoSession) {
   TSearchPipeline pipeline;
   std::ofstream(Global->DataDir + "Preferences.ini") << "[General]\r\nSE=Yahoo\r\n";
   const THttpResponse response = pipeline.Get("/search?keywords=glacier+walks&se=1");
-  EXPECT_NE(response.ContentText.find("/Error.htm?Error=\\x27Yahoo\\x27+is+not+a+valid+integer+value"),
+  EXPECT_NE(response.ContentText.find("/Error.htm?Error=\\'Yahoo\\'+is+not+a+valid+integer+value"),
             std::string::npos)
       << response.ContentText;
   EXPECT_TRUE(Global->Sessions.empty());

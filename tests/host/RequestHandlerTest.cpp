@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/Escape.h"
 #include "base/OvException.h"
 #include "base/StrUtils.h"
 #include "host/RequestHandler.h"
@@ -43,8 +44,13 @@ class RequestHandling : public ::testing::Test {
     return response;
   }
 
-  std::string StartPageScript() const {
-    return "<script>parent.location=\"http://127.0.0.1:8425/default.htm\"</script>";
+  // The start page, told why the browser was sent there.
+  static std::string StartPageScript(const std::string& failure) {
+    return "<script>parent.location=\"http://127.0.0.1:8425/default.htm?Failure=" + EscapeJS(URLEncode(failure)) +
+           "\"</script>";
+  }
+  static bool IsStartPageScript(const std::string& text) {
+    return text.starts_with("<script>parent.location=\"http://127.0.0.1:8425/default.htm?Failure=");
   }
 
   TestGlobal global;
@@ -83,17 +89,19 @@ TEST_F(RequestHandling, PageTableChoosesTheFile) {
 TEST_F(RequestHandling, OwnErrorsLoadTheStartPageWithABalloon) {
   TTrayIcon tray;
   global->Data->TrayIcon = &tray;
-  const struct { const char* target; std::string message; } rows[] = {
-      {"/mainframe.htm?id=42", "Source timeout"},
-      {"/", "File not found: " + global->HtmlDir},
-      {"/nothere.htm", "File not found: " + global->HtmlDir + "nothere.htm"},
-      {"/search?keywords=&se=1", "No search keywords"},
-      {"/search?keywords=+++&se=1", "No search keywords"},
-      {"/search?se=1", "No search keywords"},
+  const struct { const char* target; std::string message; int status; } rows[] = {
+      {"/mainframe.htm?id=42", "Source timeout", 200},
+      {"/", "File not found: " + global->HtmlDir, 404},
+      {"/nothere.htm", "File not found: " + global->HtmlDir + "nothere.htm", 404},
+      {"/nothere.gif", "File not found: " + global->HtmlDir + "nothere.gif", 404},
+      {"/search?keywords=&se=1", "No search keywords", 200},
+      {"/search?keywords=+++&se=1", "No search keywords", 200},
+      {"/search?se=1", "No search keywords", 200},
   };
   for (const auto& row : rows) {
     const THttpResponse response = Get(row.target);
-    EXPECT_EQ(response.ContentText, StartPageScript()) << row.target;
+    EXPECT_EQ(response.ContentText, StartPageScript(row.message)) << row.target;
+    EXPECT_EQ(response.ResponseNo, row.status) << row.target;
     EXPECT_EQ(response.CacheControl, "no-cache") << row.target;
     EXPECT_TRUE(global.LogHas("] [RequestHandler] OvException : " + row.message + "\r\n")) << row.target;
     EXPECT_TRUE(global.LogHas("Balloon \"Orvane Server\" (10000 ms): " + row.message + "\r\n")) << row.target;
@@ -104,9 +112,9 @@ TEST_F(RequestHandling, OwnErrorsLoadTheStartPageWithABalloon) {
 
 TEST_F(RequestHandling, AFailedSearchLeavesAnEmptySessionThatTheNextSearchTakes) {
   // No engines are defined here, so every search fails after its session exists.
-  EXPECT_EQ(Get("/search?keywords=red+apple&se=1&site=example.com").ContentText, StartPageScript());
+  EXPECT_TRUE(IsStartPageScript(Get("/search?keywords=red+apple&se=1&site=example.com").ContentText));
   EXPECT_EQ(lastKeywords, "red apple");
-  EXPECT_EQ(Get("/search?keywords=pear&se=2").ContentText, StartPageScript());
+  EXPECT_TRUE(IsStartPageScript(Get("/search?keywords=pear&se=2").ContentText));
   EXPECT_EQ(global->Sessions.size(), 1u);
   EXPECT_EQ(global->NextSessionId, 1);
   EXPECT_TRUE(global->Sessions[0]->SearchPending);
@@ -117,12 +125,12 @@ TEST_F(RequestHandling, AFailedSearchLeavesAnEmptySessionThatTheNextSearchTakes)
 
 TEST_F(RequestHandling, ForeignErrorsLoadTheErrorPageWithAnEncodedMessage) {
   const struct { const char* target; const char* url; const char* logged; } rows[] = {
-      {"/explainrank.htm?RankId=abc", "/Error.htm?Error=\\x27abc\\x27+is+not+a+valid+integer+value",
+      {"/explainrank.htm?RankId=abc", "/Error.htm?Error=\\'abc\\'+is+not+a+valid+integer+value",
        "Exception : 'abc' is not a valid integer value"},
-      {"/explainrank.htm?id=-1", "/Error.htm?Error=\\x27\\x27+is+not+a+valid+integer+value",
+      {"/explainrank.htm?id=-1", "/Error.htm?Error=\\'\\'+is+not+a+valid+integer+value",
        "Exception : '' is not a valid integer value"},
       {"/explainrank.htm?RankId=%22%3C/script%3E%0a",
-       "/Error.htm?Error=\\x27%22%3c%2fscript%3e%0a\\x27+is+not+a+valid+integer+value",
+       "/Error.htm?Error=\\'%22%3c%2fscript%3e%0a\\'+is+not+a+valid+integer+value",
        "Exception : '\"</script>\n' is not a valid integer value"},
   };
   for (const auto& row : rows) {
@@ -140,8 +148,8 @@ TEST_F(RequestHandling, ForeignErrorsLoadTheErrorPageWithAnEncodedMessage) {
 TEST(RedirectScript, NoUrlCanBreakOutOfTheScript) {
   const std::string script = TRequestHandler::RedirectScript("/a\"b\\c'd</script><script>alert(1)//\r\n&e");
   EXPECT_EQ(script,
-            "<script>parent.location=\"/a\\x22b\\x5cc\\x27d\\x3c/script\\x3e\\x3cscript\\x3ealert(1)//"
-            "\\x0d\\x0a\\x26e\"</script>");
+            "<script>parent.location=\"/a\\\"b\\\\c\\'d\\x3c/script\\x3e\\x3cscript\\x3ealert(1)//"
+            "\\r\\n\\x26e\"</script>");
   EXPECT_EQ(TRequestHandler::RedirectScript("http://127.0.0.1:8425/default.htm"),
             "<script>parent.location=\"http://127.0.0.1:8425/default.htm\"</script>");
 }

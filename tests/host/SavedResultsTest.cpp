@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -134,6 +135,35 @@ TEST(SavedResults, NamesThatCouldLeaveTheFolderTouchNothing) {
   EXPECT_NE(answer.find("/default.htm"), std::string::npos);
   EXPECT_TRUE(pipeline.WaitForLog("[RequestHandler] OvException : The saved results file"));
   EXPECT_EQ(pipeline.Session(0)->Results->Count(), before);
+}
+
+TEST(SavedResults, AFileCanNameOnlyAnEngineTheDataFileDefines) {
+  TSearchPipeline pipeline;
+  pipeline.Get("/search?keywords=glacier+walks+simtotal:100&se=2");
+  pipeline.Get("/saveresults?filenametosave=trip&id=0");
+  std::ifstream in(Global->UserDir + "trip.xml");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const size_t at = text.find("<SE_ID>1</SE_ID>");
+  ASSERT_NE(at, std::string::npos);
+  std::ofstream(Global->UserDir + "trip.xml") << text.replace(at, 16, "<SE_ID>99</SE_ID>");
+  const THttpResponse load = pipeline.Get("/loadresults?xmlfilename=trip&id=0");
+  EXPECT_TRUE(load.Location.empty()) << load.Location;
+  EXPECT_NE(load.ContentText.find("/default.htm?Failure=The+saved+results+name+a+search+engine"), std::string::npos)
+      << load.ContentText;
+  EXPECT_EQ(pipeline.Session(0)->Preferences->SE, 1);
+  std::ifstream ini(Global->DataDir + "Preferences.ini");
+  const std::string stored((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(stored.find("SE=99"), std::string::npos) << stored;
+}
+
+TEST(SavedResults, ANameWithDotsIsListedLoadedAndDeletedWhole) {
+  TSearchPipeline pipeline;
+  pipeline.Get("/search?keywords=glacier+walks+simtotal:100&se=1");
+  const std::string saved = pipeline.Get("/saveresults?filenametosave=a.b.c7&id=0").ContentText;
+  EXPECT_NE(saved.find("<option value =\"a.b.c7\"selected=\"selected\">a.b.c7</option>"), std::string::npos);
+  EXPECT_FALSE(pipeline.Get("/loadresults?xmlfilename=a.b.c7&id=0").Location.empty());
+  pipeline.Get("/deleteresults?xmlfilename=a.b.c7&id=0");
+  EXPECT_FALSE(fs::exists(Global->UserDir + "a.b.c7.xml"));
 }
 
 // A search that found a session empty while saved results were being loaded

@@ -37,6 +37,9 @@ TEST_F(ServerIntegration, AnswersPagesWithTheirHeaders) {
   EXPECT_EQ(page.Status, 200);
   EXPECT_EQ(page.Headers.at("server"), "Orvane server");
   EXPECT_EQ(page.Headers.at("connection"), "close");
+  // No other site may frame our pages.
+  EXPECT_EQ(page.Headers.at("content-security-policy"), "frame-ancestors 'self'");
+  EXPECT_EQ(page.Headers.at("x-frame-options"), "SAMEORIGIN");
   EXPECT_EQ(page.Headers.at("cache-control"), "no-cache");
   EXPECT_TRUE(page.Headers.count("expires"));
   EXPECT_NE(page.Body.find("Orvane 1.0.0.1"), std::string::npos);
@@ -62,8 +65,9 @@ TEST_F(ServerIntegration, RefusesForeignPeersAndForeignHostNames) {
   const std::string refused = "Request origin unautorized!";
   const THttpAnswer foreignPeer =
       RawHttp(server.Port, "GET /default.htm HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", "127.0.0.2");
-  EXPECT_EQ(foreignPeer.Status, 200);
+  EXPECT_EQ(foreignPeer.Status, 403);
   EXPECT_EQ(foreignPeer.Body, refused);
+  EXPECT_EQ(foreignPeer.Headers.at("x-frame-options"), "SAMEORIGIN");
   EXPECT_EQ(foreignPeer.Headers.at("server"), "Orvane server");
 
   const struct { std::string host; bool allowed; } rows[] = {
@@ -74,15 +78,21 @@ TEST_F(ServerIntegration, RefusesForeignPeersAndForeignHostNames) {
   for (const auto& row : rows) {
     const THttpAnswer answer = RawHttp(server.Port, "GET /spacer.htm HTTP/1.1\r\nHost: " + row.host + "\r\n\r\n");
     EXPECT_EQ(answer.Body == refused, !row.allowed) << row.host;
+    EXPECT_EQ(answer.Status == 403, !row.allowed) << row.host;
   }
 }
 
 TEST_F(ServerIntegration, ErrorsBecomeRedirectScriptsToTheStartPage) {
   ASSERT_TRUE(server.Start());
+  // A missing page says so in its status; the body still takes the browser
+  // to the start page, which shows why.
   const std::string home = "<script>parent.location=\"http://127.0.0.1:" + std::to_string(server.Port) +
-                           "/default.htm\"</script>";
-  EXPECT_EQ(HttpGet(server.Port, "/nothere.htm").Body, home);
-  EXPECT_EQ(HttpGet(server.Port, "/../../etc/passwd").Body, home);
+                           "/default.htm?Failure=File+not+found";
+  for (const char* missing : {"/nothere.htm", "/../../etc/passwd"}) {
+    const THttpAnswer answer = HttpGet(server.Port, missing);
+    EXPECT_EQ(answer.Status, 404) << missing;
+    EXPECT_EQ(answer.Body.rfind(home, 0), 0u) << answer.Body;
+  }
 
   // The running server shows its own errors in a balloon.
   EXPECT_TRUE(WaitFor([&] { return server.Log().find("[TrayIcon] Balloon \"Orvane Server\"") != std::string::npos; }));

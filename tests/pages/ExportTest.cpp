@@ -9,36 +9,6 @@
 namespace orvane {
 namespace {
 
-TEST(Export, JsonStringsEscapeWhatWouldBreakTheLiteralAndCarryLatin1AsUtf8) {
-  const struct { std::string text, json; } rows[] = {
-      {"", "\"\""},
-      {"plain", "\"plain\""},
-      {"say \"hi\" \\ now", "\"say \\\"hi\\\" \\\\ now\""},
-      {"a\nb\rc\td", "\"a\\nb\\rc\\td\""},
-      {std::string("nul\0bell\x07", 9), "\"nul\\u0000bell\\u0007\""},
-      {"</script>", "\"\\u003c/script>\""},
-      {"caf\xe9 \xff", "\"caf\xc3\xa9 \xc3\xbf\""},
-  };
-  for (const auto& row : rows) EXPECT_EQ(JsonString(row.text), row.json) << row.text;
-}
-
-TEST(Export, CsvFieldsQuoteOnlyWhenNeededAndDisarmFormulas) {
-  const struct { std::string text, csv; } rows[] = {
-      {"", ""},
-      {"plain text", "plain text"},
-      {"a,b", "\"a,b\""},
-      {"say \"hi\"", "\"say \"\"hi\"\"\""},
-      {"two\r\nlines", "\"two\r\nlines\""},
-      {"\xe9t\xe9", "\xc3\xa9t\xc3\xa9"},
-      {"=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\""},
-      {"+1", "'+1"},
-      {"-2", "'-2"},
-      {"@SUM", "'@SUM"},
-      {"a=b", "a=b"},
-  };
-  for (const auto& row : rows) EXPECT_EQ(CsvField(row.text), row.csv) << row.text;
-}
-
 // Two visible results and a hidden one between them, in list order.
 void AddThreeResults(TResults& results) {
   const struct { const char* title; const char* link; int engine, rank; bool visible; } rows[] = {

@@ -97,20 +97,27 @@ TEST_F(ResultsList, EntriesCarryLinksRanksAndLocations) {
 
 TEST_F(ResultsList, NothingAnEngineSendsCanRunScript) {
   for (const char* link : {"javascript:alert(1)", " JavaScript :alert(1)", "java\tscript:x", "DATA:text/html,x",
-                           "vbscript:x"}) {
+                           "vbscript:x", "&#106;avascript:alert(4)", "javascript&#58;alert(5)",
+                           "java&#x09;script:alert(6)"}) {
     TResults one;
     auto result = std::make_unique<TResult>();
     result->Link = link;
+    result->Title = "T";
     one.AddResult(std::move(result));
-    EXPECT_EQ(GetResultsHTML(one, preferences).rfind("<a class=\"regtext\" href=\"#\">", 0), 0u) << link;
+    const std::string html = GetResultsHTML(one, preferences);
+    EXPECT_EQ(html.rfind("<span class=\"regtext\">T</span><br/>", 0), 0u) << link;
+    EXPECT_EQ(html.find("href"), std::string::npos) << html;
   }
-  for (const char* link : {"http://example.com/javascript:x", "javascript-guide.html", "http://data.example/"})
-    EXPECT_FALSE(IsScriptLink(link)) << link;
+  // The href holds what the browser reads: entities decoded, then escaped.
+  Add("x", "d", "http://a.example/?a=1&amp;b=2&c=3&#39;");
+  Add("y", "d", "http://tag.example/<ov:");
   Add("a <script src=//x", "b <img", "http://x/\"onmouseover=\"y");
   const std::string html = GetResultsHTML(results, preferences);
   EXPECT_NE(html.find("href=\"http://x/&quot;onmouseover=&quot;y\""), std::string::npos) << html;
   EXPECT_NE(html.find("a &lt;script src=//x</a>"), std::string::npos);
   EXPECT_NE(html.find("b &lt;img<div"), std::string::npos);
+  EXPECT_NE(html.find("href=\"http://a.example/?a=1&amp;b=2&amp;c=3'\""), std::string::npos) << html;
+  EXPECT_NE(html.find("href=\"http://tag.example/&lt;ov:\""), std::string::npos) << html;
 }
 
 }  // namespace

@@ -156,6 +156,10 @@ TEST_F(ResultsXml, AFailedLoadChangesNothing) {
       {"<SearchResults Version=\"1.1\"><Results><Result TaskId=\"3\"/></Results></SearchResults>", "TaskId 3"},
       {"<SearchResults Version=\"1.1\"><Results>", "is not readable XML"},
       {"", "is not readable XML"},
+      {"<Foo Version=\"1.1\"/>", "holds no saved results"},
+      {"<SearchResults Version=\"1.1\"><Preferences><SE_ID>99</SE_ID></Preferences></SearchResults>",
+       "search engine that is not defined (SE_ID 99)"},
+      {"<SearchResults Version=\"1.1\"><Preferences><SE_ID>3</SE_ID></Preferences></SearchResults>", "SE_ID 3"},
   };
   for (const auto& row : rows) {
     Write("bad.xml", row.text);
@@ -189,14 +193,15 @@ TEST_F(ResultsXml, AnEmptyListRemovesTheFileAndSavingReplacesWhole) {
   EXPECT_FALSE(fs::exists(folder + "trip.xml"));
 }
 
-TEST(SavedResultsOptions, ListsTheFilesBeforeTheirFirstDotAndMarksTheSessionsOwn) {
+TEST(SavedResultsOptions, ListsTheFilesUpToTheirXmlEndingAndMarksTheSessionsOwn) {
   TestGlobal global;
   const std::string folder = global->UserDir;
-  for (const char* name : {"trip.xml", "x\"<y>.xml", "a.b.xml", "notes.txt", ".xml"})
+  for (const char* name : {"trip.xml", "x\"<y>.xml", "a.b.c7.xml", "notes.txt", ".xml", "..xml"})
     std::ofstream(folder + name) << "<x/>";
   const std::string options = SavedResultsOptions(folder, "trip.xml");
   EXPECT_NE(options.find("<option value =\"trip\"selected=\"selected\">trip</option>"), std::string::npos);
-  EXPECT_NE(options.find("<option value =\"a\">a</option>"), std::string::npos);
+  EXPECT_NE(options.find("<option value =\"a.b.c7\">a.b.c7</option>"), std::string::npos);
+  EXPECT_EQ(options.find("value =\".\""), std::string::npos);
   EXPECT_NE(options.find("<option value =\"x&quot;&lt;y&gt;\">x&quot;&lt;y&gt;</option>"), std::string::npos);
   EXPECT_EQ(options.find("notes"), std::string::npos);
   EXPECT_EQ(SavedResultsOptions(folder, "").find("selected"), std::string::npos);

@@ -36,7 +36,7 @@ class TemplateEngine : public ::testing::Test {
     }
   }
   std::string WithSession(const std::string& page, const std::string& text) {
-    return ReplaceTags(TPageContext{session.Id, &session, 0, ""}, page, text);
+    return ReplaceTags(TPageContext{session.Id, &session, 0, "", ""}, page, text);
   }
   std::string WithoutSession(const std::string& page, const std::string& text) {
     return ReplaceTags(TPageContext{}, page, text);
@@ -216,7 +216,7 @@ TEST(TemplateEngineConcurrency, FramesOfOneSessionAreBuiltAtOnce) {
   }
   const auto build = [&session](std::string& out) {
     std::shared_lock guard(session.DataLock);
-    out = ReplaceTags(TPageContext{0, &session, 0, ""}, "mainframe.htm", "<ov:QualifiedResults/>");
+    out = ReplaceTags(TPageContext{0, &session, 0, "", ""}, "mainframe.htm", "<ov:QualifiedResults/>");
   };
   std::string first, second;
   std::thread other([&] { build(second); });
@@ -234,13 +234,43 @@ TEST(RemoveUnfilledTags, FromOpeningToTheFirstClosingBracket) {
   for (const auto& row : rows) EXPECT_EQ(RemoveUnfilledTags(row.text), row.expected) << row.text;
 }
 
-TEST(EscapeJS, KeepsTheValueOfEveryCharacter) {
-  const struct { const char* text; const char* expected; } rows[] = {
-      {"plain text 123", "plain text 123"}, {"it's", "it\\'s"},      {"''", "\\'\\'"},
-      {"a\"b", "a\\\"b"},                    {"a\\'", "a\\\\\\'"},    {"</script>", "\\x3c/script\\x3e"},
-      {"a&b", "a\\x26b"},                   {"l1\r\nl2", "l1\\r\\nl2"}, {"caf\xe9", "caf\xe9"},
-  };
-  for (const auto& row : rows) EXPECT_EQ(EscapeJS(row.text), row.expected) << row.text;
+}  // namespace
+}  // namespace orvane
+
+namespace orvane {
+namespace {
+
+// A link that decodes to "<ov:" once made the clearing step cut the markup,
+// and a description full of quotes then became attributes of the link.
+TEST_F(TemplateEngine, EngineTextNeverBecomesATagOrAnAttribute) {
+  AddTask("k");
+  auto result = std::make_unique<TResult>();
+  result->Title = "t<ov:id/>";
+  result->Link = "http://tag.example/<ov:";
+  result->SetDescription("\" onmouseover=\"alert(8)\" style=\"position:fixed\" x=\"");
+  result->Visible = true;
+  session.Results->List.push_back(std::move(result));
+  const std::string html = WithSession("mainframe.htm", "[<ov:results/>]");
+  EXPECT_EQ(html,
+            "[<a class=\"regtext\" target=\"_blank\" href=\"http://tag.example/&lt;ov:\">t&lt;ov:id/></a><br/>"
+            "\" onmouseover=\"alert(8)\" style=\"position:fixed\" x=\"<div class=\"l\">http://tag.example/&lt;ov:</div>"
+            "<br/>]");
+}
+
+}  // namespace
+}  // namespace orvane
+
+namespace orvane {
+namespace {
+
+TEST_F(TemplateEngine, TheStartPageShowsTheFailureThatSentTheBrowserThere) {
+  TPageContext context;
+  context.Failure = "No search keywords <ov:id/> \"x\"";
+  EXPECT_EQ(ReplaceTags(context, "default.htm", "[<ov:Failure/>]"),
+            "[<p class=\"failure\" role=\"alert\">No search keywords &lt;ov:id/&gt; &quot;x&quot; <button "
+            "type=\"button\" onclick=\"this.parentNode.remove()\">Dismiss</button></p>]");
+  EXPECT_EQ(ReplaceTags(context, "main.htm", "[<ov:Failure/>]"), "[]");
+  EXPECT_EQ(WithoutSession("default.htm", "[<ov:Failure/>]"), "[]");
 }
 
 }  // namespace

@@ -150,3 +150,76 @@ TEST(HttpClient, StuckTransferTimesOut) {
 
 }  // namespace
 }  // namespace orvane
+
+namespace orvane {
+namespace {
+
+TEST(HttpClient, PlainHttpGoesOnlyToLoopbackHostsWhenAsked) {
+  testing::TLocalHttpStub stub;
+  stub.Server().Get("/p", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content("ok", "text/plain");
+  });
+  THttpClient client;
+  client.RefusePlainHttpBeyondLoopback = true;
+  EXPECT_EQ(client.Get("http://" + stub.Host() + "/p"), "ok");
+  EXPECT_EQ(client.Get("http://localhost:" + std::to_string(stub.Port()) + "/p"), "ok");
+  // Refused before any connection is tried: nothing leaves the machine.
+  for (const char* url : {"http://www.example.com/search?q=secret", "http://10.0.0.1/", "HTTP://Example.com/",
+                          "http://127.0.0.1.example.com/", "http://user@example.com:80/"}) {
+    try {
+      client.Get(url);
+      ADD_FAILURE() << url << " was not refused";
+    } catch (const TOvException& e) {
+      EXPECT_NE(e.Message().find("Plain HTTP to "), std::string::npos) << url << ": " << e.Message();
+      EXPECT_NE(e.Message().find("must use https"), std::string::npos) << url;
+    }
+  }
+  ReleaseKeptConnections();  // the stub stops without waiting out the kept connection
+}
+
+TEST(HttpClient, CallerHeadersReplaceOrJoinTheClientsOwn) {
+  testing::TLocalHttpStub stub;
+  httplib::Headers seen;
+  stub.Server().Get("/p", [&](const httplib::Request& request, httplib::Response& response) {
+    seen = request.headers;
+    response.set_content("ok", "text/plain");
+  });
+  THttpClient client;
+  client.Headers = {{"User-Agent", "Orvane/1.0 (+mailto:a@b.example)"},
+                    {"accept", "application/json"},
+                    {"X-Subscription-Token", "k3y"}};
+  EXPECT_EQ(client.Get("http://" + stub.Host() + "/p"), "ok");
+  auto header = [&seen](const char* name) {
+    const auto range = seen.equal_range(name);
+    std::string values;
+    for (auto it = range.first; it != range.second; ++it) values += (values.empty() ? "" : "|") + it->second;
+    return values;
+  };
+  EXPECT_EQ(header("User-Agent"), "Orvane/1.0 (+mailto:a@b.example)");
+  EXPECT_EQ(header("Accept"), "application/json");
+  EXPECT_EQ(header("Accept-Language"), "en-us");
+  EXPECT_EQ(header("X-Subscription-Token"), "k3y");
+  ReleaseKeptConnections();
+}
+
+TEST(URLHost, NamesTheHostAndTellsLoopbackApart) {
+  const struct { const char* url; const char* host; bool loopback; } rows[] = {
+      {"http://127.0.0.1:8080/x", "127.0.0.1", true},
+      {"http://127.1.2.3/", "127.1.2.3", true},
+      {"http://LocalHost/", "localhost", true},
+      {"http://[::1]:9/", "::1", true},
+      {"http://127.0.0.1.example.com/", "127.0.0.1.example.com", false},
+      {"http://127.0.0.256/", "127.0.0.256", false},
+      {"http://127.0.0/", "127.0.0", false},
+      {"http://user:pw@host.example:1/a?b#c", "host.example", false},
+      {"https://en.wikipedia.org/w/api.php?q=1", "en.wikipedia.org", false},
+      {"no scheme", "", false},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(URLHost(row.url), row.host) << row.url;
+    EXPECT_EQ(IsLoopbackHost(URLHost(row.url)), row.loopback) << row.url;
+  }
+}
+
+}  // namespace
+}  // namespace orvane

@@ -172,3 +172,40 @@ TEST(EngineCheck, PageFileNamesAreThoseSavePathWrites) {
 
 }  // namespace
 }  // namespace orvane
+
+namespace orvane {
+namespace {
+
+TEST(EngineCheck, DataPagesReportWhatTheReaderFound) {
+  TSearchEngines api("Api_v2", "", "", "");
+  api.Shape.Format = "json";
+  api.Shape.TotalPointer = "/total";
+  api.Shape.ListPointer = "/results";
+  api.Shape.TitlePointer = "/title";
+  api.Shape.LinkPointer = "/url";
+  SetEngineNames({"Api_v2"});
+  int engine = -1;
+  int32_t page = -1;
+  ASSERT_TRUE(ParsePageFileName("/saved/Api_v2_file_3.htm", engine, page));
+  EXPECT_EQ(engine, 3);
+  EXPECT_EQ(page, 3);
+  EXPECT_FALSE(ParsePageFileName("/saved/Other_file_3.htm", engine, page));
+
+  const struct { const char* page; bool passed; const char* shows; } rows[] = {
+      {R"({"total":52,"results":[{"title":"A","url":"http://a.org/"},{"title":"B"}]})", true,
+       "format: json; read, total 52, items 1\n  results: 1\n    1. A\n       http://a.org/\n  ok\n"},
+      {R"({"total":0,"results":[]})", false, "format: json; read, total 0, items 0\n  results: 0\n"},
+      {"<html>busy</html>", false, "format: json; not read\n"},
+  };
+  for (const auto& row : rows) {
+    const TEngineCheck check = CheckEnginePage(api, 3, 0, row.page);
+    EXPECT_EQ(check.Passed(), row.passed) << row.page;
+    const std::string text = FormatEngineCheck(check);
+    EXPECT_NE(text.find(row.shows), std::string::npos) << text;
+  }
+  EXPECT_NE(FormatEngineCheck(CheckEnginePage(api, 3, 0, "<html>")).find("error: not JSON"), std::string::npos);
+  SetEngineNames({});
+}
+
+}  // namespace
+}  // namespace orvane

@@ -68,6 +68,29 @@ TEST(SearchConcurrency, FramesDuringSearchesOfTheirSessionAndAnExpiry) {
   EXPECT_FALSE(session->SearchPending);
 }
 
+// A search longer than the sessions' time-out keeps its session: the page it
+// answers with names a session that its frames still find.
+TEST(SearchConcurrency, ASearchInProgressKeepsItsSessionAlive) {
+  TSearchPipeline pipeline(TSettings{{"TimeOut", "86400"}});  // one second
+  std::atomic<bool> stop{false};
+  std::thread timer([&] {
+    while (!stop) {
+      Global->CleanUpSessions();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
+  const THttpResponse search = pipeline.Get("/search?keywords=glacier+walks+simtotal:100+simdelay:1500&se=1");
+  const bool kept = pipeline.Session(0) != nullptr;
+  const std::string frame = pipeline.Get("/mainframe.htm?id=0").ContentText;
+  EXPECT_TRUE(kept);
+  EXPECT_EQ(frame.find("parent.location"), std::string::npos) << frame.substr(0, 200);
+  // Idle again, it expires as usual.
+  EXPECT_TRUE(WaitFor([&] { return pipeline.Session(0) == nullptr; }));
+  stop = true;
+  timer.join();
+  EXPECT_NE(search.ContentText.find("</html>"), std::string::npos);
+}
+
 // The pages the probe rules out are dropped at every point of their work
 // (connecting, receiving, parsed and waiting) while the pages that count
 // append to the same list: nothing of theirs arrives, and the pages that

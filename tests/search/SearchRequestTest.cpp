@@ -23,7 +23,7 @@ namespace {
 
 bool IsStartPageScript(const THttpResponse& response) {
   return response.ContentText.find("parent.location=\"http://127.0.0.1:") != std::string::npos &&
-         response.ContentText.find("/default.htm\"") != std::string::npos;
+         response.ContentText.find("/default.htm?Failure=") != std::string::npos;
 }
 
 // The probe and the pages below it are asked together; the probe's count

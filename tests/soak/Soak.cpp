@@ -50,7 +50,7 @@ bool IsPage(const THttpAnswer& answer) { return answer.Status == 200 && answer.B
 // What an expired session's frame gets: the start page loaded into the frame set.
 bool IsStartPageScript(const THttpAnswer& answer) {
   return answer.Status == 200 && answer.Body.rfind("<script>parent.location=", 0) == 0 &&
-         answer.Body.find("/default.htm\"") != std::string::npos;
+         answer.Body.find("/default.htm?Failure=") != std::string::npos;
 }
 
 class TClient {

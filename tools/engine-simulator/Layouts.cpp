@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "base/Escape.h"
 #include "base/StrUtils.h"
 
 namespace orvane::sim {
@@ -101,7 +102,7 @@ void GoogleResult(const TPageView& view, const TViewEntry& entry, std::string& o
 }  // namespace
 
 // The apostrophe too, as the engines' own pages do.
-std::string HtmlEscape(std::string_view text) { return ReplaceAll(EscapeHTML(text), "'", "&#39;"); }
+std::string HtmlEscape(std::string_view text) { return EscapeHTMLAttribute(text); }
 
 std::string Grouped(int64_t value) {
   std::string digits = IntToStr(value);

@@ -81,6 +81,9 @@ int main(int argc, char** argv) {
     dataFile = folder + (fs::is_regular_file(folder + "data.xml", error) ? "data.xml" : "data.ovm");
     const orvane::TXMLManager store(folder);
     engines = orvane::LoadSearchEngines(store);
+    std::vector<std::string> added;
+    for (size_t i = orvane::kBuiltInEngines; i < engines.size(); ++i) added.push_back(engines[i]->Name);
+    orvane::SetEngineNames(std::move(added));
   } catch (const std::exception& e) {
     std::fprintf(stderr, "orvane-check-engines: %s: %s\n", dataFile.c_str(), e.what());
     return 2;

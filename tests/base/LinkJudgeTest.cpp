@@ -1,0 +1,59 @@
+#include "base/LinkJudge.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace orvane {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(LinkJudge, OnlyWebLinksAndLinksWithoutSchemePass) {
+  const struct {
+    std::string link;
+    bool safe;
+  } rows[] = {
+      {"http://a.example/", true},
+      {"HTTPS://a.example/x?y=javascript:1", true},
+      {"ftp://files.example/a", true},
+      {"/local/page.htm", true},
+      {"page.htm?x=1:2", true},
+      {"//a.example/", true},
+      {"#top", true},
+      {"javascript-guide.html", true},
+      {"http://tag.example/%3Cov:", true},
+      {"javascript:alert(1)", false},
+      {" JavaScript :alert(1)", false},
+      {"java\tscript:x", false},
+      {"java\nscript:x"s, false},
+      {"java\0script:x"s, false},
+      {"\x01javascript:x", false},
+      {"javascript%3Aalert(3)", false},
+      {"&#106;avascript:alert(4)", false},
+      {"javascript&#58;alert(5)", false},
+      {"java&#x09;script:alert(6)", false},
+      {"&amp;#106;avascript:alert(7)", false},
+      {"&#x4A;AVASCRIPT&#x3a;x", false},
+      {"data:text/html,x", false},
+      {"vbscript:x", false},
+      {"file:///etc/passwd", false},
+      {"mailto:a@b.example", false},
+      {"\xe9:x", false},
+      {"javascript&colon;alert(1)", false},
+      {"&Tab;javascript:x", false},
+      {"page.htm?a=1&b=2", true},
+      {"http+://a.example/", false},
+      {"http://a.example/?q=a+b", true},
+  };
+  for (const auto& row : rows) EXPECT_EQ(IsSafeLink(row.link), row.safe) << row.link;
+}
+
+TEST(LinkJudge, BrowserLinkDecodesEntitiesOnce) {
+  EXPECT_EQ(BrowserLink("a?b=1&amp;c=2"), "a?b=1&c=2");
+  EXPECT_EQ(BrowserLink("&amp;#106;x"), "&#106;x");
+  EXPECT_EQ(BrowserLink("plain"), "plain");
+}
+
+}  // namespace
+}  // namespace orvane
