@@ -91,6 +91,20 @@ function orvaneFillForm(keywords, keywordsWithSite, id) {
   document.getElementById('bottomFrame').src = '/bottomframe.htm?id=' + id;
 }
 
+// The skip link leads into the results frame, to the list itself.
+function orvaneSkipToResults() {
+  var frame = document.getElementById('mainFrame');
+  var list = null;
+  try {
+    list = frame.contentDocument && frame.contentDocument.getElementById('list');
+  } catch (e) {
+    list = null;
+  }
+  if (list) list.focus();
+  else frame.focus();
+  return false;
+}
+
 // Another engine for the same keywords, asked for from the options frame.
 function orvaneSearchWithEngine(se) {
   var form = document.getElementById('topsearch');
@@ -170,6 +184,12 @@ function orvaneWrapResults(list) {
         line.insertBefore(gap, c);
       }
     }
+  }
+  // The engines' highlight colours are pale: they become the word's background.
+  var marks = list.querySelectorAll('font[color]');
+  for (var f = 0; f < marks.length; f++) {
+    marks[f].style.backgroundColor = marks[f].getAttribute('color');
+    marks[f].className = 'mark';
   }
   if (!list.querySelector('.result')) list.className += ' empty';
 }
@@ -272,6 +292,8 @@ function orvaneOptions(id, prefPage) {
   if (bold) subject = bold.textContent;
   document.getElementById('subject').textContent = subject ? 'current: ' + subject : 'none chosen';
 
+  orvaneNameBoxes();
+
   var panes = document.querySelectorAll('.pane');
   for (var q = 0; q < panes.length; q++) {
     if (!panes[q].textContent.replace(/\s/g, '')) panes[q].innerHTML = '<span class="hint">Nothing to show yet.</span>';
@@ -303,6 +325,18 @@ function orvaneOptions(id, prefPage) {
     document.body.className = document.body.className.replace(/\s*working/g, '');
     orvaneStopProgress(document.getElementById('busy'));
   });
+}
+
+// An extension's check box is named by the link beside it, which carries the
+// extension's name; its title alone is not a label.
+function orvaneNameBoxes() {
+  var boxes = document.querySelectorAll('.pane input[type=checkbox]');
+  for (var i = 0; i < boxes.length; i++) {
+    var link = boxes[i].nextElementSibling;
+    if (!boxes[i].id || !link || link.tagName !== 'A' || boxes[i].labels.length) continue;
+    if (!link.id) link.id = boxes[i].id + '_Name';
+    boxes[i].setAttribute('aria-labelledby', link.id);
+  }
 }
 
 function orvaneChooseEngine(radio) {

@@ -4,8 +4,9 @@
 Starts the engine simulator and the server on a temporary installation (every
 engine on the simulator, nothing leaves 127.0.0.1), then walks through a
 search as a user would, checking what each page shows. Screenshots go to
-<build>/test-artefacts/. Exits 77 when Chromium, its driver or Selenium are
-missing.
+<build>/test-artefacts/. Every page is also audited with axe-core in the light
+and the dark colour scheme (axe_audit.py). Exits 77 when Chromium, its driver,
+Selenium or axe-core are missing.
 
 usage: result_pages.py BUILD_DIR
 """
@@ -21,6 +22,8 @@ import traceback
 import urllib.parse
 import urllib.request
 
+import axe_audit
+
 SKIP = 77
 KEYWORDS = 'astronomy telescope'
 TIMEOUT = 20
@@ -30,6 +33,7 @@ try:
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
     from selenium.webdriver.common.keys import Keys
+    from selenium.webdriver.common.action_chains import ActionChains
     from selenium.common.exceptions import WebDriverException
 except ImportError:
     print('SKIP: python3-selenium is not installed')
@@ -71,6 +75,7 @@ class Orvane:
         os.makedirs(self.artefacts, exist_ok=True)
         self.processes = []
         self.driver = None
+        self.auditor = None
 
     def start(self):
         install = os.path.join(self.work, 'inst') + '/'
@@ -113,6 +118,7 @@ class Orvane:
             options.add_argument(flag)
         options.page_load_strategy = 'none'
         self.driver = webdriver.Chrome(service=Service(shutil.which('chromedriver')), options=options)
+        self.auditor = axe_audit.Auditor(self.driver)
 
     def answers(self):
         try:
@@ -166,6 +172,11 @@ class Orvane:
         for name in frames:
             self.reloaded(name, 'list' if name == 'mainFrame' else 'tab1')
 
+    def audit(self, page, enter):
+        """Audits the document enter() switches to, in both colour schemes, with pictures of both."""
+        if self.auditor.available():
+            self.auditor.audit_schemes(page, enter, self.shot)
+
     def js(self, script, *args):
         return self.driver.execute_script(script, *args)
 
@@ -207,6 +218,32 @@ def pane_entry(text):
     return match.group(1), int(match.group(2))
 
 
+def document_ready(o, ready_id=None):
+    return o.js('return document.readyState === "complete" && (!arguments[0] || !!document.getElementById(arguments[0]));',
+                ready_id)
+
+
+def step_pages_without_session(o):
+    for page, path, ready_id in (('start', '/default.htm', 'keywords'), ('welcome', '/mainframe.htm', None),
+                                 ('options-without-session', '/bottomframe.htm', 'tab1'),
+                                 ('error', '/Error.htm?Error=Test', 'message')):
+        o.driver.get(o.url(path))
+        wait_until(path, lambda: document_ready(o, ready_id))
+        o.audit(page, o.driver.switch_to.default_content)
+
+
+def step_reduced_motion(o):
+    o.driver.get(o.url('/default.htm'))
+    wait_until('the start page', lambda: document_ready(o, 'keywords'))
+    spin = 'return getComputedStyle(document.querySelector("#homeprogress .spinner")).animationName;'
+    try:
+        for reduced, expected in ((False, 'spin'), (True, 'none')):
+            axe_audit.set_media(o.driver, reduced_motion=reduced)
+            expect(o.js(spin) == expected, 'with reduced motion %s the spinner runs %r' % (reduced, o.js(spin)))
+    finally:
+        axe_audit.set_media(o.driver)
+
+
 def step_search(o):
     o.driver.get(o.url('/default.htm'))
     wait_until('the start page', lambda: o.driver.find_elements(By.ID, 'keywords'))
@@ -235,6 +272,81 @@ def step_search(o):
     expect(shown['shown'] == len(shown['list']), '%d results counted, %d listed' % (shown['shown'], len(shown['list'])))
     expect(shown['shown'] <= shown['total'], 'more shown than found')
     o.shot('01-results')
+
+
+def step_audit_result_pages(o):
+    o.audit('frameset', o.driver.switch_to.default_content)
+    o.audit('results', lambda: o.frame('mainFrame'))
+    o.audit('options-clusters', lambda: o.frame('bottomFrame'))
+
+
+def focused(o):
+    return o.js('var e = document.activeElement; return e && (e.id || e.tagName.toLowerCase());')
+
+
+def press(o, key):
+    ActionChains(o.driver).send_keys(key).perform()
+
+
+def step_skip_link(o):
+    o.driver.switch_to.default_content()
+    o.js('document.activeElement.blur();')
+    press(o, Keys.TAB)
+    skip = o.driver.switch_to.active_element
+    expect(skip.text == 'Skip to the results', 'the first Tab reaches %r, not the skip link' % skip.text)
+    expect(o.js('return arguments[0].getBoundingClientRect().left >= 0;', skip), 'the focused skip link is off screen')
+    press(o, Keys.ENTER)
+    expect(focused(o) == 'mainFrame', 'the skip link leads to %r' % focused(o))
+    o.frame('mainFrame')
+    expect(focused(o) == 'list', 'inside the results frame the focus is on %r' % focused(o))
+
+
+FOCUS_STATE = '''
+  var e = document.activeElement, s = getComputedStyle(e);
+  return {here: e.matches(arguments[0]), name: e.outerHTML.slice(0, 80),
+          shown: (s.outlineStyle !== 'none' && parseFloat(s.outlineWidth) > 0) || s.boxShadow !== 'none'};'''
+
+
+def tab_to(o, css, limit=80):
+    """Presses Tab until the focus is on an element matching css; every stop
+    on the way must show the focus."""
+    unseen = []
+    for _ in range(limit):
+        press(o, Keys.TAB)
+        state = o.js(FOCUS_STATE, css)
+        if not state['shown']:
+            unseen.append(state['name'])
+        if state['here']:
+            expect(not unseen, 'no visible focus on %s' % unseen)
+            return
+    raise AssertionError('%d presses of Tab never reach %s' % (limit, css))
+
+
+def keyboard_action(o, css, key):
+    """From the first tab of the options frame, Tab to css and press key there."""
+    o.frame('bottomFrame')
+    o.driver.find_element(By.ID, 'tab1').click()
+    tab_to(o, css)
+    o.after('bottomFrame', lambda: press(o, key), 'bottomFrame', 'mainFrame')
+
+
+def step_keyboard(o):
+    """Narrows, clears and changes the order with Tab, Enter and Space alone."""
+    o.frame('bottomFrame')
+    o.driver.find_element(By.ID, 'tab1').click()
+    tab_to(o, '#narrow')
+    press(o, 'spectroscopy')
+    o.after('bottomFrame', lambda: press(o, Keys.ENTER), 'bottomFrame', 'mainFrame')
+    expect('narrowed down by' in o.results()['caption'], 'Enter in the narrow field did not narrow')
+    keyboard_action(o, '[form=clearnarrow]', Keys.SPACE)
+    expect('narrowed' not in o.results()['caption'], 'Space on Clear did not clear the narrowing')
+    keyboard_action(o, 'button[name=originalorder][value="1"]', Keys.ENTER)
+    o.frame('bottomFrame')
+    expect(o.driver.find_element(By.CSS_SELECTOR, 'button[name=originalorder][value="1"]')
+           .get_attribute('aria-pressed') == 'true', 'Enter on Engine order did not choose it')
+    keyboard_action(o, 'button[name=originalorder][value="0"]', Keys.SPACE)
+    ranks = [r['rank'] for r in o.results()['list']]
+    expect(all(a >= b for a, b in zip(ranks, ranks[1:])), 'Space on Orvane rank did not bring back the score order')
 
 
 def step_score_order(o):
@@ -288,6 +400,9 @@ def step_narrow(o):
     o.frame('bottomFrame')
     expect(o.driver.find_element(By.ID, 'narrow').get_attribute('value') == 'spectroscopy', 'narrow field emptied')
     expect(o.driver.find_element(By.CSS_SELECTOR, '[form=clearnarrow]').is_enabled(), 'Clear stays disabled')
+    o.frame('mainFrame')
+    expect(o.js('return document.querySelectorAll("#list font.mark").length;') > 0, 'the narrowing word is not marked')
+    o.audit('results-narrowed', lambda: o.frame('mainFrame'))
     o.shot('04-narrow')
     o.after('bottomFrame', lambda: o.click('[form=clearnarrow]'), 'bottomFrame', 'mainFrame')
     shown = o.results()
@@ -320,6 +435,12 @@ def step_pages(o):
     expect(o.page_shown() == '2', 'the arrow key does not move to the next page')
     expect(o.js('return document.activeElement.id;') == 'tab2', 'focus did not follow the arrow key')
     o.shot('06-advanced-page')
+    for tab, name in (('#tab2', 'options-advanced'), ('#tab3', 'options-data-tools')):
+        o.frame('bottomFrame')
+        o.click(tab)
+        o.audit(name, lambda: o.frame('bottomFrame'))
+    o.frame('bottomFrame')
+    o.click('#tab1')
 
 
 def step_custom_preferences(o):
@@ -370,6 +491,7 @@ def step_statistics(o):
     exact = number(o.driver.find_element(By.ID, 'slice-title-exact').text, 'the exact title count')
     expect(exact <= total, 'more exact title matches than results')
     o.shot('09-statistics')
+    o.audit('statistics', lambda: o.frame('mainFrame'))
     o.after('mainFrame', lambda: o.click('#slice-title-exact'), 'mainFrame', 'bottomFrame')
     shown = o.results()
     expect(shown['shown'] == exact, 'statistics said %d, slice shows %d' % (exact, shown['shown']))
@@ -390,6 +512,8 @@ def step_explain_rank(o):
     expect(o.driver.find_element(By.ID, 'resulttitle').text == first['title'].strip(), 'another result explained')
     expect('\u2714' in o.driver.find_element(By.ID, 'check').text, 'the terms do not add up to the total')
     o.shot('10-explain-rank')
+    o.audit('explanation', lambda: (o.frame('mainFrame'), o.driver.switch_to.frame('explainFrame')))
+    o.audit('results-with-explanation', lambda: o.frame('mainFrame'))
 
 
 def first_titles(o, count=5):
@@ -491,8 +615,8 @@ def step_error_page(o):
     o.shot('11-error')
 
 
-STEPS = [step_search, step_score_order, step_word_cluster, step_extension_slice, step_narrow, step_order,
-         step_pages, step_custom_preferences, step_subject, step_statistics, step_explain_rank, step_saved_results,
+STEPS = [step_pages_without_session, step_reduced_motion, step_search, step_audit_result_pages, step_skip_link,
+         step_score_order, step_word_cluster, step_extension_slice, step_narrow, step_order, step_keyboard, step_pages, step_custom_preferences, step_subject, step_statistics, step_explain_rank, step_saved_results,
          step_export, step_address_bar, step_error_page]
 
 
@@ -523,10 +647,16 @@ def main():
                     orvane.shot('failed-' + name)
                 except WebDriverException:
                     pass
+        orvane.auditor.report()
     finally:
         orvane.stop()
     print('%d of %d steps passed in %.1f s' % (len(STEPS) - len(failed), len(STEPS), time.time() - started))
-    return 1 if failed else 0
+    if failed:
+        return 1
+    if not orvane.auditor.available():
+        print('SKIP: axe-core is not installed (scripts/install-deps), the pages were not audited')
+        return SKIP
+    return 0
 
 
 if __name__ == '__main__':
