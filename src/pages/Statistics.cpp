@@ -48,7 +48,7 @@ int32_t CountFrom(const std::string& text, const std::string& needle) {
 
 }  // namespace
 
-std::string EnginePanel(const std::array<TEngineTally, 3>& tallies) {
+std::string EnginePanel(const std::vector<TEngineTally>& tallies) {
   std::string html = "<table id=\"engines\">\n<tr><th>Engine</th><th class=\"num\">Pages asked</th>"
                      "<th class=\"num\">Answered</th><th class=\"num\">HTTP failures</th>"
                      "<th class=\"num\">Results</th><th class=\"num\">Time (s)</th></tr>\n";

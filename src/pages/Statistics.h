@@ -23,7 +23,7 @@ void FillStatistics(const TSessionData& session, const std::string& presentation
 
 // One row per engine that took part in the last search (pages asked,
 // answered, failed, results, seconds), or a row saying none was asked.
-std::string EnginePanel(const std::array<TEngineTally, 3>& tallies);
+std::string EnginePanel(const std::vector<TEngineTally>& tallies);
 
 // The explanation tags for the result at `index` of the list. Raises when
 // there is no such result.

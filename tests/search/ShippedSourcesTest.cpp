@@ -5,6 +5,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "base/Engines.h"
 #include "base/StrUtils.h"
@@ -69,6 +70,13 @@ TEST(ShippedSources, EachFormatIsSearchedRankedClusteredExportedSavedAndLoaded) 
     for (const auto& item : session->DomainCluster->Items) clustered += item.Count;
     EXPECT_EQ(clustered, static_cast<int32_t>(expected.size()));
 
+    // The statistics panel and the options frame name the engine.
+    EXPECT_NE(pipeline.Get("/statistics.htm?id=0").ContentText.find("<tr><td>" + std::string(row.name) + "</td>"),
+              std::string::npos);
+    const std::string radio = "id=\"engine" + std::to_string(index) + "\" onchange=\"orvaneChooseEngine(this)\" " +
+                              "checked=\"checked\">";
+    EXPECT_NE(pipeline.Get("/bottomframe.htm?id=0").ContentText.find(radio), std::string::npos);
+
     const std::string json = pipeline.Get("/export.json?id=0").ContentText;
     EXPECT_NE(json.find("\"engine\": \"" + std::string(row.name) + "\""), std::string::npos) << json.substr(0, 300);
     const std::string csv = pipeline.Get("/export.csv?id=0").ContentText;
@@ -89,6 +97,44 @@ TEST(ShippedSources, EachFormatIsSearchedRankedClusteredExportedSavedAndLoaded) 
     }
     EXPECT_EQ(reloaded, expected);
     pipeline.Get("/deleteresults?xmlfilename=source&id=1");
+  }
+}
+
+// The start page and the options frame offer every enabled engine after the
+// three, whose lines stay as they were (pages are served with CRLF lines); an engine that is off or left out is
+// not offered.
+TEST(ShippedSources, EveryEnabledEngineIsOfferedAfterTheThree) {
+  const struct {
+    TSettings settings;
+    std::vector<std::pair<std::string, std::string>> offered;  // name, label
+  } rows[] = {
+      {{{"BraveKey", sim::kBraveKey}},
+       {{"Wikipedia", "Wikipedia"}, {"ArXiv", "arXiv"}, {"SearXNG", "SearXNG"}, {"Brave", "Brave Search"}}},
+      {{{"SearXNGHost", ""}}, {{"Wikipedia", "Wikipedia"}, {"ArXiv", "arXiv"}}},  // no address: off; no key: left out
+  };
+  for (const auto& row : rows) {
+    TSearchPipeline pipeline(row.settings);
+    const std::string start = pipeline.Get("/default.htm").ContentText;
+    std::string options = "<option value=\"3\">Yahoo</option>";
+    for (const auto& [name, label] : row.offered)
+      options += "\r\n<option value=\"" + std::to_string(EngineIndex(name) + 1) + "\">" + label + "</option>";
+    options += "\r\n";
+    const size_t home = start.find("<option value=\"1\">Google</option>\r\n              <option value=\"2\">MSN</option>"
+                                   "\r\n              " + options);
+    EXPECT_NE(home, std::string::npos) << start;
+    EXPECT_NE(start.find(options, home + options.size()), std::string::npos);  // the top bar's list too
+
+    pipeline.Get("/search?keywords=glacier+walks+simtotal:30&se=1");
+    const std::string frame = pipeline.Get("/bottomframe.htm?id=0").ContentText;
+    EXPECT_NE(frame.find("<label for=\"engine2\">Yahoo</label></div>\r\n"), std::string::npos);
+    for (const auto& [name, label] : row.offered) {
+      const std::string id = "engine" + std::to_string(EngineIndex(name));
+      EXPECT_NE(frame.find("id=\"" + id + "\" onchange=\"orvaneChooseEngine(this)\" ><label for=\"" + id + "\">" +
+                           label + "</label></div>"),
+                std::string::npos)
+          << label;
+    }
+    EXPECT_EQ(frame.find("Brave Search") != std::string::npos, row.offered.size() == 4);
   }
 }
 
