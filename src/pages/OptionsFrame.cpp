@@ -1,6 +1,7 @@
 #include "pages/OptionsFrame.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/Escape.h"
 #include "base/StrUtils.h"
@@ -11,7 +12,6 @@
 #include "host/GlobalData.h"
 #include "pages/MatchRecord.h"
 #include "pages/ResultsXml.h"
-#include "pages/TemplateEngine.h"
 #include "search/Results.h"
 #include "words/Predefined.h"
 #include "words/Preferences.h"
@@ -153,6 +153,16 @@ void FillOptionsFrame(const TSessionData& session, std::string& text) {
   const std::string order = engineOrder ? "-1" : "0";
   replace("<ov:orderStartTag:Value:" + order + "/>", "<b>");
   replace("<ov:orderEndTag:Value:" + order + "/>", "</b>");
+}
+
+std::string WeightLevel(double x) {
+  if (!std::isfinite(x)) return "";
+  const int64_t level = RoundHalfEven(x);
+  if (level == 0) return "no";
+  if (level >= 1 && level <= 3) return "low";
+  if (level >= 4 && level <= 6) return "medium";
+  if (level >= 7 && level <= 10) return "high";
+  return "";
 }
 
 }  // namespace orvane

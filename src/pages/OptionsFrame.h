@@ -11,4 +11,8 @@ class TSessionData;
 
 void FillOptionsFrame(const TSessionData& session, std::string& text);
 
+// The level of a weight on the options frame's scale of ten: "no", "low",
+// "medium", "high", or empty outside 0..10 (halves go to the even neighbour).
+std::string WeightLevel(double x);
+
 }  // namespace orvane

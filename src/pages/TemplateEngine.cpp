@@ -1,7 +1,6 @@
 #include "pages/TemplateEngine.h"
 
 #include <algorithm>
-#include <cmath>
 #include <exception>
 #include <stdexcept>
 
@@ -115,16 +114,6 @@ void FillResultsFrame(TSessionData& session, TPage& text) {
 }
 
 }  // namespace
-
-std::string WeightLevel(double x) {
-  if (!std::isfinite(x)) return "";
-  const int64_t level = RoundHalfEven(x);
-  if (level == 0) return "no";
-  if (level >= 1 && level <= 3) return "low";
-  if (level >= 4 && level <= 6) return "medium";
-  if (level >= 7 && level <= 10) return "high";
-  return "";
-}
 
 std::string RemoveUnfilledTags(const std::string& text) {
   static const TRegex kAnyTag("<ov:.*?>", TRegex::kCaseless | TRegex::kDotAll);

@@ -25,9 +25,6 @@ struct TPageContext {
 // The filled page, or the empty text after a failure (which is logged).
 std::string ReplaceTags(const TPageContext& context, const std::string& pageName, const std::string& pageText);
 
-// The level of a weight on the options frame's scale of ten: "no", "low",
-// "medium", "high", or empty outside 0..10 (halves go to the even neighbour).
-std::string WeightLevel(double x);
 // Deletes every "<ov:" up to the first ">" after it, across lines.
 std::string RemoveUnfilledTags(const std::string& text);
 

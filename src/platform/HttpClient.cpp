@@ -70,7 +70,7 @@ class THandlePool {
     }
     curl_easy_cleanup(handle);
   }
-  void Release() {
+  void CloseAll() {
     std::vector<CURL*> kept;
     {
       std::lock_guard guard(lock_);
@@ -159,7 +159,7 @@ void EnsureCurlInitialised() {
   (void)initialised;
 }
 
-void ReleaseKeptConnections() { Handles().Release(); }
+void ReleaseKeptConnections() { Handles().CloseAll(); }
 
 std::string EscapeUnsafeURLBytes(const std::string& url) {
   static const char kHex[] = "0123456789ABCDEF";

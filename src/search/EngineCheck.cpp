@@ -31,6 +31,17 @@ void CheckDataPage(const TSearchEngines& definition, std::string_view text, TEng
   if (!read.Read) check.Error = read.Error;
 }
 
+// The results as a search keeps them: links cleaned, engine boxes dropped.
+void CheckParsedResults(const TSearchEngines& definition, int engine, int32_t page, std::string_view text,
+                        TEngineCheck& check) {
+  const TSearchQuery query(page, "", engine, -1, nullptr, nullptr);
+  TResultPage parsed(definition, query, "EngineCheck", "");
+  parsed.Parse(text);
+  check.Results = static_cast<int32_t>(parsed.Results.size());
+  for (size_t i = 0; i < parsed.Results.size() && i < kCheckedResultsShown; ++i)
+    check.FirstResults.push_back({parsed.Results[i]->Title, parsed.Results[i]->Link});
+}
+
 }  // namespace
 
 TEngineCheck CheckEnginePage(const TSearchEngines& definition, int engine, int32_t page, std::string_view text) {
@@ -41,12 +52,7 @@ TEngineCheck CheckEnginePage(const TSearchEngines& definition, int engine, int32
   try {
     if (check.Format != "html") {
       CheckDataPage(definition, text, check);
-      const TSearchQuery query(page, "", engine, -1, nullptr, nullptr);
-      TResultPage parsed(definition, query, "EngineCheck", "");
-      parsed.Parse(text);
-      check.Results = static_cast<int32_t>(parsed.Results.size());
-      for (size_t i = 0; i < parsed.Results.size() && i < kCheckedResultsShown; ++i)
-        check.FirstResults.push_back({parsed.Results[i]->Title, parsed.Results[i]->Link});
+      CheckParsedResults(definition, engine, page, text, check);
       return check;
     }
     check.Count = ReadResultCount(definition, text);
@@ -66,13 +72,7 @@ TEngineCheck CheckEnginePage(const TSearchEngines& definition, int engine, int32
       tally.EmptyDescription += IsEmptyGroup(found.Description);
       tally.EmptyLink += found.Link.empty();
     }
-    // The results as a search keeps them: links cleaned, engine boxes dropped.
-    const TSearchQuery query(page, "", engine, -1, nullptr, nullptr);
-    TResultPage parsed(definition, query, "EngineCheck", "");
-    parsed.Parse(text);
-    check.Results = static_cast<int32_t>(parsed.Results.size());
-    for (size_t i = 0; i < parsed.Results.size() && i < kCheckedResultsShown; ++i)
-      check.FirstResults.push_back({parsed.Results[i]->Title, parsed.Results[i]->Link});
+    CheckParsedResults(definition, engine, page, text, check);
   } catch (const std::exception& e) {
     check.Error = e.what();
   }

@@ -11,15 +11,12 @@ when Chromium, its driver or Selenium are missing.
 usage: hostile_results.py BUILD_DIR
 """
 import os
-import shutil
 import subprocess
 import sys
-import time
-import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 # Exits 77 itself when Selenium is missing.
-from result_pages import SKIP, Orvane, expect, wait_until  # noqa: E402
+from result_pages import Orvane, expect, run_steps, wait_until  # noqa: E402
 from selenium.webdriver.common.action_chains import ActionChains  # noqa: E402
 from selenium.webdriver.common.by import By  # noqa: E402
 from selenium.common.exceptions import (MoveTargetOutOfBoundsException, NoAlertPresentException,  # noqa: E402
@@ -199,37 +196,7 @@ STEPS = [step_result_list, step_explanations, step_saved_search, step_failure_li
 
 
 def main():
-    if len(sys.argv) != 2:
-        print(__doc__)
-        return 2
-    for program in ('chromium', 'chromedriver'):
-        if not shutil.which(program):
-            print('SKIP: %s is not installed' % program)
-            return SKIP
-    orvane = HostileOrvane(os.path.abspath(sys.argv[1]))
-    failed = []
-    started = time.time()
-    try:
-        orvane.start()
-        for step in STEPS:
-            name = step.__name__[len('step_'):]
-            try:
-                begun = time.time()
-                step(orvane)
-                print('PASS %s (%.1f s)' % (name, time.time() - begun))
-            except Exception as error:  # every step runs, the report lists the failures
-                failed.append(name)
-                print('FAIL', name + ':', error)
-                if not isinstance(error, AssertionError):
-                    traceback.print_exc()
-                try:
-                    orvane.shot('failed-hostile-' + name)
-                except WebDriverException:
-                    pass
-    finally:
-        orvane.stop()
-    print('%d of %d steps passed in %.1f s' % (len(STEPS) - len(failed), len(STEPS), time.time() - started))
-    return 1 if failed else 0
+    return run_steps(HostileOrvane, STEPS, 'hostile-')
 
 
 if __name__ == '__main__':

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "host/GlobalData.h"
+#include "pages/OptionsFrame.h"
 #include "pages/ResultsList.h"
 #include "pages/TemplateEngine.h"
 #include "search/Results.h"
