@@ -67,6 +67,19 @@ std::string EnginePanel(const std::vector<TEngineTally>& tallies) {
   return html + "</table>";
 }
 
+std::string MissingEnginesNote(const TResults& results) {
+  std::vector<std::string> missing;
+  for (const auto& task : results.Tasks)
+    if (!task->SE_Name.empty() && EngineIndex(task->SE_Name) < 0 &&
+        std::find(missing.begin(), missing.end(), task->SE_Name) == missing.end())
+      missing.push_back(task->SE_Name);
+  std::string html;
+  for (const std::string& name : missing)
+    html += "<p class=\"missing-engine\">These results came from " + EscapeHTML(name) +
+            ", an engine the data file no longer defines.</p>\n";
+  return html;
+}
+
 int32_t CountOccurrences(const std::string& word, const std::string& text) {
   return CountFrom(LowerCase(text), LowerCase(word));
 }
@@ -148,7 +161,8 @@ void FillStatistics(const TSessionData& session, const std::string& presentation
   Replace(text, "<ov:Statistics:PresentationDuration/>", presentationDuration + " sec.");
   if (text.find("<ov:Statistics:EnginePanel/>") != std::string::npos)
     Replace(text, "<ov:Statistics:EnginePanel/>",
-            EnginePanel(session.EngineTallySnapshot()) + FailedPagesPanel(last->FailedPages));
+            EnginePanel(session.EngineTallySnapshot()) + MissingEnginesNote(results) +
+                FailedPagesPanel(last->FailedPages));
   Replace(text, "<ov:Statistics:TotalResults/>", Int(results.Count()));
   Replace(text, "<ov:Statistics:ResultsRank0/>",
           Int(CountResults(results, [&](const TResult& r) { return r.GetTotalRank(results.Profile) == 0; })));
