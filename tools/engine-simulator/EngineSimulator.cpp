@@ -282,14 +282,15 @@ void TEngineSimulator::Record(TRequestRecord record, bool prerendered) {
   changed_.notify_all();
 }
 
-void TEngineSimulator::Serve(int engine, const httplib::Request& request, httplib::Response& response) {
+namespace {
+
+// The keywords, the 0-based first result and the results per page of a
+// request, read from each engine's own parameters.
+int ReadQuery(int engine, const httplib::Request& request, TRequestRecord& record) {
   auto intParam = [&request](const char* name, int fallback) {
     int32_t value = fallback;
     return request.has_param(name) && TryStrToInt(request.get_param_value(name), value) ? value : fallback;
   };
-  TRequestRecord record;
-  record.Engine = engine;
-  record.Target = request.target;
   int count = 10;
   if (engine == kWikipedia) {
     record.Keywords = request.get_param_value("srsearch");
@@ -317,6 +318,16 @@ void TEngineSimulator::Serve(int engine, const httplib::Request& request, httpli
     record.Start = intParam("b", 1) - 1;
     count = intParam("n", 10);
   }
+  return count;
+}
+
+}  // namespace
+
+void TEngineSimulator::Serve(int engine, const httplib::Request& request, httplib::Response& response) {
+  TRequestRecord record;
+  record.Engine = engine;
+  record.Target = request.target;
+  const int count = ReadQuery(engine, request, record);
   record.AcceptEncoding = request.get_header_value("Accept-Encoding");
   record.Accept = request.get_header_value("Accept");
   record.AcceptLanguage = request.get_header_value("Accept-Language");
