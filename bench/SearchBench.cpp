@@ -21,9 +21,8 @@ struct TSearchRig {
 
   TSearchRig() {
     Simulator.Start();
-    Server.Config["GoogleHost"] = Simulator.HostOf(orvane::sim::kGoogle);
-    Server.Config["MSNHost"] = Simulator.HostOf(orvane::sim::kMSN);
-    Server.Config["YahooHost"] = Simulator.HostOf(orvane::sim::kYahoo);
+    for (int engine = 0; engine < orvane::sim::kEngineCount; ++engine)
+      Server.Config[std::string(orvane::sim::EngineName(engine)) + "Host"] = Simulator.HostOf(engine);
     Server.Config["OrvaneURL"] = "";
     Server.Config["AlwaysSearch"] = "1";  // every request searches anew
     Ready = Server.Start();

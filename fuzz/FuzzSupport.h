@@ -34,7 +34,8 @@ inline TGlobal& FuzzGlobal() {
     ::setenv("DBUS_SESSION_BUS_ADDRESS", "", 1);
     std::ofstream(root + "orvane.ini") << "[Software\\Orvane]\nInstallationDir=" << install
                                        << "\nOrvaneURL=\nGoogleHost=127.0.0.1:9\nMSNHost=127.0.0.1:9\n"
-                                          "YahooHost=127.0.0.1:9\n";
+                                          "YahooHost=127.0.0.1:9\nWikipediaHost=127.0.0.1:9\n"
+                                          "ArXivHost=127.0.0.1:9\nBraveHost=127.0.0.1:9\n";
     auto* made = new TGlobal(root + "orvane.ini");
     Global = made;
     return made;

@@ -73,7 +73,8 @@ function orvaneFillForm(keywords, keywordsWithSite, id) {
   document.getElementById('frameset').hidden = !framed;
   var form = document.getElementById(framed ? 'topsearch' : 'homesearch');
   var se = orvaneParam('se');
-  if (/^[123]$/.test(se)) form.se.value = se;
+  // Only a value the list offers: any other leaves the list as it is.
+  if (/^[1-9][0-9]*$/.test(se) && form.querySelector('option[value="' + se + '"]')) form.se.value = se;
   if (!framed) {
     form.keywords.focus();
     return;

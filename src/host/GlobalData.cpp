@@ -110,7 +110,7 @@ void TSessionData::AddHtmlTime(double ms) {
 
 double TSessionData::HtmlTime() const { return htmlTime_.load(); }
 
-std::array<TEngineTally, 3> TSessionData::EngineTallySnapshot() const {
+std::vector<TEngineTally> TSessionData::EngineTallySnapshot() const {
   std::lock_guard guard(ResultsLock);
   return EngineTallies;
 }
@@ -120,7 +120,7 @@ void TSessionData::ResetSearchTotals() {
   DownloadTime = ParseTime = 0;
   DownloadCount = ParseCount = 0;
   FetchCpuMs = ParseCpuMs = 0;
-  EngineTallies = {};
+  EngineTallies.clear();
 }
 
 // ---- TGlobal ----

@@ -155,10 +155,10 @@ class TSessionData {
   int32_t DownloadCount = 0;
   double FetchCpuMs = 0;  // CPU of the query threads, added up
   double ParseCpuMs = 0;
-  std::array<TEngineTally, 3> EngineTallies{};  // by engine index; reset with the totals
+  std::vector<TEngineTally> EngineTallies;  // by engine index, grown as engines answer; reset with the totals
 
   // A copy of EngineTallies taken under ResultsLock.
-  std::array<TEngineTally, 3> EngineTallySnapshot() const;
+  std::vector<TEngineTally> EngineTallySnapshot() const;
   // Clears the totals and the tallies under ResultsLock, for a new search or a
   // load of saved results.
   void ResetSearchTotals();

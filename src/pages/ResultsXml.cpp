@@ -94,14 +94,20 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 // A file may name only an engine that the data file defines: any other index
-// would reach the stored preferences and every later search.
-void CheckSavedEngine(pugi::xml_node preferences) {
-  if (!preferences) return;
+// would reach the stored preferences and every later search. The engine is
+// found by the name the last task keeps (the data file may have moved it),
+// else by its index; one the data file no longer defines gives way to the
+// first engine, and the statistics page names it.
+void MapSavedEngine(pugi::xml_node preferences, const TResults& results) {
+  pugi::xml_node id = preferences.child("SE_ID");
+  if (!id) return;
   const int32_t index = ChildInteger(preferences, "SE_ID");
   // -1: no engine chosen yet, as in a new preferences file.
-  if (index != -1 && EngineName(index).empty())
-    throw TOvException("The saved results name a search engine that is not defined (SE_ID " + std::to_string(index) +
-                           ")", kUnit, kLoad);
+  if (index == -1) return;
+  const TTask* last = results.LastTask();
+  int32_t now = last && !last->SE_Name.empty() ? EngineIndex(last->SE_Name) : index;
+  if (now < 0 || EngineName(now).empty()) now = kGoogle;
+  if (now != index) id.text().set(IntToStr(now).c_str());
 }
 
 // What a file holds, read completely before anything of the session changes.
@@ -132,7 +138,6 @@ void ReadFile(const std::string& path, TPredefined& predefined, TLoaded& loaded)
   loaded.Results.Narrow = root.attribute("NarrowKeyword").value();
   loaded.Preferences = root.child("Preferences");
   loaded.Profile = root.child("Profile");
-  CheckSavedEngine(loaded.Preferences);
   auto findProfile = [&predefined](const std::string& name) -> const TProfile* {
     const auto guard = predefined.ReadLock();
     return predefined.FindProfile(name);
@@ -148,6 +153,7 @@ void ReadFile(const std::string& path, TPredefined& predefined, TLoaded& loaded)
     result->ReadXml(node, loaded.Results.Tasks);
     loaded.Results.AddResult(std::move(result));
   }
+  if (loaded.Preferences) MapSavedEngine(loaded.Preferences, loaded.Results);
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ int32_t CountFrom(const std::string& text, const std::string& needle) {
 
 }  // namespace
 
-std::string EnginePanel(const std::array<TEngineTally, 3>& tallies) {
+std::string EnginePanel(const std::vector<TEngineTally>& tallies) {
   std::string html = "<table id=\"engines\">\n<tr><th>Engine</th><th class=\"num\">Pages asked</th>"
                      "<th class=\"num\">Answered</th><th class=\"num\">HTTP failures</th>"
                      "<th class=\"num\">Results</th><th class=\"num\">Time (s)</th></tr>\n";
@@ -65,6 +65,19 @@ std::string EnginePanel(const std::array<TEngineTally, 3>& tallies) {
   }
   if (!any) html += "<tr><td colspan=\"6\">No engine was asked.</td></tr>\n";
   return html + "</table>";
+}
+
+std::string MissingEnginesNote(const TResults& results) {
+  std::vector<std::string> missing;
+  for (const auto& task : results.Tasks)
+    if (!task->SE_Name.empty() && EngineIndex(task->SE_Name) < 0 &&
+        std::find(missing.begin(), missing.end(), task->SE_Name) == missing.end())
+      missing.push_back(task->SE_Name);
+  std::string html;
+  for (const std::string& name : missing)
+    html += "<p class=\"missing-engine\">These results came from " + EscapeHTML(name) +
+            ", an engine the data file no longer defines.</p>\n";
+  return html;
 }
 
 int32_t CountOccurrences(const std::string& word, const std::string& text) {
@@ -148,7 +161,8 @@ void FillStatistics(const TSessionData& session, const std::string& presentation
   Replace(text, "<ov:Statistics:PresentationDuration/>", presentationDuration + " sec.");
   if (text.find("<ov:Statistics:EnginePanel/>") != std::string::npos)
     Replace(text, "<ov:Statistics:EnginePanel/>",
-            EnginePanel(session.EngineTallySnapshot()) + FailedPagesPanel(last->FailedPages));
+            EnginePanel(session.EngineTallySnapshot()) + MissingEnginesNote(results) +
+                FailedPagesPanel(last->FailedPages));
   Replace(text, "<ov:Statistics:TotalResults/>", Int(results.Count()));
   Replace(text, "<ov:Statistics:ResultsRank0/>",
           Int(CountResults(results, [&](const TResult& r) { return r.GetTotalRank(results.Profile) == 0; })));

@@ -12,6 +12,7 @@
 namespace orvane {
 
 class TResult;
+class TResults;
 class TProfile;
 class TSessionData;
 struct TEngineTally;
@@ -23,7 +24,10 @@ void FillStatistics(const TSessionData& session, const std::string& presentation
 
 // One row per engine that took part in the last search (pages asked,
 // answered, failed, results, seconds), or a row saying none was asked.
-std::string EnginePanel(const std::array<TEngineTally, 3>& tallies);
+std::string EnginePanel(const std::vector<TEngineTally>& tallies);
+// One line per engine of the saved tasks that the data file no longer
+// defines; empty when every one is defined.
+std::string MissingEnginesNote(const TResults& results);
 
 // The explanation tags for the result at `index` of the list. Raises when
 // there is no such result.

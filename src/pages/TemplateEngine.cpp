@@ -8,6 +8,7 @@
 #include "base/Regex.h"
 #include "base/StrUtils.h"
 #include "host/GlobalData.h"
+#include "pages/EngineChoices.h"
 #include "pages/FailedPages.h"
 #include "pages/OptionsFrame.h"
 #include "pages/ResultsList.h"
@@ -37,6 +38,8 @@ void FillCommonTags(const TPageContext& context, const std::string& page, TPage&
   const std::string version = Global->Data->Version;
   text.Replace("<ov:engine:version/>", version);
   text.Replace("<ov:engine:versionformatted/>", ReplaceAll(version, ".", "_"));
+  if (page == "default.htm") text.Replace("<ov:AddedEngines:Options/>", AddedEngineOptions());
+  if (page == "bottomframe.htm") text.Replace("<ov:AddedEngines:Radios/>", AddedEngineRadios());
 
   TSessionData* session = context.Session;
   if (session && session->Preferences->AdminMode) {

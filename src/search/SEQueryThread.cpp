@@ -44,9 +44,10 @@ std::string ReadWholeFile(const std::string& fileName) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Caller holds ResultsLock. Null for an engine index outside the three.
+// Caller holds ResultsLock. The tallies grow to the highest engine asked.
 TEngineTally* TallyOf(TSessionData& session, int engine) {
-  if (engine < 0 || engine >= static_cast<int>(session.EngineTallies.size())) return nullptr;
+  if (engine < 0) return nullptr;
+  if (engine >= static_cast<int>(session.EngineTallies.size())) session.EngineTallies.resize(engine + 1);
   return &session.EngineTallies[engine];
 }
 

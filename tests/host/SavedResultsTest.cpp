@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "base/Engines.h"
 #include "base/StrUtils.h"
 #include "search/Results.h"
 #include "search/SearchPipelineSupport.h"
@@ -137,23 +138,49 @@ TEST(SavedResults, NamesThatCouldLeaveTheFolderTouchNothing) {
   EXPECT_EQ(pipeline.Session(0)->Results->Count(), before);
 }
 
-TEST(SavedResults, AFileCanNameOnlyAnEngineTheDataFileDefines) {
-  TSearchPipeline pipeline;
-  pipeline.Get("/search?keywords=glacier+walks+simtotal:100&se=2");
-  pipeline.Get("/saveresults?filenametosave=trip&id=0");
-  std::ifstream in(Global->UserDir + "trip.xml");
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const size_t at = text.find("<SE_ID>1</SE_ID>");
-  ASSERT_NE(at, std::string::npos);
-  std::ofstream(Global->UserDir + "trip.xml") << text.replace(at, 16, "<SE_ID>99</SE_ID>");
-  const THttpResponse load = pipeline.Get("/loadresults?xmlfilename=trip&id=0");
-  EXPECT_TRUE(load.Location.empty()) << load.Location;
-  EXPECT_NE(load.ContentText.find("/default.htm?Failure=The+saved+results+name+a+search+engine"), std::string::npos)
-      << load.ContentText;
-  EXPECT_EQ(pipeline.Session(0)->Preferences->SE, 1);
-  std::ifstream ini(Global->DataDir + "Preferences.ini");
-  const std::string stored((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(stored.find("SE=99"), std::string::npos) << stored;
+// A saved search of an engine the data file no longer defines still loads and
+// shows its results; the statistics page names the engine, and the missing
+// index never reaches the preferences. One the data file moved is found by name.
+TEST(SavedResults, AnEngineTheDataFileNoLongerDefinesIsNamedAndAMovedOneFoundByName) {
+  const struct {
+    const char* name;  // the engine name the file is edited to keep
+    int index;         // and its index
+    int chosen;        // the engine chosen after the load
+    bool named;        // the statistics page names it as missing
+  } rows[] = {
+      {"Gone", 99, kGoogle, true},
+      {"Gone", 5, kGoogle, true},  // an index that now belongs to another engine
+      {"Yahoo", 1, kYahoo, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name + std::string(" ") + std::to_string(row.index));
+    TSearchPipeline pipeline;
+    pipeline.Get("/search?keywords=glacier+walks+simtotal:100&se=2");
+    pipeline.Get("/saveresults?filenametosave=trip&id=0");
+    const size_t count = pipeline.Session(0)->Results->Count();
+    std::ifstream in(Global->UserDir + "trip.xml");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_NE(text.find("<SE_ID>1</SE_ID>"), std::string::npos);
+    ASSERT_NE(text.find("<SE_Name>MSN</SE_Name>"), std::string::npos);
+    text = ReplaceAll(text, "<SE_ID>1</SE_ID>", "<SE_ID>" + std::to_string(row.index) + "</SE_ID>");
+    text = ReplaceAll(text, "<SE_Name>MSN</SE_Name>", "<SE_Name>" + std::string(row.name) + "</SE_Name>");
+    std::ofstream(Global->UserDir + "trip.xml") << text;
+
+    const THttpResponse load = pipeline.Get("/loadresults?xmlfilename=trip");
+    EXPECT_NE(load.Location.find("&se=" + std::to_string(row.chosen + 1) + "&"), std::string::npos) << load.Location;
+    pipeline.Get(load.Location);
+    const TSessionPtr loaded = pipeline.Session(1);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->Results->Count(), count);
+    EXPECT_EQ(loaded->Preferences->SE, row.chosen);
+    const std::string note = "These results came from Gone, an engine the data file no longer defines.";
+    EXPECT_EQ(pipeline.Get("/statistics.htm?id=1").ContentText.find(note) != std::string::npos, row.named);
+    if (row.named) {
+      std::ifstream ini(Global->DataDir + "Preferences.ini");
+      const std::string stored((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+      EXPECT_EQ(stored.find("SE=" + std::to_string(row.index)), std::string::npos) << stored;
+    }
+  }
 }
 
 TEST(SavedResults, ANameWithDotsIsListedLoadedAndDeletedWhole) {

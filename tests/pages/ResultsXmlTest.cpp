@@ -157,9 +157,6 @@ TEST_F(ResultsXml, AFailedLoadChangesNothing) {
       {"<SearchResults Version=\"1.1\"><Results>", "is not readable XML"},
       {"", "is not readable XML"},
       {"<Foo Version=\"1.1\"/>", "holds no saved results"},
-      {"<SearchResults Version=\"1.1\"><Preferences><SE_ID>99</SE_ID></Preferences></SearchResults>",
-       "search engine that is not defined (SE_ID 99)"},
-      {"<SearchResults Version=\"1.1\"><Preferences><SE_ID>3</SE_ID></Preferences></SearchResults>", "SE_ID 3"},
   };
   for (const auto& row : rows) {
     Write("bad.xml", row.text);

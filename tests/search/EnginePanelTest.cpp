@@ -48,7 +48,7 @@ TEST(EnginePanel, CountsThePagesOfEachEngineIncludingFailedOnes) {
 }
 
 TEST(EnginePanel, OnlyEnginesThatTookPartAndTheirTime) {
-  std::array<TEngineTally, 3> tallies{};
+  std::vector<TEngineTally> tallies(3);
   EXPECT_NE(EnginePanel(tallies).find("<tr><td colspan=\"6\">No engine was asked.</td></tr>"), std::string::npos);
   tallies[2] = {3, 2, 1, 180, 1.234L};
   const std::string panel = EnginePanel(tallies);

@@ -195,7 +195,7 @@ TEST(SearchRequest, RefusedSearchesAskNoEngine) {
       {"/search?keywords=++&se=1", "OvException : No search keywords", false},
       // An unknown engine fails once the session exists.
       {"/search?keywords=x+simtotal:10&se=0", "OvException : Unknown search engine ", true},
-      {"/search?keywords=x+simtotal:10&se=4", "OvException : Unknown search engine ", true},
+      {"/search?keywords=x+simtotal:10&se=8", "OvException : Unknown search engine ", true},  // after the seven shipped
   };
   for (const auto& row : rows) {
     EXPECT_TRUE(IsStartPageScript(pipeline.Get(row.target))) << row.target;

@@ -91,11 +91,11 @@ TConfig LayOutInstallation(const std::string& install, const sim::TEngineSimulat
   fs::create_directories(install + "Data");
   fs::copy(std::string(ORVANE_BINARY_DIR) + "/Resources", install + "Resources", fs::copy_options::recursive);
   fs::copy_file(std::string(ORVANE_BINARY_DIR) + "/Data/data.xml", install + "Data/data.xml");
-  return {{"InstallationDir", install},
-          {"GoogleHost", simulator.HostOf(sim::kGoogle)},
-          {"MSNHost", simulator.HostOf(sim::kMSN)},
-          {"YahooHost", simulator.HostOf(sim::kYahoo)},
-          {"OrvaneURL", ""}};
+  TConfig config{{"InstallationDir", install}, {"OrvaneURL", ""}};
+  // Every engine the data file defines, so none reaches the web.
+  for (int engine = 0; engine < sim::kEngineCount; ++engine)
+    config[std::string(sim::EngineName(engine)) + "Host"] = simulator.HostOf(engine);
+  return config;
 }
 
 void WriteConfigFile(const std::string& path, const TConfig& values) {

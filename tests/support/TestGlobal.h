@@ -41,7 +41,8 @@ class TestGlobal {
     if (!dataXml.empty()) folder_.Write("inst/Data/data.xml", dataXml);
     // The engines point at a closed local port: no test ever reaches the web.
     folder_.Write("orvane.ini", "[Software\\Orvane]\nInstallationDir=" + Install() + "\n" + configLines +
-                                    "\nGoogleHost=127.0.0.1:9\nMSNHost=127.0.0.1:9\nYahooHost=127.0.0.1:9\n");
+                                    "\nGoogleHost=127.0.0.1:9\nMSNHost=127.0.0.1:9\nYahooHost=127.0.0.1:9\n"
+                                    "WikipediaHost=127.0.0.1:9\nArXivHost=127.0.0.1:9\nBraveHost=127.0.0.1:9\n");
     global_ = std::make_unique<TGlobal>(folder_.Path() + "orvane.ini");
     Global = global_.get();
   }

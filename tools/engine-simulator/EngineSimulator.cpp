@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sys/socket.h>
 
+#include "DataLayouts.h"
 #include "Layouts.h"
 #include "base/OvException.h"
 #include "base/StrUtils.h"
@@ -17,6 +18,56 @@ namespace orvane::sim {
 namespace {
 
 constexpr const char* kContentType = "text/html; charset=ISO-8859-1";
+constexpr const char* kJsonType = "application/json; charset=utf-8";
+constexpr const char* kAtomType = "application/atom+xml; charset=UTF-8";
+
+const char* ContentType(int engine) { return engine == kArxiv ? kAtomType : DataEngine(engine) ? kJsonType : kContentType; }
+
+const char* PathOf(int engine) {
+  switch (engine) {
+    case kMSN: return "/results.aspx";
+    case kWikipedia: return "/w/api.php";
+    case kArxiv: return "/api/query";
+    case kBrave: return "/res/v1/web/search";
+    default: return "/search";
+  }
+}
+
+std::string RenderView(int engine, const TPageView& view) {
+  switch (engine) {
+    case kMSN: return RenderMSN(view);
+    case kYahoo: return RenderYahoo(view);
+    case kWikipedia: return RenderWikipedia(view);
+    case kArxiv: return RenderArxiv(view);
+    case kSearxng: return RenderSearxng(view);
+    case kBrave: return RenderBrave(view);
+    default: return RenderGoogle(view);
+  }
+}
+
+// The entry as the pipeline should read it from the engine's page.
+TSimEntry Expected(int engine, const TViewEntry& entry) {
+  TSimEntry out;
+  out.Rank = entry.Rank;
+  out.Nested = entry.Nested;
+  if (entry.Rank == 0) {
+    out.Link = entry.Href;
+    return out;
+  }
+  out.Link = entry.Doc.Link;
+  if (!entry.Untitled) out.Title = HtmlEscape(entry.Doc.Title);
+  if (!entry.NoSnippet) out.Description = HtmlEscape(entry.Doc.Snippet);
+  if (engine == kWikipedia) {
+    out.Title = WikiTitle(entry.Doc.Title);
+    out.Link = kWikiBase + ReplaceAll(out.Title, " ", "_");
+  } else if (engine == kArxiv) {
+    // A feed carries plain text, not markup.
+    out.Link = kArxivBase + ArxivNumber(entry.Doc.Link) + "v1";
+    if (!entry.Untitled) out.Title = entry.Doc.Title;
+    if (!entry.NoSnippet) out.Description = entry.Doc.Snippet;
+  }
+  return out;
+}
 constexpr const char* kClickPrefix = "http://click.yahoo.com/click?u=";
 constexpr const char* kTrackPrefix = "http://track.yahoo.com/click?u=";
 
@@ -55,13 +106,17 @@ const char* EngineName(int engine) {
     case kGoogle: return "Google";
     case kMSN: return "MSN";
     case kYahoo: return "Yahoo";
+    case kWikipedia: return "Wikipedia";
+    case kArxiv: return "ArXiv";
+    case kSearxng: return "SearXNG";
+    case kBrave: return "Brave";
     default: return "";
   }
 }
 
 TSimPage RenderPage(int engine, std::string_view keywords, int start, int count, int64_t defaultTotal) {
   const TSimQuery query = ParseKeywords(keywords);
-  count = std::clamp(count, 1, 100);
+  count = std::clamp(count, 1, DataEngine(engine) ? 500 : 100);
   start = std::max(start, 0);
   TPageView view;
   view.Query = &query;
@@ -69,7 +124,9 @@ TSimPage RenderPage(int engine, std::string_view keywords, int start, int count,
   view.Total = TotalFor(query, engine, defaultTotal);
   view.PageSize = count;
   view.GroupedCount = query.Controls.GroupedCount;
-  if (view.Total.Served > 0 && !query.Empty()) {
+  // A data source lists nothing past its end; the HTML engines show their last page.
+  const bool pastEnd = DataEngine(engine) && start >= view.Total.Served;
+  if (view.Total.Served > 0 && !query.Empty() && !pastEnd) {
     if (start >= view.Total.Served) start = (view.Total.Served - 1) / count * count;
     view.First = start + 1;
     view.Last = std::min(start + count, view.Total.Served);
@@ -103,28 +160,12 @@ TSimPage RenderPage(int engine, std::string_view keywords, int start, int count,
   }
 
   TSimPage page;
-  switch (engine) {
-    case kMSN: page.Html = RenderMSN(view); break;
-    case kYahoo: page.Html = RenderYahoo(view); break;
-    default: page.Html = RenderGoogle(view); break;
-  }
+  page.Html = RenderView(engine, view);
   page.Total = view.Total;
   page.FirstShown = view.First;
   page.LastShown = view.Last;
   page.PageNumber = view.Page;
-  for (const TViewEntry& entry : view.Entries) {
-    TSimEntry out;
-    out.Rank = entry.Rank;
-    out.Nested = entry.Nested;
-    if (entry.Rank == 0) {
-      out.Link = entry.Href;
-    } else {
-      out.Link = entry.Doc.Link;
-      if (!entry.Untitled) out.Title = HtmlEscape(entry.Doc.Title);
-      if (!entry.NoSnippet) out.Description = HtmlEscape(entry.Doc.Snippet);
-    }
-    page.Entries.push_back(std::move(out));
-  }
+  for (const TViewEntry& entry : view.Entries) page.Entries.push_back(Expected(engine, entry));
   return page;
 }
 
@@ -140,7 +181,24 @@ std::string QueryTarget(int engine, std::string_view keywords, int page, std::st
     case kYahoo:
       return "/search?_adv_prop=web&ei=UTF-8&va=" + encoded + "&fl=1&vl=lang_en&n=100&b=" +
              IntToStr(page * 100 + 1);
+    case kWikipedia:
+      return "/w/api.php?action=query&list=search&format=json&formatversion=2&srsearch=" + encoded +
+             "&srlimit=100&sroffset=" + IntToStr(page * 100);
+    case kArxiv:
+      return "/api/query?search_query=all:" + encoded + "&start=" + IntToStr(page * 200) +
+             "&max_results=200&sortBy=relevance";
+    case kSearxng: return "/search?q=" + encoded + "&format=json&pageno=" + IntToStr(page + 1);
+    case kBrave: return "/res/v1/web/search?q=" + encoded + "&count=20&offset=" + IntToStr(page);
     default: return {};
+  }
+}
+
+int PageSize(int engine) {
+  switch (engine) {
+    case kArxiv: return 200;
+    case kSearxng:
+    case kBrave: return 20;
+    default: return 100;
   }
 }
 
@@ -156,7 +214,7 @@ void TEngineSimulator::Start() {
     std::lock_guard<std::mutex> lock(mutex_);
     stopping_ = false;
   }
-  for (int e = 0; e < 3; ++e) {
+  for (int e = 0; e < kEngineCount; ++e) {
     auto server = std::make_unique<httplib::Server>();
     // A search asks for up to ten pages of one engine at once.
     server->new_task_queue = [] { return new httplib::ThreadPool(16); };
@@ -169,7 +227,7 @@ void TEngineSimulator::Start() {
       setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
       listener = sock;
     });
-    server->Get(e == kMSN ? "/results.aspx" : "/search",
+    server->Get(PathOf(e),
                 [this, e](const httplib::Request& request, httplib::Response& response) { Serve(e, request, response); });
     const int wanted = options_.Ports[e];
     const int port = wanted > 0 ? (server->bind_to_port("127.0.0.1", wanted) ? wanted : -1)
@@ -187,7 +245,7 @@ void TEngineSimulator::Start() {
   }
   // The sockets already listen, so clients may connect at once; stop() only
   // takes effect once the accept loop runs, hence the wait.
-  for (int e = 0; e < 3; ++e) threads_[e] = std::thread([server = servers_[e].get()] { server->listen_after_bind(); });
+  for (int e = 0; e < kEngineCount; ++e) threads_[e] = std::thread([server = servers_[e].get()] { server->listen_after_bind(); });
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   for (auto& server : servers_)
     while (!server->is_running() && std::chrono::steady_clock::now() < deadline)
@@ -200,7 +258,7 @@ void TEngineSimulator::Stop() {
     stopping_ = true;
   }
   changed_.notify_all();
-  for (int e = 0; e < 3; ++e) {
+  for (int e = 0; e < kEngineCount; ++e) {
     if (servers_[e]) servers_[e]->stop();
     if (threads_[e].joinable()) threads_[e].join();
     servers_[e].reset();
@@ -224,16 +282,30 @@ void TEngineSimulator::Record(TRequestRecord record, bool prerendered) {
   changed_.notify_all();
 }
 
-void TEngineSimulator::Serve(int engine, const httplib::Request& request, httplib::Response& response) {
+namespace {
+
+// The keywords, the 0-based first result and the results per page of a
+// request, read from each engine's own parameters.
+int ReadQuery(int engine, const httplib::Request& request, TRequestRecord& record) {
   auto intParam = [&request](const char* name, int fallback) {
     int32_t value = fallback;
     return request.has_param(name) && TryStrToInt(request.get_param_value(name), value) ? value : fallback;
   };
-  TRequestRecord record;
-  record.Engine = engine;
-  record.Target = request.target;
   int count = 10;
-  if (engine == kGoogle) {
+  if (engine == kWikipedia) {
+    record.Keywords = request.get_param_value("srsearch");
+    record.Start = intParam("sroffset", 0);
+    count = intParam("srlimit", 10);
+  } else if (engine == kArxiv) {
+    record.Keywords = request.get_param_value("search_query");
+    if (record.Keywords.starts_with("all:")) record.Keywords.erase(0, 4);
+    record.Start = intParam("start", 0);
+    count = intParam("max_results", 10);
+  } else if (engine == kSearxng || engine == kBrave) {
+    record.Keywords = request.get_param_value("q");
+    count = engine == kBrave ? intParam("count", 20) : PageSize(kSearxng);
+    record.Start = (engine == kBrave ? intParam("offset", 0) : intParam("pageno", 1) - 1) * count;
+  } else if (engine == kGoogle) {
     record.Keywords = request.get_param_value("q");
     record.Start = intParam("start", 0);
     count = intParam("num", 10);
@@ -246,17 +318,29 @@ void TEngineSimulator::Serve(int engine, const httplib::Request& request, httpli
     record.Start = intParam("b", 1) - 1;
     count = intParam("n", 10);
   }
+  return count;
+}
+
+}  // namespace
+
+void TEngineSimulator::Serve(int engine, const httplib::Request& request, httplib::Response& response) {
+  TRequestRecord record;
+  record.Engine = engine;
+  record.Target = request.target;
+  const int count = ReadQuery(engine, request, record);
   record.AcceptEncoding = request.get_header_value("Accept-Encoding");
   record.Accept = request.get_header_value("Accept");
   record.AcceptLanguage = request.get_header_value("Accept-Language");
   record.UserAgent = request.get_header_value("User-Agent");
+  record.Token = request.get_header_value("X-Subscription-Token");
   if (ServePrerendered(engine, request, response, record)) return;
 
   const TSimQuery query = ParseKeywords(record.Keywords);
-  const int pageIndex = std::max(record.Start, 0) / 100;
+  const int pageIndex = std::max(record.Start, 0) / (DataEngine(engine) ? std::max(count, 1) : 100);
   const TControls& controls = query.Controls;
   const bool fail = !controls.Fail.empty() && controls.FailWhere.Matches(engine, pageIndex);
-  record.Outcome = fail ? controls.Fail : "page";
+  const bool refused = engine == kBrave && record.Token != options_.BraveKey;
+  record.Outcome = refused ? "401" : fail ? controls.Fail : "page";
   const std::string keywords = record.Keywords;
   const int start = record.Start;
   Record(std::move(record));
@@ -267,14 +351,18 @@ void TEngineSimulator::Serve(int engine, const httplib::Request& request, httpli
     return;
   }
   const std::string& mode = controls.Fail;
-  if (fail && mode == "junk") {
+  const char* type = ContentType(engine);
+  if (refused) {
+    response.status = 401;
+    response.set_content(RenderJsonError(401), kJsonType);
+  } else if (fail && mode == "junk") {
     response.set_content(RenderJunk(), kContentType);
   } else if (fail && mode == "hang") {
     Pause(24 * 3600 * 1000);  // until Stop
     response.status = 503;
   } else if (fail && mode == "length") {
     auto html = std::make_shared<std::string>(RenderPage(engine, keywords, start, count, options_.DefaultTotal).Html);
-    response.set_content_provider(html->size() * 2, kContentType,
+    response.set_content_provider(html->size() * 2, type,
                                   [html](size_t offset, size_t, httplib::DataSink& sink) {
                                     if (offset == 0) sink.write(html->data(), html->size());
                                     return offset == 0;
@@ -283,7 +371,7 @@ void TEngineSimulator::Serve(int engine, const httplib::Request& request, httpli
     // A whole page first, so the results are there, then padding in pieces.
     auto html = std::make_shared<std::string>(RenderPage(engine, keywords, start, count, options_.DefaultTotal).Html);
     constexpr size_t kHuge = 50u << 20;
-    response.set_content_provider(kHuge, kContentType,
+    response.set_content_provider(kHuge, type,
                                   [html](size_t offset, size_t, httplib::DataSink& sink) {
                                     static const std::string kPadding(64 * 1024, ' ');
                                     if (offset == 0) return sink.write(html->data(), html->size());
@@ -298,14 +386,15 @@ void TEngineSimulator::Serve(int engine, const httplib::Request& request, httpli
     }
     response.set_content(bytes, "application/octet-stream");
   } else if (fail && mode == "captcha") {
-    response.set_content(RenderBlockPage(engine), kContentType);
+    // A data source that wants a person answers with an HTML page instead.
+    response.set_content(DataEngine(engine) ? RenderJunk() : RenderBlockPage(engine), kContentType);
   } else if (fail && mode == "loop") {
     response.status = 302;
     response.set_header("Location", request.target);
   } else if (fail && controls.Fail == "drop") {
     // The length announces the whole page, but the connection closes halfway.
     auto html = std::make_shared<std::string>(RenderPage(engine, keywords, start, count, options_.DefaultTotal).Html);
-    response.set_content_provider(html->size(), kContentType,
+    response.set_content_provider(html->size(), type,
                                   [html](size_t offset, size_t, httplib::DataSink& sink) {
                                     if (offset == 0) sink.write(html->data(), html->size() / 2);
                                     return false;
@@ -313,9 +402,10 @@ void TEngineSimulator::Serve(int engine, const httplib::Request& request, httpli
   } else if (fail) {
     response.status = std::stoi(controls.Fail);
     if (controls.RetryAfterS >= 0) response.set_header("Retry-After", RetryAfterValue(controls));
-    response.set_content(RenderError(response.status), kContentType);
+    if (DataEngine(engine)) response.set_content(RenderJsonError(response.status), kJsonType);
+    else response.set_content(RenderError(response.status), kContentType);
   } else {
-    response.set_content(RenderPage(engine, keywords, start, count, options_.DefaultTotal).Html, kContentType);
+    response.set_content(RenderPage(engine, keywords, start, count, options_.DefaultTotal).Html, type);
   }
 }
 

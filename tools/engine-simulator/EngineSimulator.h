@@ -1,8 +1,10 @@
-// TEngineSimulator: three local HTTP listeners on 127.0.0.1 that answer the
-// query URLs of the Google, MSN and Yahoo engines with result pages in three
-// layouts of our own, so the search pipeline, its tests and the demo run
-// without the real engines. Owned by whoever starts it (a test fixture, the
-// engine-simulator program); its request log is guarded by its own mutex.
+// TEngineSimulator: local HTTP listeners on 127.0.0.1, one per engine, that
+// answer the query URLs of the Google, MSN and Yahoo engines with result pages
+// in three layouts of our own, and those of the Wikipedia, arXiv, SearXNG and
+// Brave definitions with JSON or Atom in each source's documented shape, so
+// the search pipeline, its tests and the demo run without the real engines.
+// Owned by whoever starts it (a test fixture, the engine-simulator program);
+// its request log is guarded by its own mutex.
 //
 // Results are generated from a built-in corpus and depend only on the query
 // words, the engine and the position, so every run answers alike.
@@ -27,7 +29,9 @@
 //   simbadescape    one link per page carries a malformed "%" escape
 // simdelay and simfail take an optional "@" selector: an engine name, a page
 // index (start / 100) or both, e.g. simfail:500@msn, simdelay:3000@9,
-// simfail:drop@google2. Without one they apply to every request.
+// simfail:drop@google2 (also @wikipedia, @arxiv, @searxng, @brave; their page
+// index is start / their page size). Without one they apply to every request.
+// The Brave listener answers 401 unless X-Subscription-Token holds the key.
 //
 // A start beyond the last result answers the last page, as the real engines
 // did. Blanks in the request target must be sent as "%20".
@@ -53,9 +57,15 @@ struct Response;
 
 namespace orvane::sim {
 
-enum TEngineIndex : int { kGoogle = 0, kMSN = 1, kYahoo = 2 };
+enum TEngineIndex : int { kGoogle = 0, kMSN = 1, kYahoo = 2, kWikipedia = 3, kArxiv = 4, kSearxng = 5, kBrave = 6 };
+constexpr int kEngineCount = 7;
+// The key the Brave listener expects unless TSimOptions says otherwise.
+constexpr const char* kBraveKey = "sim-brave-key";
 
+// The definition name of each engine ("Google" ... "ArXiv", "SearXNG", "Brave").
 const char* EngineName(int engine);
+// The engines that answer with JSON or Atom.
+inline bool DataEngine(int engine) { return engine >= kWikipedia; }
 
 // One result as the pipeline should take it from the page: the title and
 // description with tags removed (entities stay), the link after decoding and
@@ -78,20 +88,25 @@ struct TSimPage {
 };
 
 // Renders one result page. `start` is the 0-based position of the first
-// result (Google "start", MSN "first" - 1, Yahoo "b" - 1); `count` results
-// per page; `keywords` as the engine received them, control words included.
+// result (Google "start", MSN "first" - 1, Yahoo "b" - 1, Wikipedia
+// "sroffset", arXiv "start", SearXNG and Brave their page times `count`);
+// `count` results per page (at most 100 for the three, 500 for the others);
+// `keywords` as the engine received them, control words included.
 TSimPage RenderPage(int engine, std::string_view keywords, int start, int count = 100,
                     int64_t defaultTotal = kVariedTotal);
 
 // The request target (path and query) the pipeline sends for a page index,
 // blanks as "%20": handy for tests and benchmarks.
 std::string QueryTarget(int engine, std::string_view keywords, int page, std::string_view site = {});
+// Results per page of the shipped definition of an engine.
+int PageSize(int engine);
 
 struct TSimOptions {
-  int Ports[3] = {0, 0, 0};  // 0: any free port
+  int Ports[kEngineCount] = {};  // 0: any free port
   int64_t DefaultTotal = kVariedTotal;
   int DelayMs = 0;      // added to every answer
   std::string LogFile;  // one line per request when not empty
+  std::string BraveKey = kBraveKey;
 };
 
 struct TRequestRecord {
@@ -99,7 +114,7 @@ struct TRequestRecord {
   std::string Target;  // path and query as sent
   std::string Keywords;
   int Start = 0;
-  std::string AcceptEncoding, Accept, AcceptLanguage, UserAgent;
+  std::string AcceptEncoding, Accept, AcceptLanguage, UserAgent, Token;
   std::string Outcome;  // "page", "drop", "junk" or the status code of a failure
 };
 
@@ -110,14 +125,14 @@ class TEngineSimulator {
   TEngineSimulator(const TEngineSimulator&) = delete;
   TEngineSimulator& operator=(const TEngineSimulator&) = delete;
 
-  // Binds the three listeners and starts serving; raises TOvException when a
+  // Binds the listeners and starts serving; raises TOvException when a
   // port cannot be bound.
   void Start();
   // Stops serving; waiting answers are cut short. Safe to call twice.
   void Stop();
 
   int Port(int engine) const { return ports_[engine]; }
-  // "127.0.0.1:P", the value of a GoogleHost/MSNHost/YahooHost setting.
+  // "127.0.0.1:P", the value of a <Name>Host setting such as GoogleHost.
   std::string HostOf(int engine) const;
 
   std::vector<TRequestRecord> Requests() const;
@@ -141,9 +156,9 @@ class TEngineSimulator {
   bool Pause(int ms);
 
   TSimOptions options_;
-  int ports_[3] = {0, 0, 0};
-  std::unique_ptr<httplib::Server> servers_[3];
-  std::thread threads_[3];
+  int ports_[kEngineCount] = {};
+  std::unique_ptr<httplib::Server> servers_[kEngineCount];
+  std::thread threads_[kEngineCount];
 
   mutable std::mutex mutex_;  // guards everything below
   mutable std::condition_variable changed_;

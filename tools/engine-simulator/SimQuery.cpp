@@ -26,6 +26,10 @@ TSelector ParseSelector(std::string_view text) {
   if (name == "google") selector.Engine = 0;
   if (name == "msn") selector.Engine = 1;
   if (name == "yahoo") selector.Engine = 2;
+  if (name == "wikipedia") selector.Engine = 3;
+  if (name == "arxiv") selector.Engine = 4;
+  if (name == "searxng") selector.Engine = 5;
+  if (name == "brave") selector.Engine = 6;
   int32_t page = 0;
   if (TryStrToInt(text.substr(letters), page)) selector.Page = page;
   return selector;

@@ -1,4 +1,5 @@
-// engine-simulator: serves simulated Google, MSN and Yahoo result pages on
+// engine-simulator: serves simulated Google, MSN, Yahoo, Wikipedia, arXiv,
+// SearXNG and Brave result pages on
 // 127.0.0.1 until SIGINT or SIGTERM. See EngineSimulator.h for the control
 // words a query may carry.
 #include <csignal>
@@ -16,10 +17,12 @@
 namespace {
 
 void Usage() {
-  std::cerr << "usage: engine-simulator [--google-port P] [--msn-port P] [--yahoo-port P] [--total N]\n"
-               "                        [--delay-ms N] [--ports-file FILE] [--log FILE] [--prerender FILE]\n"
+  std::cerr << "usage: engine-simulator [--google-port P] [--msn-port P] [--yahoo-port P] [--wikipedia-port P]\n"
+               "                        [--arxiv-port P] [--searxng-port P] [--brave-port P] [--brave-key KEY]\n"
+               "                        [--total N] [--delay-ms N] [--ports-file FILE] [--log FILE] [--prerender FILE]\n"
                "  ports: 0 (default) picks a free port; --total: results every query claims\n"
-               "  (default: varies with the query); --ports-file writes GoogleHost=127.0.0.1:P lines;\n"
+               "  (default: varies with the query); --ports-file writes GoogleHost=127.0.0.1:P lines\n"
+               "  (one per engine; the Brave listener wants --brave-key, default " << orvane::sim::kBraveKey << ");\n"
                "  --prerender: renders the first ten pages of every engine for each line of FILE\n"
                "  (keywords as typed) once at start and answers them from memory\n";
 }
@@ -46,6 +49,11 @@ int main(int argc, char** argv) {
     if (arg == "--google-port" && numeric) options.Ports[sim::kGoogle] = number;
     else if (arg == "--msn-port" && numeric) options.Ports[sim::kMSN] = number;
     else if (arg == "--yahoo-port" && numeric) options.Ports[sim::kYahoo] = number;
+    else if (arg == "--wikipedia-port" && numeric) options.Ports[sim::kWikipedia] = number;
+    else if (arg == "--arxiv-port" && numeric) options.Ports[sim::kArxiv] = number;
+    else if (arg == "--searxng-port" && numeric) options.Ports[sim::kSearxng] = number;
+    else if (arg == "--brave-port" && numeric) options.Ports[sim::kBrave] = number;
+    else if (arg == "--brave-key") options.BraveKey = value;
     else if (arg == "--total" && numeric) options.DefaultTotal = number;
     else if (arg == "--delay-ms" && numeric) options.DelayMs = number;
     else if (arg == "--ports-file") portsFile = value;
@@ -83,16 +91,15 @@ int main(int argc, char** argv) {
     std::cerr << "engine-simulator: " << e.what() << "\n";
     return 1;
   }
-  const char* keys[3] = {"GoogleHost", "MSNHost", "YahooHost"};
   if (!portsFile.empty()) {
     std::ofstream out(portsFile, std::ios::trunc);
-    for (int e = 0; e < 3; ++e) out << keys[e] << "=" << simulator.HostOf(e) << "\n";
+    for (int e = 0; e < sim::kEngineCount; ++e) out << sim::EngineName(e) << "Host=" << simulator.HostOf(e) << "\n";
     if (!out) {
       std::cerr << "engine-simulator: cannot write " << portsFile << "\n";
       return 1;
     }
   }
-  for (int e = 0; e < 3; ++e) std::cout << keys[e] << "=" << simulator.HostOf(e) << "\n";
+  for (int e = 0; e < sim::kEngineCount; ++e) std::cout << sim::EngineName(e) << "Host=" << simulator.HostOf(e) << "\n";
   std::cout.flush();
 
   int received = 0;
