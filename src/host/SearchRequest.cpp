@@ -229,7 +229,7 @@ void TRequestHandler::RunSearch(const std::string& keywords, const std::string& 
     last.FailedPages = std::move(fetched.Failed);
 
     for (auto& result : fetched.Main) session.Results->AddResult(std::move(result));
-    for (int list = 0; list < 2; ++list)
+    for (size_t list = 0; list < fetched.Meta.size(); ++list)
       for (auto& result : fetched.Meta[list]) session.MetaResults->GetList(list).push_back(std::move(result));
     session.Results->RemoveDuplicates(session.Profile->Index);
     if (!profileSearch && Global->MetaBoost) {

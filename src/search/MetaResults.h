@@ -1,7 +1,8 @@
-// TMetaResults: the first pages of the two engines the user did not choose,
-// kept only to boost the results they share with the chosen engine. Owned by
-// the session; query threads append to the per-engine lists inside
-// Session.ResultsLock, the rest runs on the request thread after they ended.
+// TMetaResults: the first pages of the engines the user did not choose that
+// join the boost (the other built-in ones, and added ones whose definition
+// says so), kept only to boost the results they share with the chosen engine.
+// Owned by the session; filled and used on the request thread once the query
+// threads have ended.
 #pragma once
 
 #include <vector>
@@ -14,8 +15,11 @@ class TMetaResults {
  public:
   explicit TMetaResults(bool metaBoost) : MetaBoost(metaBoost) {}
 
-  // List 0 takes the lower engine index of the two, list 1 the higher.
-  TResultList& GetList(int k) { return lists_[k == 0 ? 0 : 1]; }
+  // List k holds the first page of the k-th engine that joined, by index.
+  TResultList& GetList(size_t k) {
+    if (k >= lists_.size()) lists_.resize(k + 1);
+    return lists_[k];
+  }
   const std::vector<TResult*>& Combined() const { return combined_; }
 
   // Drops duplicate links inside each per-engine list.
@@ -30,7 +34,7 @@ class TMetaResults {
   const bool MetaBoost;
 
  private:
-  TResultList lists_[2];
+  std::vector<TResultList> lists_;
   std::vector<TResult*> combined_;  // borrowed from the main and per-engine lists
 };
 

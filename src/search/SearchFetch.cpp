@@ -55,6 +55,20 @@ void CheckEngine(int engine, const char* method) {
   if (!known) throw TOvException("Unknown search engine " + std::to_string(engine), "RequestHandler", method);
 }
 
+// The engines whose first page boosts a search of `engine`: every other
+// enabled one whose definition joins the boost. Without Global, the other
+// two built-in ones.
+std::vector<int> MetaBoostEngines(int engine) {
+  std::vector<int> others;
+  const int count = Global ? static_cast<int>(Global->Engines.size()) : kBuiltInEngines;
+  for (int other = 0; other < count; ++other) {
+    if (other == engine) continue;
+    const TSearchEngines* definition = Global ? Global->GetEngine(other) : nullptr;
+    if (!Global || (definition && definition->Shape.Enabled && definition->Shape.MetaBoost)) others.push_back(other);
+  }
+  return others;
+}
+
 // The page whose count tells how many more to ask (results 901 to 1000 for
 // the three built-in engines).
 int32_t ProbePage(int engine) {
@@ -119,10 +133,12 @@ void FetchResults(TSessionData& session, int engine, const std::string& keywords
   main.push_back(std::make_unique<TQueryRun>(session, probePage, keywords, engine, -1, task, &fetched.Main));
   TRuns meta;
   if (metaBoost) {
-    int list = 0;
-    for (int other = 0; other < kBuiltInEngines; ++other)
-      if (other != engine && list < 2)
-        meta.push_back(std::make_unique<TQueryRun>(session, 0, keywords, other, -1, task, &fetched.Meta[list++]));
+    const std::vector<int> others = MetaBoostEngines(engine);
+    // Sized once: each run keeps a pointer to its list.
+    fetched.Meta.clear();
+    fetched.Meta.resize(others.size());
+    for (size_t list = 0; list < others.size(); ++list)
+      meta.push_back(std::make_unique<TQueryRun>(session, 0, keywords, others[list], -1, task, &fetched.Meta[list]));
   }
   // One round trip: the pages below the probe start with it and hold their
   // results until the probe tells which of them exist.

@@ -1,5 +1,6 @@
 // The query threads of one search: the probe page that tells how many pages
-// the engine has, the meta-boost pages of the other two engines and the pages
+// the engine has, the first pages of the other engines that join the meta
+// boost, and the pages
 // below the probe, started together (or, with ProbeFirst, the pages only once
 // the probe has answered), all waited for within one deadline. A failed page
 // costs only itself: the fetch raises only when no page of the chosen engine
@@ -19,16 +20,16 @@ namespace orvane {
 
 class TSessionData;
 
-constexpr int kMaxQueryThreads = 12;
 constexpr std::chrono::milliseconds kThreadWait{150000};
 
 struct TFetchedResults {
   TResultList Main;
-  TResultList Meta[2];  // the other engines, lower index first
+  std::vector<TResultList> Meta;  // the other engines that join the boost, lower index first
   std::vector<TFailedPages> Failed;  // engines whose pages failed, in engine order
 };
 
-// An ordinary search of `engine` (0 Google, 1 MSN, 2 Yahoo).
+// An ordinary search of `engine` (0 Google, 1 MSN, 2 Yahoo, then the added
+// engines in data-file order).
 void FetchResults(TSessionData& session, int engine, const std::string& keywords, TTask* task, bool metaBoost,
                   TFetchedResults& fetched, std::chrono::milliseconds wait = kThreadWait);
 

@@ -8,6 +8,7 @@
 #include <set>
 #include <thread>
 
+#include "base/Engines.h"
 #include "base/OvException.h"
 #include "host/RequestHandler.h"
 #include "search/MetaResults.h"
@@ -28,7 +29,8 @@ bool IsStartPageScript(const THttpResponse& response) {
 
 // The probe and the pages below it are asked together; the probe's count
 // decides which of them count. With ProbeFirst only the pages that count are
-// asked, after the probe.
+// asked, after the probe. The three alone here (no SearXNG address): an added
+// engine joining the boost is the next test.
 TEST(SearchRequest, ProbeTellsHowManyPagesAndTheOtherEnginesBoost) {
   const struct { int se; int total; bool boost; bool probeFirst; int neededThreads; int selected; int meta0; int meta1; } rows[] = {
       {1, 350, true, false, 3, sim::kGoogle, sim::kMSN, sim::kYahoo},
@@ -39,7 +41,8 @@ TEST(SearchRequest, ProbeTellsHowManyPagesAndTheOtherEnginesBoost) {
       {1, 100, false, false, 0, sim::kGoogle, sim::kMSN, sim::kYahoo},  // MetaBoost off: the chosen engine alone
   };
   for (const auto& row : rows) {
-    TSearchPipeline pipeline(TSettings{{"MetaBoost", row.boost ? "1" : "0"}, {"ProbeFirst", row.probeFirst ? "1" : "0"}});
+    TSearchPipeline pipeline(TSettings{
+        {"MetaBoost", row.boost ? "1" : "0"}, {"ProbeFirst", row.probeFirst ? "1" : "0"}, {"SearXNGHost", ""}});
     const THttpResponse answer = pipeline.Get("/search?keywords=solar+panels+simtotal:" + std::to_string(row.total) +
                                               "&se=" + std::to_string(row.se));
     EXPECT_NE(answer.ContentText.find("orvaneFillForm('solar panels simtotal:"), std::string::npos);
@@ -77,6 +80,41 @@ TEST(SearchRequest, ProbeTellsHowManyPagesAndTheOtherEnginesBoost) {
     // Averages are kept to two decimals, as saved and shown.
     EXPECT_DOUBLE_EQ(task->FetchDuration, std::round(task->FetchDuration * 100) / 100);
     EXPECT_DOUBLE_EQ(task->ParseDuration, std::round(task->ParseDuration * 100) / 100);
+  }
+}
+
+// Every other enabled engine whose definition joins the boost gives its first
+// page (SearXNG does, Wikipedia, arXiv and Brave do not), whichever engine is
+// chosen; its results only boost.
+TEST(SearchRequest, AddedEnginesThatJoinTheBoostGiveTheirFirstPage) {
+  const struct { int selected; std::vector<int> boosting; } rows[] = {
+      {sim::kGoogle, {sim::kMSN, sim::kYahoo, sim::kSearxng}},
+      {sim::kWikipedia, {sim::kGoogle, sim::kMSN, sim::kYahoo, sim::kSearxng}},
+      {sim::kSearxng, {sim::kGoogle, sim::kMSN, sim::kYahoo}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.selected);
+    TSearchPipeline pipeline(TSettings{{"BraveKey", sim::kBraveKey}});
+    // The simulator numbers the shipped engines as the data file does.
+    ASSERT_EQ(EngineIndex("Wikipedia"), sim::kWikipedia);
+    ASSERT_EQ(EngineIndex("SearXNG"), sim::kSearxng);
+    pipeline.Get("/search?keywords=solar+panels+simtotal:100&se=" + std::to_string(row.selected + 1));
+    const TSessionPtr session = pipeline.Session(0);
+    ASSERT_TRUE(session);
+    ASSERT_FALSE(session->SearchPending);
+    for (int engine = sim::kGoogle; engine <= sim::kBrave; ++engine) {
+      const bool boosts = std::count(row.boosting.begin(), row.boosting.end(), engine) > 0;
+      if (engine != row.selected) {
+        EXPECT_EQ(RequestsTo(pipeline.Simulator, engine), boosts ? 1 : 0) << engine;
+      }
+    }
+    for (size_t list = 0; list < row.boosting.size(); ++list) {
+      EXPECT_FALSE(session->MetaResults->GetList(list).empty()) << list;
+      for (const auto& result : session->MetaResults->GetList(list)) EXPECT_EQ(result->Engine, row.boosting[list]);
+    }
+    EXPECT_TRUE(session->MetaResults->GetList(row.boosting.size()).empty());
+    EXPECT_GT(session->Results->Count(), 0u);
+    for (const auto& result : session->Results->List) EXPECT_EQ(result->Engine, row.selected);
   }
 }
 
