@@ -143,13 +143,18 @@ std::string PlainReason(CURLcode result, long timeoutSeconds) {
   }
 }
 
-// -1 when the answer carried no Retry-After; libcurl reads both of its forms.
+// -1 when the answer carried no Retry-After, or one that is neither a number
+// nor a date (so the engine gets the default rest, not none); libcurl reads
+// both forms, but gives 0 for one it cannot read.
 long RetryAfterOf(CURL* handle) {
   curl_header* header = nullptr;
   if (curl_easy_header(handle, "Retry-After", 0, CURLH_HEADER, -1, &header) != CURLHE_OK) return -1;
   curl_off_t seconds = 0;
-  if (curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &seconds) != CURLE_OK || seconds < 0) return 0;
-  return static_cast<long>(seconds);
+  if (curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &seconds) != CURLE_OK || seconds < 0) seconds = 0;
+  if (seconds > 0) return static_cast<long>(seconds);
+  const std::string value = header->value ? header->value : "";
+  const bool number = !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+  return number || curl_getdate(value.c_str(), nullptr) != -1 ? 0 : -1;
 }
 
 }  // namespace

@@ -106,6 +106,10 @@ TEST(HttpClient, FailuresSayWhyInPlainWordsAndCarryRetryAfter) {
   const struct { std::string url; const char* reason; long status; long retryAfter; } rows[] = {
       {"http://" + stub.Host() + "/status?code=500", "it answered 500", 500, -1},
       {"http://" + stub.Host() + "/status?code=429&retry=120", "it answered 429", 429, 120},
+      {"http://" + stub.Host() + "/status?code=429&retry=0", "it answered 429", 429, 0},
+      // A date long past means now; a value that is neither a number nor a date counts as none.
+      {"http://" + stub.Host() + "/status?code=503&retry=Wed,%2021%20Oct%202015%2007:28:00%20GMT", "it answered 503", 503, 0},
+      {"http://" + stub.Host() + "/status?code=503&retry=soon", "it answered 503", 503, -1},
       {"http://" + stub.Host() + "/status?code=503", "it answered 503", 503, -1},
       {"http://" + stub.Host() + "/big", "page larger than 1000 bytes", 0, -1},
       {closed, "connection refused", 0, -1},
