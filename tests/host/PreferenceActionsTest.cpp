@@ -240,6 +240,8 @@ TEST(CrossSiteRequests, AreRefusedWithStatus403ForEveryDocumentThatChangesStateO
     TOrvaneServer::CommandGet(request, response);
     return response;
   };
+  pipeline.Get("/saveresults?filenametosave=keep&id=0");
+  ASSERT_TRUE(std::filesystem::exists(Global->UserDir + "keep.xml"));
   const std::string refused = "Request origin unautorized!";
   const std::string host = "127.0.0.1:8425";
   const size_t requests = pipeline.Simulator.Requests().size();
@@ -254,6 +256,8 @@ TEST(CrossSiteRequests, AreRefusedWithStatus403ForEveryDocumentThatChangesStateO
       {"/changeorder.htm?order=1&id=0", "Referer", "http://evil.example/a"},
       {"/selectword?ShowOnlyWord=glacier&id=0", "Referer", "http://evil.example/a"},
       {"/sleep", "Referer", "http://evil.example/a"},
+      {"/loadresults?xmlfilename=keep", "Origin", "http://evil.example"},
+      {"/deleteresults?xmlfilename=keep&id=0", "Referer", "http://localhost.evil.example:8425/"},
   };
   for (const auto& row : foreign) {
     const THttpResponse response = get(row.target, {{"Host", host}, {row.header, row.value}});
@@ -265,6 +269,7 @@ TEST(CrossSiteRequests, AreRefusedWithStatus403ForEveryDocumentThatChangesStateO
   EXPECT_TRUE(session->Results->Narrow.empty());
   EXPECT_TRUE(session->Preferences->ShowOnlyWord.empty());
   EXPECT_FALSE(std::filesystem::exists(Global->UserDir + "x.xml"));
+  EXPECT_TRUE(std::filesystem::exists(Global->UserDir + "keep.xml"));
   EXPECT_EQ(pipeline.Simulator.Requests().size(), requests);  // no engine was asked
   EXPECT_EQ(Global->Sessions.size(), 1u);
   // Our own pages, and pages that change nothing, still answer.
