@@ -86,6 +86,7 @@ TEST(EngineFaults, TheSearchFailsOnlyWhenNoPageOfTheChosenEngineAnswered) {
       {"simfail:500@google", false, "HTTP error 500"},
       {"simbadescape", false, "Invalid URL escape at position "},
       {"simfail:500@9", false, ""},    // the probe alone: every page below it counts
+      {"simfail:hang@9", false, ""},   // a hung probe waits only its own time limit
       {"simfail:500@msn", true, ""},   // a meta page costs only its boost
       {"simfail:500@google", true, "HTTP error 500"},
   };

@@ -22,6 +22,12 @@
 namespace orvane::test {
 namespace {
 
+int CountOf(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
 bool IsStartPageScript(const THttpResponse& response) {
   return response.ContentText.find("parent.location=\"http://127.0.0.1:") != std::string::npos &&
          response.ContentText.find("/default.htm?Failure=") != std::string::npos;
@@ -76,6 +82,11 @@ TEST(SearchRequest, ProbeTellsHowManyPagesAndTheOtherEnginesBoost) {
     const int threads = (row.boost ? 3 : 1) + row.neededThreads;
     EXPECT_EQ(task->FetchThreadCount, threads);
     EXPECT_EQ(task->ParseThreadCount, threads);
+    // Nor in the log: the last line of the search is written after every page's.
+    ASSERT_TRUE(pipeline.WaitForLog("[SearchTimes] CPU ms: fetch "));
+    const std::string log = ReadFile(Global->InstallationDir + "OrvaneServer.log");
+    EXPECT_EQ(CountOf(log, "] Downloaded page "), threads);
+    EXPECT_EQ(CountOf(log, "] Parsed "), threads);
     EXPECT_TRUE(task->FailedPages.empty());
     // Averages are kept to two decimals, as saved and shown.
     EXPECT_DOUBLE_EQ(task->FetchDuration, std::round(task->FetchDuration * 100) / 100);
