@@ -71,6 +71,17 @@ std::string EscapeJS(std::string_view text) {
   return out;
 }
 
+void AppendEngineText(std::string& out, std::string_view text) {
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '<') continue;
+    out.append(text.substr(start, i - start));
+    out += "&lt;";
+    start = i + 1;
+  }
+  out.append(text.substr(start));
+}
+
 std::string JsonString(std::string_view latin1) {
   const std::string utf8 = Latin1ToUtf8(latin1);
   std::string out = "\"";

@@ -20,6 +20,12 @@ std::string EscapeHTMLAttribute(std::string_view text);
 // and the other control bytes hex escapes of the same value. Latin-1 bytes
 // stay as they are.
 std::string EscapeJS(std::string_view text);
+// Engine text (titles, descriptions, links as stored) for HTML text: as it
+// stands, but for "<", which becomes an entity. The engines' own entities stay
+// (escaping "&" would show "&amp;" where the engine meant "&"), and quotes are
+// harmless outside attributes; the tags were stripped, so a "<" left over
+// could only open one, or one of our template tags.
+void AppendEngineText(std::string& out, std::string_view text);
 // A JSON string literal, quotes included, of Latin-1 text, as UTF-8. Control
 // characters (C1 too), "<", U+2028 and U+2029 become \u escapes, so the text
 // is also safe inside a script element.

@@ -16,24 +16,6 @@ namespace {
 // Sized for several hundred results so that appending rarely reallocates.
 constexpr size_t kInitialBuffer = 500000;
 
-}  // namespace
-
-// Titles, descriptions and links come from the engines with their tags
-// stripped; a "<" left over could still open a tag together with the markup
-// that follows it, so it is written as an entity (it shows the same).
-void AppendEngineText(std::string& out, std::string_view text) {
-  size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '<') continue;
-    out.append(text.substr(start, i - start));
-    out += "&lt;";
-    start = i + 1;
-  }
-  out.append(text.substr(start));
-}
-
-namespace {
-
 void AppendFontStart(std::string& out, const std::string& color) {
   out += "<font color=\"";
   out += color;

@@ -20,10 +20,6 @@ class TPreferences;
 // an entity.
 void Highlight(std::string& out, const std::string& text, uint8_t kind, const TResult& result);
 
-// Engine text for an HTML page: as stored, but for a "<", which becomes an
-// entity (the tags were stripped; a "<" left over could open one).
-void AppendEngineText(std::string& out, std::string_view text);
-
 // Results.GetHTML: called only when at least one result is visible.
 std::string GetResultsHTML(const TResults& results, const TPreferences& preferences);
 

@@ -65,6 +65,11 @@ TEST(Escape, NoByteBreaksOutOfItsContext) {
     }
   }
   EXPECT_EQ(json.find("\xc2\x85"), std::string::npos);  // NEL, a line break to some parsers
+  // Engine text keeps its entities but can open no tag.
+  std::string engine;
+  AppendEngineText(engine, every + "<ov:x> &amp; &#106;");
+  EXPECT_EQ(engine.find('<'), std::string::npos);
+  EXPECT_TRUE(engine.ends_with("&lt;ov:x> &amp; &#106;"));
 }
 
 }  // namespace
