@@ -96,9 +96,10 @@ std::string ReadWholeFile(const std::string& path) {
 // A file may name only an engine that the data file defines: any other index
 // would reach the stored preferences and every later search. The engine is
 // found by the name the last task keeps (the data file may have moved it),
-// else by its index; one the data file no longer defines gives way to the
-// first engine, and the statistics page names it.
-void MapSavedEngine(pugi::xml_node preferences, const TResults& results) {
+// else by its index, and the results of a moved engine follow it; one the
+// data file no longer defines gives way to the first engine, and the
+// statistics page names it.
+void MapSavedEngine(pugi::xml_node preferences, TResults& results) {
   pugi::xml_node id = preferences.child("SE_ID");
   if (!id) return;
   const int32_t index = ChildInteger(preferences, "SE_ID");
@@ -106,7 +107,12 @@ void MapSavedEngine(pugi::xml_node preferences, const TResults& results) {
   if (index == -1) return;
   const TTask* last = results.LastTask();
   int32_t now = last && !last->SE_Name.empty() ? EngineIndex(last->SE_Name) : index;
-  if (now < 0 || EngineName(now).empty()) now = kGoogle;
+  if (now < 0 || EngineName(now).empty()) {
+    now = kGoogle;
+  } else if (now != index) {
+    for (const auto& result : results.List)
+      if (result->Engine == index) result->Engine = now;
+  }
   if (now != index) id.text().set(IntToStr(now).c_str());
 }
 

@@ -173,6 +173,10 @@ TEST(SavedResults, AnEngineTheDataFileNoLongerDefinesIsNamedAndAMovedOneFoundByN
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->Results->Count(), count);
     EXPECT_EQ(loaded->Preferences->SE, row.chosen);
+    if (!row.named) {  // the results of a moved engine follow it
+      for (const auto& result : loaded->Results->List) EXPECT_EQ(result->Engine, row.chosen);
+      EXPECT_NE(pipeline.Get("/export.csv?id=1").ContentText.find(",Yahoo,"), std::string::npos);
+    }
     const std::string note = "These results came from Gone, an engine the data file no longer defines.";
     EXPECT_EQ(pipeline.Get("/statistics.htm?id=1").ContentText.find(note) != std::string::npos, row.named);
     if (row.named) {
