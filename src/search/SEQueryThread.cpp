@@ -145,8 +145,12 @@ void TSEQueryThread::FetchParse() {
     const double fetchCpuStart = ThreadCpuMs();
     std::string page;
     std::exception_ptr downloadFailure;
+    bool sent = true;  // a resting engine's page is refused before it is sent
     try {
       page = FetchPage();
+    } catch (const TPageRefused&) {
+      downloadFailure = std::current_exception();
+      sent = false;
     } catch (...) {
       downloadFailure = std::current_exception();
     }
@@ -157,7 +161,7 @@ void TSEQueryThread::FetchParse() {
       SetDone();
       return;
     }
-    CountDownload(!downloadFailure, downloadSeconds, fetchCpu);
+    if (sent) CountDownload(!downloadFailure, downloadSeconds, fetchCpu);
     if (downloadFailure) std::rethrow_exception(downloadFailure);
     Log(module, "Downloaded page " + RoundedSeconds(downloadSeconds) + " s.");
     Parse(page, module);

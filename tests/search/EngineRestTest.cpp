@@ -64,6 +64,12 @@ TEST(EngineRest, ARestingEngineIsNotAskedAndTheSearchSaysSoAtOnce) {
     EXPECT_EQ(failed.Failed[0].Reason.rfind("resting until ", 0), 0u) << failed.Failed[0].Reason;
     EXPECT_NE(pipeline.Get("/mainframe.htm?id=1").ContentText.find("MSN: 1 of 1 page failed (resting until "),
               std::string::npos);
+    // The statistics page lists the page as failed, not as asked.
+    const std::string statistics = pipeline.Get("/statistics.htm?id=1").ContentText;
+    const std::string engines = statistics.substr(0, statistics.find("<table id=\"failedpages\">"));
+    EXPECT_EQ(engines.find("<tr><td>MSN</td>"), std::string::npos);
+    EXPECT_NE(engines.find("<tr><td>Google</td>"), std::string::npos);
+    EXPECT_NE(statistics.find("</td><td>resting until "), std::string::npos);
 
     // A search on MSN itself ends at once, on the error answer.
     const auto started = std::chrono::steady_clock::now();
