@@ -203,7 +203,7 @@ TGlobal::TGlobal(const std::string& configFile) {
   Data->Plural = std::make_unique<TPlural>(*XMLManager);
   Data->IgnoreWords = std::make_unique<TIgnoreWords>(*XMLManager);
   Data->Version = GetFileVersion("%d.%d.%d.%d");
-  // Global is not set yet: the free Log would drop these lines.
+  // The log sink is not installed yet: the free Log would drop these lines.
   Engines = LoadSearchEngines(
       *XMLManager, [this](const std::string& key) { return Reg->ReadString(key, ""); },
       [this](const std::string& line) { Log("SearchEngines", line); });
@@ -316,17 +316,9 @@ std::array<int32_t, 8> TGlobal::WordPresenceFlags(const std::string& phrase, con
           both(l == 2 && d == 2), both(t == 2 && d == 2 && l == 2)};
 }
 
-void Log(const std::string& module, const std::string& text) {
-  if (Global) Global->Log(module, text);
-}
-
-void RemoteLog(const std::string& line) {
-  if (Global) Global->RemoteLog(line);
-}
-
-void LogException(const std::string& keywords, const std::string& engineName, const std::string& unitName,
-                  const std::string& methodName, const std::string& message) {
-  if (Global) Global->LogException(keywords, engineName, unitName, methodName, message);
+void SetGlobal(TGlobal* global) {
+  Global = global;
+  SetLogSink(global);
 }
 
 }  // namespace orvane

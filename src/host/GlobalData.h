@@ -182,7 +182,7 @@ using TSessionPtr = std::shared_ptr<TSessionData>;
 // Ports below 1024 need privileges on Linux.
 constexpr int32_t kDefaultPort = 8425;
 
-class TGlobal {
+class TGlobal : public TLogSink {
  public:
   // Reads the configuration file (see TOrvaneReg), starts the log threads and
   // loads the data store. Raises when the data file is unusable.
@@ -191,10 +191,10 @@ class TGlobal {
   TGlobal(const TGlobal&) = delete;
   TGlobal& operator=(const TGlobal&) = delete;
 
-  void Log(const std::string& module, const std::string& text);
-  void RemoteLog(const std::string& line);
+  void Log(const std::string& module, const std::string& text) override;
+  void RemoteLog(const std::string& line) override;
   void LogException(const std::string& keywords, const std::string& engineName, const std::string& unitName,
-                    const std::string& methodName, const std::string& message);
+                    const std::string& methodName, const std::string& message) override;
 
   std::string GetAddress() const;
   TSearchEngines* GetEngine(int index) const;
@@ -259,7 +259,9 @@ class TGlobal {
   std::unique_ptr<TLogRemote> logRemote_;
 };
 
-// The process-wide object; set by main (and by tests that need one).
+// The process-wide object; set by main (and by tests that need one) through
+// SetGlobal, which also makes it the sink of the free log functions.
 extern TGlobal* Global;
+void SetGlobal(TGlobal* global);
 
 }  // namespace orvane
