@@ -33,7 +33,6 @@
 #include "words/Predefined.h"
 #include "words/Preferences.h"
 #include "words/Profile.h"
-#include "words/WordUtils.h"
 
 namespace orvane {
 
@@ -293,27 +292,6 @@ std::string TGlobal::GetFileVersion(const std::string& format) {
   std::snprintf(buffer, sizeof buffer, format.c_str(), ORVANE_VERSION_MAJOR, ORVANE_VERSION_MINOR,
                 ORVANE_VERSION_RELEASE, ORVANE_VERSION_BUILD);
   return buffer;
-}
-
-int32_t TGlobal::WordPresence(const std::string& text, const std::string& phrase,
-                              const std::vector<std::string>& words) {
-  const auto occurs = [&text](const std::string& part) {
-    return !part.empty() && text.find(part) != std::string::npos;
-  };
-  if (occurs(phrase)) return 2;
-  for (const auto& word : words)
-    if (occurs(word)) return 1;
-  return 0;
-}
-
-std::array<int32_t, 8> TGlobal::WordPresenceFlags(const std::string& phrase, const std::vector<std::string>& words,
-                                                  const TResult& result, const TClearArgument& cleaner) {
-  const int32_t t = WordPresence(cleaner.Clear(result.Title), phrase, words);
-  const int32_t d = WordPresence(cleaner.Clear(result.Description()), phrase, words);
-  const int32_t l = WordPresence(ExtractSiteName(result.Link, result.DomainExt), phrase, words);
-  const auto both = [](bool holds) { return holds ? 2 : -1; };
-  return {both(t == 2 || d == 2 || l == 2), t, d, l, both(t == 2 && d == 2), both(l == 2 && t == 2),
-          both(l == 2 && d == 2), both(t == 2 && d == 2 && l == 2)};
 }
 
 void SetGlobal(TGlobal* global) {

@@ -24,7 +24,6 @@
 //   Session.FileLock      saved results files.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -52,8 +51,6 @@ class TPredefined;
 class TExtTypeGroups;
 class TSearchEngines;
 class TIniFile;
-class TResult;
-class TClearArgument;
 class TIgnoreWords;
 class TDomainCluster;
 class TFileCluster;
@@ -207,17 +204,6 @@ class TGlobal : public TLogSink {
   void CleanUpSessions();
 
   static std::string GetFileVersion(const std::string& format);
-
-  // 2 when `phrase` occurs in `text`, else 1 when one of `words` does, else 0.
-  // Plain case-sensitive substring tests; an empty phrase or word never occurs.
-  static int32_t WordPresence(const std::string& text, const std::string& phrase,
-                              const std::vector<std::string>& words);
-  // The match record of a result for the slices: [0] phrase anywhere, [1..3]
-  // presence in title, description and site name, [4..7] the phrase in title
-  // and description, link and title, link and description, all three; -1
-  // where the condition does not hold.
-  static std::array<int32_t, 8> WordPresenceFlags(const std::string& phrase, const std::vector<std::string>& words,
-                                                  const TResult& result, const TClearArgument& cleaner);
 
   // Configuration, fixed after construction.
   std::string OrvaneURL;
