@@ -37,7 +37,7 @@ inline TGlobal& FuzzGlobal() {
                                           "YahooHost=127.0.0.1:9\nWikipediaHost=127.0.0.1:9\n"
                                           "ArXivHost=127.0.0.1:9\nBraveHost=127.0.0.1:9\n";
     auto* made = new TGlobal(root + "orvane.ini");
-    Global = made;
+    SetGlobal(made);
     return made;
   }();
   return *global;

@@ -33,7 +33,6 @@
 #include "words/Predefined.h"
 #include "words/Preferences.h"
 #include "words/Profile.h"
-#include "words/WordUtils.h"
 
 namespace orvane {
 
@@ -203,7 +202,7 @@ TGlobal::TGlobal(const std::string& configFile) {
   Data->Plural = std::make_unique<TPlural>(*XMLManager);
   Data->IgnoreWords = std::make_unique<TIgnoreWords>(*XMLManager);
   Data->Version = GetFileVersion("%d.%d.%d.%d");
-  // Global is not set yet: the free Log would drop these lines.
+  // The log sink is not installed yet: the free Log would drop these lines.
   Engines = LoadSearchEngines(
       *XMLManager, [this](const std::string& key) { return Reg->ReadString(key, ""); },
       [this](const std::string& line) { Log("SearchEngines", line); });
@@ -295,38 +294,9 @@ std::string TGlobal::GetFileVersion(const std::string& format) {
   return buffer;
 }
 
-int32_t TGlobal::WordPresence(const std::string& text, const std::string& phrase,
-                              const std::vector<std::string>& words) {
-  const auto occurs = [&text](const std::string& part) {
-    return !part.empty() && text.find(part) != std::string::npos;
-  };
-  if (occurs(phrase)) return 2;
-  for (const auto& word : words)
-    if (occurs(word)) return 1;
-  return 0;
-}
-
-std::array<int32_t, 8> TGlobal::WordPresenceFlags(const std::string& phrase, const std::vector<std::string>& words,
-                                                  const TResult& result, const TClearArgument& cleaner) {
-  const int32_t t = WordPresence(cleaner.Clear(result.Title), phrase, words);
-  const int32_t d = WordPresence(cleaner.Clear(result.Description()), phrase, words);
-  const int32_t l = WordPresence(ExtractSiteName(result.Link, result.DomainExt), phrase, words);
-  const auto both = [](bool holds) { return holds ? 2 : -1; };
-  return {both(t == 2 || d == 2 || l == 2), t, d, l, both(t == 2 && d == 2), both(l == 2 && t == 2),
-          both(l == 2 && d == 2), both(t == 2 && d == 2 && l == 2)};
-}
-
-void Log(const std::string& module, const std::string& text) {
-  if (Global) Global->Log(module, text);
-}
-
-void RemoteLog(const std::string& line) {
-  if (Global) Global->RemoteLog(line);
-}
-
-void LogException(const std::string& keywords, const std::string& engineName, const std::string& unitName,
-                  const std::string& methodName, const std::string& message) {
-  if (Global) Global->LogException(keywords, engineName, unitName, methodName, message);
+void SetGlobal(TGlobal* global) {
+  Global = global;
+  SetLogSink(global);
 }
 
 }  // namespace orvane

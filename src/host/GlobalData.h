@@ -24,7 +24,6 @@
 //   Session.FileLock      saved results files.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -52,8 +51,6 @@ class TPredefined;
 class TExtTypeGroups;
 class TSearchEngines;
 class TIniFile;
-class TResult;
-class TClearArgument;
 class TIgnoreWords;
 class TDomainCluster;
 class TFileCluster;
@@ -182,7 +179,7 @@ using TSessionPtr = std::shared_ptr<TSessionData>;
 // Ports below 1024 need privileges on Linux.
 constexpr int32_t kDefaultPort = 8425;
 
-class TGlobal {
+class TGlobal : public TLogSink {
  public:
   // Reads the configuration file (see TOrvaneReg), starts the log threads and
   // loads the data store. Raises when the data file is unusable.
@@ -191,10 +188,10 @@ class TGlobal {
   TGlobal(const TGlobal&) = delete;
   TGlobal& operator=(const TGlobal&) = delete;
 
-  void Log(const std::string& module, const std::string& text);
-  void RemoteLog(const std::string& line);
+  void Log(const std::string& module, const std::string& text) override;
+  void RemoteLog(const std::string& line) override;
   void LogException(const std::string& keywords, const std::string& engineName, const std::string& unitName,
-                    const std::string& methodName, const std::string& message);
+                    const std::string& methodName, const std::string& message) override;
 
   std::string GetAddress() const;
   TSearchEngines* GetEngine(int index) const;
@@ -207,17 +204,6 @@ class TGlobal {
   void CleanUpSessions();
 
   static std::string GetFileVersion(const std::string& format);
-
-  // 2 when `phrase` occurs in `text`, else 1 when one of `words` does, else 0.
-  // Plain case-sensitive substring tests; an empty phrase or word never occurs.
-  static int32_t WordPresence(const std::string& text, const std::string& phrase,
-                              const std::vector<std::string>& words);
-  // The match record of a result for the slices: [0] phrase anywhere, [1..3]
-  // presence in title, description and site name, [4..7] the phrase in title
-  // and description, link and title, link and description, all three; -1
-  // where the condition does not hold.
-  static std::array<int32_t, 8> WordPresenceFlags(const std::string& phrase, const std::vector<std::string>& words,
-                                                  const TResult& result, const TClearArgument& cleaner);
 
   // Configuration, fixed after construction.
   std::string OrvaneURL;
@@ -259,7 +245,9 @@ class TGlobal {
   std::unique_ptr<TLogRemote> logRemote_;
 };
 
-// The process-wide object; set by main (and by tests that need one).
+// The process-wide object; set by main (and by tests that need one) through
+// SetGlobal, which also makes it the sink of the free log functions.
 extern TGlobal* Global;
+void SetGlobal(TGlobal* global);
 
 }  // namespace orvane

@@ -29,7 +29,7 @@ class TRequestHandler {
   // other units when `divisor` says (1000 gives seconds).
   std::string PresentationDurationText(double divisor = 1) const;
 
-  // Search action (search/SearchRequest.cpp).
+  // Search action (SearchRequest.cpp).
   int32_t CheckSearchParams();
   void HandleRequest_Search();
   void RunSearch(const std::string& keywords, const std::string& site, bool profileSearch);

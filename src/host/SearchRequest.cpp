@@ -327,6 +327,7 @@ void TRequestHandler::PostProcess(const std::string& keywords, bool splitWords, 
     ReplaceWordStorage(session);
     TimeLog.Lap("Split to words ", true);
   }
+  // Either way the word pane is built at the end, once.
   if (!profileSearch) {
     RebuildWordClusters(session, keywords);
     TimeLog.Lap("Auto clusters ", true);
@@ -334,7 +335,6 @@ void TRequestHandler::PostProcess(const std::string& keywords, bool splitWords, 
     WordListFilter(session, keywords, [this](const std::string& caption) { TimeLog.Lap(caption, true); });
   }
   BuildSubjectPane(session);
-  BuildWordCluster(session);
   StageCpu.Clusters = ThreadCpuMs() - clustersStart - sortCpu;
 }
 

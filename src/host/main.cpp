@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     }
     EnsureCurlInitialised();
     TGlobal global(configFile);
-    Global = &global;
+    SetGlobal(&global);
     if (line.Boost) OpenInBrowser(StartPageURL(global.Port));
     TOrvaneServer server;
     try {
@@ -92,16 +92,16 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
       std::cerr << "Orvane Server: " << e.what() << "; another program may use the port. Set \"Port\" in "
                 << configFile << " to a free port from 1024 up." << std::endl;
-      Global = nullptr;
+      SetGlobal(nullptr);
       return 2;
     }
     std::cerr << "Orvane server listening on " << StartPageURL(global.Port) << std::endl;
     int signal = 0;
     sigwait(&exitSignals, &signal);
     server.Stop();
-    Global = nullptr;
+    SetGlobal(nullptr);
   } catch (const std::exception& e) {
-    Global = nullptr;
+    SetGlobal(nullptr);
     ShowMessage("Orvane Server", std::string("Error: ") + e.what());
     return 1;
   }

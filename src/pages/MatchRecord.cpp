@@ -1,6 +1,5 @@
 #include "pages/MatchRecord.h"
 
-#include "host/GlobalData.h"
 #include "search/Results.h"
 
 namespace orvane {
@@ -11,11 +10,16 @@ TMatchKeywords::TMatchKeywords(const TResults& results) {
 }
 
 TMatchRecord TMatchKeywords::Of(const TResult& result) const {
-  return TGlobal::WordPresenceFlags(phrase_, words_, result, cleaner_);
+  const int32_t t = WordPresence(cleaner_.Clear(result.Title), phrase_, words_);
+  const int32_t d = WordPresence(cleaner_.Clear(result.Description()), phrase_, words_);
+  const int32_t l = WordPresence(ExtractSiteName(result.Link, result.DomainExt), phrase_, words_);
+  const auto both = [](bool holds) { return holds ? 2 : -1; };
+  return {both(t == 2 || d == 2 || l == 2), t, d, l, both(t == 2 && d == 2), both(l == 2 && t == 2),
+          both(l == 2 && d == 2), both(t == 2 && d == 2 && l == 2)};
 }
 
 bool TMatchKeywords::HasPhrase(const TResult& result) const {
-  const auto holds = [this](const std::string& text) { return TGlobal::WordPresence(text, phrase_, {}) == 2; };
+  const auto holds = [this](const std::string& text) { return Occurs(text, phrase_); };
   return holds(cleaner_.Clear(result.Title)) || holds(cleaner_.Clear(result.Description())) ||
          holds(ExtractSiteName(result.Link, result.DomainExt));
 }

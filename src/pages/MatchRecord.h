@@ -32,6 +32,9 @@ class TMatchKeywords {
  public:
   explicit TMatchKeywords(const TResults& results);
 
+  // [kOneOfThem] the phrase anywhere, [kMatchTitle..kMatchLink] the
+  // WordPresence of title, description and site name, the rest the phrase in
+  // both or all three fields; -1 where a condition does not hold.
   TMatchRecord Of(const TResult& result) const;
   // Of(result)[kOneOfThem] == 2, found without the single words: the phrase
   // is in the cleaned title, the cleaned description or the site name.

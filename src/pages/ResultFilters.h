@@ -51,7 +51,8 @@ void ApplyFilter(TSessionData& session);
 
 // The word-list filter of a subject profile: only the results that hold one
 // of the profile's words (or, when the profile says so, a keyword in their
-// host) stay, then the word clusters are built again over them.
+// host) stay, then the word clusters and the word pane are built again over
+// them.
 void WordListFilter(TSessionData& session, const std::string& keywords, const TLapFunction& lap);
 
 // Word-list scores for the word shown only, then the profile's order.

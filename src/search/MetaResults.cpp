@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Log.h"
 #include "base/StrUtils.h"
-#include "host/GlobalData.h"
 
 namespace orvane {
 

@@ -5,10 +5,10 @@
 #include <fstream>
 #include <limits>
 
+#include "base/Log.h"
 #include "base/OvException.h"
 #include "base/Regex.h"
 #include "base/StrUtils.h"
-#include "host/GlobalData.h"
 #include "search/DataPage.h"
 #include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
@@ -84,7 +84,7 @@ std::string DecodeLink(std::string_view text) {
   if (!TryURLDecode(text, out, &bad))
     throw TOvException("Invalid URL escape at position " + IntToStr(static_cast<int64_t>(bad) + 1) + " of " +
                            std::string(text),
-                       "SEQueryThread", "ParseResult");
+                       "ResultPage", "DecodeLink");
   return out;
 }
 

@@ -40,7 +40,7 @@ std::string ReadWholeFile(const std::string& fileName) {
   std::error_code error;
   std::ifstream in;
   if (std::filesystem::is_regular_file(fileName, error)) in.open(fileName, std::ios::binary);
-  if (!in.is_open()) throw TOvException("Cannot open file " + fileName, "SEQueryThread", "Fetch");
+  if (!in.is_open()) throw TOvException("Cannot open file " + fileName, "SEQueryThread", "FetchPage");
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 

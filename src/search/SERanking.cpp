@@ -15,12 +15,6 @@ namespace orvane {
 
 namespace {
 
-// An empty needle occurs nowhere: doubled or outer blanks in the keywords
-// give empty keywords, and matching them everywhere would rank every text.
-bool Occurs(const std::string& text, const std::string& needle) {
-  return !needle.empty() && text.find(needle) != std::string::npos;
-}
-
 // Non-overlapping occurrences from the start.
 int32_t CountNonOverlapping(const std::string& text, const std::string& needle) {
   if (needle.empty()) return 0;

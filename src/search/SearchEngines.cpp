@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/Log.h"
 #include "base/OvException.h"
 #include "data/XMLManager.h"
-#include "host/GlobalData.h"
 #include "words/WordUtils.h"
 
 namespace orvane {

@@ -39,6 +39,7 @@ void WaitOrStop(const TQueryRun& run, const std::vector<const TRuns*>& groups, T
   Log(method, "Termiating threads...");
   for (const TRuns* runs : groups)
     for (const auto& other : *runs) other->Thread.Terminate();
+  // The error record names the request handler's operation, as it always has.
   throw TOvException("Timeout waiting for threads", "RequestHandler", method);
 }
 
@@ -52,7 +53,7 @@ void WaitForAll(const std::vector<const TRuns*>& groups, TMonotonic deadline, co
 void CheckEngine(int engine, const char* method) {
   const TSearchEngines* definition = Global ? Global->GetEngine(engine) : nullptr;
   const bool known = Global ? definition && definition->Shape.Enabled : engine >= 0 && engine < kBuiltInEngines;
-  if (!known) throw TOvException("Unknown search engine " + std::to_string(engine), "RequestHandler", method);
+  if (!known) throw TOvException("Unknown search engine " + std::to_string(engine), "SearchFetch", method);
 }
 
 // The engines whose first page boosts a search of `engine`: every other
@@ -85,7 +86,7 @@ std::string NameOf(const TQueryRun& run) {
 void CheckNotResting(int engine, const char* method) {
   if (!Global || !Global->EngineRest) return;
   const std::string resting = Global->EngineRest->RestingReason(engine);
-  if (!resting.empty()) throw TOvException(EngineName(engine) + " is " + resting, "RequestHandler", method);
+  if (!resting.empty()) throw TOvException(EngineName(engine) + " is " + resting, "SearchFetch", method);
 }
 
 // The search fails only when no page of the chosen engine answered; then with

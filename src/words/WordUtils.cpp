@@ -124,6 +124,17 @@ void SplitKeywords(std::string_view keywords, std::vector<std::string>& list, co
   SetDelimitedList('+', text, list);
 }
 
+bool Occurs(std::string_view text, std::string_view needle) {
+  return !needle.empty() && text.find(needle) != std::string_view::npos;
+}
+
+int32_t WordPresence(std::string_view text, std::string_view phrase, const std::vector<std::string>& words) {
+  if (Occurs(text, phrase)) return 2;
+  for (const auto& word : words)
+    if (Occurs(text, word)) return 1;
+  return 0;
+}
+
 std::string ExtractSiteName(std::string_view url, std::string_view extension) {
   const std::string s = LowerCase(url);
   std::string site;

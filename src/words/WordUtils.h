@@ -47,6 +47,13 @@ class TClearArgument {
 void SplitKeywords(std::string_view keywords, std::vector<std::string>& list, const TClearArgument& cleaner,
                    std::string& joined);
 
+// Plain case-sensitive substring test. An empty needle occurs nowhere:
+// doubled or outer blanks in the keywords give empty keywords, and matching
+// them everywhere would rank every text.
+bool Occurs(std::string_view text, std::string_view needle);
+// 2 when `phrase` occurs in `text`, else 1 when one of `words` does, else 0.
+int32_t WordPresence(std::string_view text, std::string_view phrase, const std::vector<std::string>& words);
+
 // The part of a result URL's host and path that can hold a keyword: without
 // "www.", the first host label of a longer host, the dots, the slashes and
 // every "." + extension (e.g. "http://www.example.com/" with "com" gives

@@ -232,6 +232,20 @@ def step_pages_without_session(o):
         o.audit(page, o.driver.switch_to.default_content)
 
 
+def step_start_page_layout(o):
+    # While no search runs the engine row follows the keyword field closely:
+    # neither the field nor the hidden progress line leaves an empty band.
+    o.driver.get(o.url('/default.htm'))
+    wait_until('the start page', lambda: document_ready(o, 'keywords'))
+    box = o.js("""
+      var top = function (s) { return document.querySelector(s).getBoundingClientRect().top; };
+      var bottom = function (s) { return document.querySelector(s).getBoundingClientRect().bottom; };
+      return {band: top('#homesearch .row') - bottom('#keywords'),
+              progress: document.getElementById('homeprogress').getBoundingClientRect().height};""")
+    expect(0 <= box['band'] <= 24, 'a band of %.0f px between the keyword field and the engine row' % box['band'])
+    expect(box['progress'] == 0, 'the hidden progress line takes %.0f px' % box['progress'])
+
+
 def step_reduced_motion(o):
     o.driver.get(o.url('/default.htm'))
     wait_until('the start page', lambda: document_ready(o, 'keywords'))
@@ -615,7 +629,7 @@ def step_error_page(o):
     o.shot('11-error')
 
 
-STEPS = [step_pages_without_session, step_reduced_motion, step_search, step_audit_result_pages, step_skip_link,
+STEPS = [step_pages_without_session, step_start_page_layout, step_reduced_motion, step_search, step_audit_result_pages, step_skip_link,
          step_score_order, step_word_cluster, step_extension_slice, step_narrow, step_order, step_keyboard, step_pages, step_custom_preferences, step_subject, step_statistics, step_explain_rank, step_saved_results,
          step_export, step_address_bar, step_error_page]
 

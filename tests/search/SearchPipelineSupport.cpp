@@ -19,11 +19,11 @@ TSearchPipeline::TSearchPipeline(const std::map<std::string, std::string>& setti
   for (const auto& [key, value] : settings) config[key] = value;
   WriteConfigFile(Folder.Path() + "orvane.ini", config);
   GlobalState = std::make_unique<TGlobal>(Folder.Path() + "orvane.ini");
-  Global = GlobalState.get();
+  SetGlobal(GlobalState.get());
 }
 
 TSearchPipeline::~TSearchPipeline() {
-  Global = nullptr;
+  SetGlobal(nullptr);
   GlobalState.reset();
   Simulator.Stop();
 }

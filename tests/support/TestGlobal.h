@@ -44,10 +44,10 @@ class TestGlobal {
                                     "\nGoogleHost=127.0.0.1:9\nMSNHost=127.0.0.1:9\nYahooHost=127.0.0.1:9\n"
                                     "WikipediaHost=127.0.0.1:9\nArXivHost=127.0.0.1:9\nBraveHost=127.0.0.1:9\n");
     global_ = std::make_unique<TGlobal>(folder_.Path() + "orvane.ini");
-    Global = global_.get();
+    SetGlobal(global_.get());
   }
   ~TestGlobal() {
-    Global = nullptr;
+    SetGlobal(nullptr);
     global_.reset();
   }
   TestGlobal(const TestGlobal&) = delete;
