@@ -136,6 +136,8 @@ void ReadShape(pugi::xml_node section, TEngineShape& shape) {
   ReadText(section, "LinkPointer", shape.LinkPointer);
   ReadText(section, "DescriptionPointer", shape.DescriptionPointer);
   ReadText(section, "LinkTemplate", shape.LinkTemplate);
+  ReadText(section, "WordPrefix", shape.WordPrefix);
+  ReadText(section, "WordJoin", shape.WordJoin);
 }
 
 std::string ShapeFault(const TEngineShape& shape) {
@@ -188,6 +190,53 @@ std::string ExpandURLTemplate(const std::string& pattern, const TURLValues& valu
     from = close + 1;
   }
   out.append(pattern, from, std::string::npos);
+  return out;
+}
+
+namespace {
+
+// The end of the token at `at`: the next blank, but a quoted phrase (after
+// any opening parentheses) runs to its closing quote.
+size_t TokenEnd(const std::string& text, size_t at) {
+  size_t p = text.find_first_not_of('(', at);
+  if (p != std::string::npos && text[p] == '"') {
+    const size_t quote = text.find('"', p + 1);
+    if (quote == std::string::npos) return text.size();
+    at = quote;
+  }
+  const size_t blank = text.find(' ', at);
+  return blank == std::string::npos ? text.size() : blank;
+}
+
+}  // namespace
+
+std::string FieldedKeywords(const std::string& keywords, const TEngineShape& shape, const std::string& separator) {
+  if (shape.WordPrefix.empty() && shape.WordJoin.empty()) return keywords;
+  const std::string join = shape.WordJoin.empty() ? " " : shape.WordJoin;
+  std::string out;
+  bool afterWord = false;
+  for (size_t at = keywords.find_first_not_of(' '); at != std::string::npos;
+       at = keywords.find_first_not_of(' ', at)) {
+    const size_t end = TokenEnd(keywords, at);
+    const std::string_view token(keywords.data() + at, end - at);
+    at = end;
+    const bool isSeparator = !separator.empty() && token == separator;
+    if (!out.empty()) out += afterWord && !isSeparator ? join : " ";
+    afterWord = !isSeparator;
+    if (isSeparator) {
+      out.append(token);
+      continue;
+    }
+    const size_t open = std::min(token.find_first_not_of('('), token.size());
+    size_t close = token.size();
+    while (close > open && token[close - 1] == ')') --close;
+    out.append(token.substr(0, open));
+    if (close > open) {
+      out += shape.WordPrefix;
+      out.append(token.substr(open, close - open));
+    }
+    out.append(token.substr(close));
+  }
   return out;
 }
 

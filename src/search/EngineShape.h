@@ -43,6 +43,9 @@ struct TEngineShape {
   // JSON Pointers (json) into the page and into one item of the list.
   std::string TotalPointer, ListPointer, TitlePointer, LinkPointer, DescriptionPointer;
   std::string LinkTemplate;  // {id} is the item's link value, for sources that give an id
+  // For query languages that want a field on every word and an operator
+  // between words (arXiv: "all:a AND all:b"); empty for the others.
+  std::string WordPrefix, WordJoin;
 };
 
 // The shape of "Google", "MSN" or "Yahoo" as the code had it; for any other
@@ -65,6 +68,11 @@ struct TURLValues {
 // The template with each placeholder replaced by its value in its encoding.
 // Raises TOvException for an unknown placeholder or encoding.
 std::string ExpandURLTemplate(const std::string& pattern, const TURLValues& values);
+// The keywords in the shape's query language: each word (or quoted phrase)
+// gets WordPrefix, two words in a row get WordJoin between them; the subject
+// query's separator and parentheses stay as they are. Unchanged when the
+// shape sets neither.
+std::string FieldedKeywords(const std::string& keywords, const TEngineShape& shape, const std::string& separator);
 
 // Cleans the link in place with the shape's link rules; false when the
 // result must be dropped (a rejected link, a redirect without target,

@@ -38,7 +38,7 @@ std::string TSearchQuery::GetURL() const {
   }
   const TEngineShape& shape = engine ? engine->Shape : builtIn;
   values.Scheme = SchemeFor(values.Host);
-  values.Keywords = Task ? Task->Keywords : std::string();
+  values.Keywords = FieldedKeywords(Task ? Task->Keywords : std::string(), shape, engine ? engine->Seperator : "");
   values.Site = Task ? Task->SiteOnly : std::string();
   values.Page = Page;
   values.PerPage = shape.PerPage;

@@ -197,6 +197,28 @@ TEST(EngineShape, ExpandsEachPlaceholderInItsEncoding) {
     EXPECT_THROW(ExpandURLTemplate(bad, values), TOvException) << bad;
 }
 
+// arXiv's query language: a field on every word, AND between words; the
+// subject query's OR and parentheses, and quoted phrases, stay whole.
+TEST(EngineShape, FieldedKeywordsPutTheFieldOnEveryWord) {
+  TEngineShape arxiv;
+  arxiv.WordPrefix = "all:";
+  arxiv.WordJoin = " AND ";
+  const struct { const char* keywords; const char* query; } rows[] = {
+      {"chess", "all:chess"},
+      {"  chess   openings ", "all:chess AND all:openings"},
+      {"chess (tactics OR endgames)", "all:chess AND (all:tactics OR all:endgames)"},
+      {"((a OR b)) c", "((all:a OR all:b)) AND all:c"},
+      {"\"red apple\" pie", "all:\"red apple\" AND all:pie"},
+      {"(\"red apple\" OR pear)", "(all:\"red apple\" OR all:pear)"},
+      {"\"unclosed phrase", "all:\"unclosed phrase"},
+      {"OR", "OR"},
+      {"", ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(FieldedKeywords(row.keywords, arxiv, "OR"), row.query) << row.keywords;
+  // A shape without them sends the keywords as they are.
+  EXPECT_EQ(FieldedKeywords("  a (b OR c)", TEngineShape{}, "OR"), "  a (b OR c)");
+}
+
 TEST(EngineShape, LinkRulesRejectUnwrapAndCompleteLinks) {
   TEngineShape shape;
   shape.RejectPrefixes = {"/url?q=", "javascript:"};

@@ -13,6 +13,7 @@
 #include "search/Results.h"
 #include "search/SearchEngines.h"
 #include "search/SearchPipelineSupport.h"
+#include "search/SearchQuery.h"
 
 namespace orvane::test {
 namespace {
@@ -100,6 +101,19 @@ TEST(ShippedSources, EachFormatIsSearchedRankedClusteredExportedSavedAndLoaded) 
     EXPECT_EQ(reloaded, expected);
     pipeline.Get("/deleteresults?xmlfilename=source&id=1");
   }
+}
+
+// arXiv is sent every word with its field and AND between them, a subject
+// query's OR as it stands.
+TEST(ShippedSources, ArxivIsAskedInItsOwnQueryLanguage) {
+  TSearchPipeline pipeline;
+  TResults results;
+  TTask* task = results.AddTask("chess (tactics OR endgames)", "ArXiv", nullptr, "");
+  const TSearchQuery query(0, task->Keywords, EngineIndex("ArXiv"), -1, task, &results.List);
+  EXPECT_NE(query.GetURL().find("/api/query?search_query=all%3Achess%20AND%20%28all%3Atactics%20OR%20all%3Aendgames"
+                                "%29&start=0&max_results=200&"),
+            std::string::npos)
+      << query.GetURL();
 }
 
 // The start page and the options frame offer every enabled engine after the

@@ -169,6 +169,38 @@ TSimPage RenderPage(int engine, std::string_view keywords, int start, int count,
   return page;
 }
 
+namespace {
+
+std::vector<std::string> BlankSeparated(std::string_view text) {
+  std::vector<std::string> words;
+  for (size_t at = text.find_first_not_of(' '); at != std::string_view::npos; at = text.find_first_not_of(' ', at)) {
+    const size_t end = std::min(text.find(' ', at), text.size());
+    words.emplace_back(text.substr(at, end - at));
+    at = end;
+  }
+  return words;
+}
+
+// arXiv wants a field on every word: "all:a AND all:b".
+std::string ArxivQuery(std::string_view keywords) {
+  std::string query;
+  for (const std::string& word : BlankSeparated(keywords)) query += (query.empty() ? "all:" : " AND all:") + word;
+  return query;
+}
+
+// The words of an arXiv query, as the other engines are sent them.
+std::string ArxivKeywords(const std::string& query) {
+  std::string keywords;
+  for (std::string word : BlankSeparated(query)) {
+    if (word == "AND") continue;
+    if (word.starts_with("all:")) word.erase(0, 4);
+    keywords += (keywords.empty() ? "" : " ") + word;
+  }
+  return keywords;
+}
+
+}  // namespace
+
 std::string QueryTarget(int engine, std::string_view keywords, int page, std::string_view site) {
   const std::string encoded = URLEncode(keywords);
   switch (engine) {
@@ -185,7 +217,7 @@ std::string QueryTarget(int engine, std::string_view keywords, int page, std::st
       return "/w/api.php?action=query&list=search&format=json&formatversion=2&srsearch=" + encoded +
              "&srlimit=100&sroffset=" + IntToStr(page * 100);
     case kArxiv:
-      return "/api/query?search_query=all:" + encoded + "&start=" + IntToStr(page * 200) +
+      return "/api/query?search_query=" + URLEncode(ArxivQuery(keywords)) + "&start=" + IntToStr(page * 200) +
              "&max_results=200&sortBy=relevance";
     case kSearxng: return "/search?q=" + encoded + "&format=json&pageno=" + IntToStr(page + 1);
     case kBrave: return "/res/v1/web/search?q=" + encoded + "&count=20&offset=" + IntToStr(page);
@@ -297,8 +329,7 @@ int ReadQuery(int engine, const httplib::Request& request, TRequestRecord& recor
     record.Start = intParam("sroffset", 0);
     count = intParam("srlimit", 10);
   } else if (engine == kArxiv) {
-    record.Keywords = request.get_param_value("search_query");
-    if (record.Keywords.starts_with("all:")) record.Keywords.erase(0, 4);
+    record.Keywords = ArxivKeywords(request.get_param_value("search_query"));
     record.Start = intParam("start", 0);
     count = intParam("max_results", 10);
   } else if (engine == kSearxng || engine == kBrave) {
