@@ -12,6 +12,8 @@
 
 namespace orvane {
 
+class TTrayIcon;
+
 class TRequestHandler {
  public:
   TRequestHandler(const THttpRequest& request, THttpResponse& response);
@@ -33,6 +35,9 @@ class TRequestHandler {
   int32_t CheckSearchParams();
   void HandleRequest_Search();
   void RunSearch(const std::string& keywords, const std::string& site, bool profileSearch);
+  // The pipeline of RunSearch; returns the remote line to send.
+  std::string SearchAndRecord(const std::string& keywords, const std::string& site, bool profileSearch,
+                              TTrayIcon* tray);
   void PostProcess(const std::string& keywords, bool splitWords, bool profileSearch);
 
   // Preference and filter actions (PreferenceActions.cpp); each needs a
@@ -69,14 +74,23 @@ class TRequestHandler {
   std::string Site;
   std::string SE;
   TTimeLog TimeLog;
-  // CPU milliseconds of the search's own stages on the request thread, for
-  // the "SearchTimes" log line.
-  struct TStageCpu {
-    double Fetch = 0;  // set-up and waiting for the query threads
-    double Merge = 0;  // merge and de-duplication
-    double Rank = 0;   // ranking and sorting
-    double Clusters = 0;
-  } StageCpu;
+  // What one search measured, reported by its stages; written out in one
+  // place (the task's durations, the "SearchTimes" log line, the remote line).
+  struct TSearchRecord {
+    // CPU milliseconds on the request thread.
+    double FetchCpu = 0;  // set-up and waiting for the query threads
+    double MergeCpu = 0;  // merge and de-duplication
+    double RankCpu = 0;   // ranking and sorting
+    double ClustersCpu = 0;
+    // The query threads' totals, read from the session once they are done.
+    long double ParseTime = 0;     // seconds
+    long double DownloadTime = 0;  // seconds
+    int32_t ParseCount = 0;
+    int32_t DownloadCount = 0;
+    double ThreadFetchCpu = 0;  // ms
+    double ThreadParseCpu = 0;  // ms
+    double FetchWall = 0;       // ms, the time log's lap over fetch and parse
+  } Record;
 
  private:
   // Caller holds Global->SessionLock: the session found or made is in use

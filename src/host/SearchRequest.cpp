@@ -54,6 +54,133 @@ bool IsSameSearch(const TTask& first, const std::string& keywords, const std::st
   return SameText(first.Keywords, keywords) && SameText(first.SE_Name, engineName) && first.SiteOnly == site;
 }
 
+// What a search starts from, settled under the session's lock.
+struct TSearchStart {
+  int32_t Engine = 0;
+  std::string EngineName;
+  std::string Searched;  // the keywords as asked, with the profile's words
+  std::string FirstKeywords;
+  int32_t ProfileIndex = 0;
+  TTask* Task = nullptr;
+};
+
+// The profile's words joined the way the engine writes "or", in its brackets;
+// empty without words or without a definition.
+std::string ProfileQuery(const TSearchEngines* definition, const std::vector<TPredefinedWord>& words) {
+  std::string joined;
+  bool firstWord = true;
+  for (const TPredefinedWord& word : words) {
+    if (!firstWord) joined += " " + (definition ? definition->Seperator : std::string()) + " ";
+    joined += word.SearchText;
+    firstWord = false;
+  }
+  if (joined.empty() || !definition) return "";
+  return " " + definition->LeftParinhesis + joined + definition->RightParinhesis;
+}
+
+// Logs the search, clears the session's totals and adds the search's task.
+TSearchStart StartSearch(TSessionData& session, const std::string& keywords, const std::string& site,
+                         bool profileSearch) {
+  TSearchStart start;
+  {
+    std::shared_lock guard(session.DataLock);
+    start.Engine = session.Preferences->SE;
+    start.EngineName = session.Preferences->SEName;
+  }
+  Global->Log("Search",
+              "Keywords: " + keywords + " SE: " + start.EngineName + (site.empty() ? "" : " Site: " + site));
+  session.ResetSearchTotals();
+
+  std::unique_lock guard(session.DataLock);
+  session.Preferences->SetCheckAllExt(true);
+  start.Searched = keywords;
+  if (profileSearch) start.Searched += ProfileQuery(Global->GetEngine(start.Engine), session.Profile->Words);
+  {
+    const auto profiles = Global->Predefined->ReadLock();
+    const TProfile* profile = Global->Predefined->FindProfile(session.Preferences->ProfileName);
+    start.Task = session.Results->AddTask(start.Searched, start.EngineName, profile, site);
+  }
+  start.FirstKeywords = session.Results->FirstTask()->Keywords;
+  start.ProfileIndex = session.Profile->Index;
+  return start;
+}
+
+void ShowSearchBalloon(TTrayIcon& tray, const TSearchStart& start, const std::string& site) {
+  tray.ShowBalloon("Searching for: " + start.FirstKeywords + "\r\n" + (site.empty() ? "" : "Site: " + site + "\r\n") +
+                       "Using " + start.EngineName,
+                   "Orvane Server", kBalloonMs);
+}
+
+TFetchedResults FetchStage(TSessionData& session, const TSearchStart& start, bool profileSearch) {
+  TFetchedResults fetched;
+  if (profileSearch)
+    FetchResultsWithProfilename(session, start.Engine, start.FirstKeywords, start.ProfileIndex, start.Task, fetched);
+  else
+    FetchResults(session, start.Engine, start.FirstKeywords, start.Task, Global->MetaBoost, fetched);
+  return fetched;
+}
+
+// The query threads are done: their totals stay as they are now.
+void ReadThreadTotals(TSessionData& session, TRequestHandler::TSearchRecord& record) {
+  std::lock_guard statistics(session.ResultsLock);
+  record.ParseTime = session.ParseTime;
+  record.DownloadTime = session.DownloadTime;
+  record.ParseCount = session.ParseCount;
+  record.DownloadCount = session.DownloadCount;
+  record.ThreadFetchCpu = session.FetchCpuMs;
+  record.ThreadParseCpu = session.ParseCpuMs;
+}
+
+// The fetched lists into the session's results and meta lists, without
+// duplicates. Caller holds DataLock exclusively.
+void MergeFetched(TSessionData& session, TFetchedResults& fetched, int32_t engine, bool profileSearch) {
+  for (auto& result : fetched.Main) session.Results->AddResult(std::move(result));
+  for (size_t list = 0; list < fetched.Meta.size(); ++list)
+    for (auto& result : fetched.Meta[list]) session.MetaResults->GetList(list).push_back(std::move(result));
+  session.Results->RemoveDuplicates(session.Profile->Index);
+  if (!profileSearch && Global->MetaBoost) {
+    session.MetaResults->RemoveDuplicates();
+    session.MetaResults->Merge(session.Results->List);
+    session.MetaResults->Boost(engine);
+  }
+}
+
+// Writes what the search measured: the task's durations and the
+// "SearchTimes" log line. Returns the remote line, sent without the lock.
+// Caller holds DataLock exclusively.
+std::string WriteSearchRecord(TSessionData& session, const TRequestHandler::TSearchRecord& record,
+                              const std::string& searched) {
+  TTask& last = *session.Results->LastTask();
+  last.TotalDuration = record.FetchWall;
+  last.FetchThreadCount = record.DownloadCount;
+  last.ParseThreadCount = record.ParseCount;
+  last.FetchDuration =
+      record.DownloadCount >= 1 ? RoundTo2(static_cast<double>(record.DownloadTime / record.DownloadCount)) : -1;
+  last.ParseDuration =
+      record.ParseCount >= 1 ? RoundTo2(static_cast<double>(record.ParseTime / record.ParseCount)) : -1;
+
+  auto ms = [](double value) { return FloatToStr(RoundTo2(value)); };
+  Global->Log("SearchTimes", "CPU ms: fetch " + ms(record.FetchCpu + record.ThreadFetchCpu) + " parse " +
+                                 ms(record.ThreadParseCpu) + " merge " + ms(record.MergeCpu) + " rank " +
+                                 ms(record.RankCpu) + " clusters " + ms(record.ClustersCpu));
+  return "UID:" + Global->UID + "|SEARCH|" + DateTimeText(Now()) + "|" + searched + "|" + last.SE_Name + "|" +
+         std::to_string(session.Results->Count()) + "|" + FloatToStr(last.TotalDuration) + "|" +
+         FloatToStr(last.FetchDuration) + "|" + FloatToStr(last.ParseDuration) + "|" +
+         std::to_string(last.FetchThreadCount) + "|" + std::to_string(last.ParseThreadCount) + "|" +
+         FloatToStr(last.RankDuration);
+}
+
+// The meta lists and the word index point into the results: after a failed
+// search they all go together, and the session waits for a search again.
+void ResetAfterFailure(TSessionData& session) {
+  std::unique_lock guard(session.DataLock);
+  DropWordClusters(session);
+  session.WordStorage.reset();
+  session.Results = std::make_unique<TResults>();
+  session.MetaResults = std::make_unique<TMetaResults>(Global->MetaBoost);
+  session.SearchPending = true;
+}
+
 }  // namespace
 
 int32_t TRequestHandler::CheckSearchParams() {
@@ -148,99 +275,11 @@ void TRequestHandler::HandleRequest_Search() {
 }
 
 void TRequestHandler::RunSearch(const std::string& keywords, const std::string& site, bool profileSearch) {
-  TSessionData& session = *Session;
   TTrayIcon* tray = Global->Data->TrayIcon.load();
-  bool succeeded = false;
   std::exception_ptr failure;
-  std::string searched;
+  std::string remoteLine;
   try {
-    TimeLog.Start();
-    StageCpu = {};
-    double cpuMark = ThreadCpuMs();
-    int32_t engine = 0;
-    std::string engineName;
-    {
-      std::shared_lock guard(session.DataLock);
-      engine = session.Preferences->SE;
-      engineName = session.Preferences->SEName;
-    }
-    Global->Log("Search", "Keywords: " + keywords + " SE: " + engineName + (site.empty() ? "" : " Site: " + site));
-    session.ResetSearchTotals();
-
-    TTask* task = nullptr;
-    std::string firstKeywords;
-    int32_t profileIndex = 0;
-    {
-      std::unique_lock guard(session.DataLock);
-      session.Preferences->SetCheckAllExt(true);
-      searched = keywords;
-      if (profileSearch) {
-        const TSearchEngines* definition = Global->GetEngine(engine);
-        std::string joined;
-        bool firstWord = true;
-        for (const TPredefinedWord& word : session.Profile->Words) {
-          if (!firstWord) joined += " " + (definition ? definition->Seperator : std::string()) + " ";
-          joined += word.SearchText;
-          firstWord = false;
-        }
-        if (!joined.empty() && definition)
-          searched += " " + definition->LeftParinhesis + joined + definition->RightParinhesis;
-      }
-      {
-        const auto profiles = Global->Predefined->ReadLock();
-        const TProfile* profile = Global->Predefined->FindProfile(session.Preferences->ProfileName);
-        task = session.Results->AddTask(searched, engineName, profile, site);
-      }
-      firstKeywords = session.Results->FirstTask()->Keywords;
-      profileIndex = session.Profile->Index;
-    }
-    if (tray)
-      tray->ShowBalloon("Searching for: " + firstKeywords + "\r\n" + (site.empty() ? "" : "Site: " + site + "\r\n") +
-                            "Using " + engineName,
-                        "Orvane Server", kBalloonMs);
-
-    TFetchedResults fetched;
-    if (profileSearch)
-      FetchResultsWithProfilename(session, engine, firstKeywords, profileIndex, task, fetched);
-    else
-      FetchResults(session, engine, firstKeywords, task, Global->MetaBoost, fetched);
-    StageCpu.Fetch = ThreadCpuMs() - cpuMark;
-    cpuMark = ThreadCpuMs();
-
-    std::unique_lock guard(session.DataLock);
-    long double parseTime, downloadTime;
-    int32_t parseCount, downloadCount;
-    {
-      std::lock_guard statistics(session.ResultsLock);
-      parseTime = session.ParseTime;
-      downloadTime = session.DownloadTime;
-      parseCount = session.ParseCount;
-      downloadCount = session.DownloadCount;
-    }
-    // No page downloaded (all replayed from LoadPath) is no reason to fail.
-    const double averageParse = downloadCount > 0 ? static_cast<double>(parseTime / downloadCount) : 0.0;
-    TTask& last = *session.Results->LastTask();
-    last.TotalDuration =
-        TimeLog.Lap("Avg thread parse " + FloatToStr(RoundTo2(averageParse)) + " s. Threads done ", true);
-    last.FetchThreadCount = downloadCount;
-    last.ParseThreadCount = parseCount;
-    last.FetchDuration = downloadCount >= 1 ? RoundTo2(static_cast<double>(downloadTime / downloadCount)) : -1;
-    last.ParseDuration = parseCount >= 1 ? RoundTo2(static_cast<double>(parseTime / parseCount)) : -1;
-    last.FailedPages = std::move(fetched.Failed);
-
-    for (auto& result : fetched.Main) session.Results->AddResult(std::move(result));
-    for (size_t list = 0; list < fetched.Meta.size(); ++list)
-      for (auto& result : fetched.Meta[list]) session.MetaResults->GetList(list).push_back(std::move(result));
-    session.Results->RemoveDuplicates(session.Profile->Index);
-    if (!profileSearch && Global->MetaBoost) {
-      session.MetaResults->RemoveDuplicates();
-      session.MetaResults->Merge(session.Results->List);
-      session.MetaResults->Boost(engine);
-    }
-    TimeLog.Lap("Remove duplicates ", true);
-    StageCpu.Merge = ThreadCpuMs() - cpuMark;
-    PostProcess(firstKeywords, true, profileSearch);
-    succeeded = true;
+    remoteLine = SearchAndRecord(keywords, site, profileSearch, tray);
   } catch (const TOvException& e) {
     failure = std::make_exception_ptr(e);
   } catch (const std::exception& e) {
@@ -248,44 +287,43 @@ void TRequestHandler::RunSearch(const std::string& keywords, const std::string& 
   } catch (...) {
     failure = std::make_exception_ptr(TOvException("unknown exception", "RequestHandler", "RunSearch"));
   }
-
-  std::string remoteLine;
   try {
-    std::unique_lock guard(session.DataLock);
-    if (!succeeded) {
-      // The meta lists and the word index point into the results: they all
-      // go together.
-      DropWordClusters(session);
-      session.WordStorage.reset();
-      session.Results = std::make_unique<TResults>();
-      session.MetaResults = std::make_unique<TMetaResults>(Global->MetaBoost);
-      session.SearchPending = true;
-    } else {
-      double fetchCpu, parseCpu;
-      {
-        std::lock_guard statistics(session.ResultsLock);
-        fetchCpu = session.FetchCpuMs;
-        parseCpu = session.ParseCpuMs;
-      }
-      auto ms = [](double value) { return FloatToStr(RoundTo2(value)); };
-      Global->Log("SearchTimes", "CPU ms: fetch " + ms(StageCpu.Fetch + fetchCpu) + " parse " + ms(parseCpu) +
-                                     " merge " + ms(StageCpu.Merge) + " rank " + ms(StageCpu.Rank) + " clusters " +
-                                     ms(StageCpu.Clusters));
-      const TTask& last = *session.Results->LastTask();
-      remoteLine = "UID:" + Global->UID + "|SEARCH|" + DateTimeText(Now()) + "|" + searched + "|" + last.SE_Name +
-                   "|" + std::to_string(session.Results->Count()) + "|" + FloatToStr(last.TotalDuration) + "|" +
-                   FloatToStr(last.FetchDuration) + "|" + FloatToStr(last.ParseDuration) + "|" +
-                   std::to_string(last.FetchThreadCount) + "|" + std::to_string(last.ParseThreadCount) + "|" +
-                   FloatToStr(last.RankDuration);
-    }
+    if (failure) ResetAfterFailure(*Session);
   } catch (...) {
   }
   try {
     if (tray) tray->HideBalloon();
-    if (succeeded) Global->RemoteLog(remoteLine);
+    if (!failure) Global->RemoteLog(remoteLine);
   } catch (...) {
   }
   if (failure) std::rethrow_exception(failure);
+}
+
+std::string TRequestHandler::SearchAndRecord(const std::string& keywords, const std::string& site, bool profileSearch,
+                                             TTrayIcon* tray) {
+  TSessionData& session = *Session;
+  TimeLog.Start();
+  Record = {};
+  double cpuMark = ThreadCpuMs();
+  const TSearchStart start = StartSearch(session, keywords, site, profileSearch);
+  if (tray) ShowSearchBalloon(*tray, start, site);
+  TFetchedResults fetched = FetchStage(session, start, profileSearch);
+  Record.FetchCpu = ThreadCpuMs() - cpuMark;
+  cpuMark = ThreadCpuMs();
+
+  std::unique_lock guard(session.DataLock);
+  ReadThreadTotals(session, Record);
+  // No page downloaded (all replayed from LoadPath) is no reason to fail.
+  const double averageParse =
+      Record.DownloadCount > 0 ? static_cast<double>(Record.ParseTime / Record.DownloadCount) : 0.0;
+  Record.FetchWall =
+      TimeLog.Lap("Avg thread parse " + FloatToStr(RoundTo2(averageParse)) + " s. Threads done ", true);
+  session.Results->LastTask()->FailedPages = std::move(fetched.Failed);
+  MergeFetched(session, fetched, start.Engine, profileSearch);
+  TimeLog.Lap("Remove duplicates ", true);
+  Record.MergeCpu = ThreadCpuMs() - cpuMark;
+  PostProcess(start.FirstKeywords, true, profileSearch);
+  return WriteSearchRecord(session, Record, start.Searched);
 }
 
 void TRequestHandler::PostProcess(const std::string& keywords, bool splitWords, bool profileSearch) {
@@ -300,7 +338,7 @@ void TRequestHandler::PostProcess(const std::string& keywords, bool splitWords, 
     results.Rank();
     if (TTask* last = results.LastTask()) last->RankDuration = TimeLog.Lap("Rank ", true);
   }
-  StageCpu.Rank = ThreadCpuMs() - rankStart;
+  Record.RankCpu = ThreadCpuMs() - rankStart;
   const double clustersStart = ThreadCpuMs();
   BuildClustersHtml(session);
   TimeLog.Lap("BuildClustersHtml ", true);
@@ -311,7 +349,7 @@ void TRequestHandler::PostProcess(const std::string& keywords, bool splitWords, 
   results.Sort(session.Profile->SortBy);
   TimeLog.Lap("Sort results ", true);
   const double sortCpu = ThreadCpuMs() - sortStart;
-  StageCpu.Rank += sortCpu;
+  Record.RankCpu += sortCpu;
   if (splitWords) {
     for (const auto& result : results.List) {
       if (result->WordsSplit) {
@@ -335,7 +373,7 @@ void TRequestHandler::PostProcess(const std::string& keywords, bool splitWords, 
     WordListFilter(session, keywords, [this](const std::string& caption) { TimeLog.Lap(caption, true); });
   }
   BuildSubjectPane(session);
-  StageCpu.Clusters = ThreadCpuMs() - clustersStart - sortCpu;
+  Record.ClustersCpu = ThreadCpuMs() - clustersStart - sortCpu;
 }
 
 }  // namespace orvane
