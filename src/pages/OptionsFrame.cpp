@@ -62,14 +62,8 @@ void CheckExtensionBoxes(const TSessionData& session, TReplacer& replace) {
   }
 }
 
-}  // namespace
-
-void FillOptionsFrame(const TSessionData& session, std::string& text) {
-  TReplacer replace(text);
-  const TResults& results = *session.Results;
-  const TPreferences& preferences = *session.Preferences;
-  const TProfile& profile = *session.Profile;
-
+// The narrowing, sorting, weight and home-page options.
+void FillFilterOptions(const TResults& results, const TProfile& profile, TReplacer& replace) {
   if (results.Narrow.empty()) replace("<ov:CancelNarrowDisabled/>", kDisabled);
   if (profile.RunSearch) {
     replace("<ov:SortBySearchEngine:Disabled/>", kDisabled);
@@ -88,7 +82,9 @@ void FillOptionsFrame(const TSessionData& session, std::string& text) {
   replace("<ov:TotalResults:Value/>", std::to_string(results.Count()));
   replace("<ov:HomePageOnly:Value/>", std::to_string(CountHomePages(results)));
   if (profile.HomepageOnly) replace("<ov:HomePageOnly:Checked/>", kChecked);
+}
 
+void FillExactMatch(const TResults& results, const TProfile& profile, TReplacer& replace) {
   const TTask* first = results.FirstTask();
   const std::string keywords = first ? Trim(first->Keywords) : std::string();
   if (keywords.find(' ') == std::string::npos) {
@@ -99,10 +95,11 @@ void FillOptionsFrame(const TSessionData& session, std::string& text) {
     replace("<ov:ExactMatch:Value/>", std::to_string(CountMatches(results, kOneOfThem, 2)));
     if (profile.ExactMatch) replace("<ov:ExactMatch:Checked/>", kChecked);
   }
+}
 
-  const bool engineOrder = profile.SortBy == TResults::kByEngineRank;
-  replace(engineOrder ? "<ov:OriginalOrder:Checked:-1/>" : "<ov:OriginalOrder:Checked:0/>", kChecked);
-
+// The preference page shown, the engine, the window and the saved searches.
+void FillPreferenceChoices(const TSessionData& session, TReplacer& replace) {
+  const TPreferences& preferences = *session.Preferences;
   if (preferences.PreferenceType == "Clusters")
     replace("<ov:prefPage/>", "1");
   else if (preferences.PreferenceType == "Advanced")
@@ -113,7 +110,11 @@ void FillOptionsFrame(const TSessionData& session, std::string& text) {
   if (preferences.OpenInNewWindow) replace("<ov:OpenInNewWindow/>", kChecked);
   // The saved searches list arrives with saving and loading results.
   replace("<ov:ResultsFileName/>", SavedResultsOptions(Global->UserDir, session.SavedResultsName));
+}
 
+// The domain, file and page-type panes, the chosen page type in bold.
+void FillExtensionPanes(const TSessionData& session, TReplacer& replace) {
+  const TPreferences& preferences = *session.Preferences;
   replace("<ov:DomainExtensionHTML/>", session.DomainCluster->Html);
   replace("<ov:FileExtensionHTML/>", session.FileCluster->Html);
   replace("<ov:PageTypesHTML/>", session.PageTypes->Html);
@@ -125,7 +126,11 @@ void FillOptionsFrame(const TSessionData& session, std::string& text) {
                    entry.Text == *filter);
     break;
   }
+}
 
+// The profile list and the word pane, the chosen ones in bold or checked.
+void FillProfilePanes(const TSessionData& session, TReplacer& replace) {
+  const TPreferences& preferences = *session.Preferences;
   replace("<ov:predefined:predefinednamelist/>", session.PredefinedCluster->Html);
   replace("<ov:id/>", std::to_string(session.Id));
   {
@@ -150,6 +155,22 @@ void FillOptionsFrame(const TSessionData& session, std::string& text) {
     replace("<ov:" + preferences.WhatToShow + "StartTag/>", "<b>");
     replace("<ov:" + preferences.WhatToShow + "EndTag/>", "</b>");
   }
+}
+
+}  // namespace
+
+void FillOptionsFrame(const TSessionData& session, std::string& text) {
+  TReplacer replace(text);
+  const TResults& results = *session.Results;
+  const TProfile& profile = *session.Profile;
+  // In this order: the panes bring tags of their own that later steps fill.
+  FillFilterOptions(results, profile, replace);
+  FillExactMatch(results, profile, replace);
+  const bool engineOrder = profile.SortBy == TResults::kByEngineRank;
+  replace(engineOrder ? "<ov:OriginalOrder:Checked:-1/>" : "<ov:OriginalOrder:Checked:0/>", kChecked);
+  FillPreferenceChoices(session, replace);
+  FillExtensionPanes(session, replace);
+  FillProfilePanes(session, replace);
   const std::string order = engineOrder ? "-1" : "0";
   replace("<ov:orderStartTag:Value:" + order + "/>", "<b>");
   replace("<ov:orderEndTag:Value:" + order + "/>", "</b>");
