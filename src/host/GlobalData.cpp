@@ -136,26 +136,73 @@ std::string ReadFirstLine(const std::string& path) {
   return line;
 }
 
+// The settings read from the configuration.
+void ReadSettings(TGlobal& global) {
+  global.Port = global.Reg->ReadInteger("Port", kDefaultPort);
+  global.OrvaneURL = global.Reg->ReadString("OrvaneURL", "");
+  global.TimeOut = global.Reg->ReadInteger("TimeOut", 24);
+  if (global.TimeOut != 0) global.TimeOut = 1.0 / global.TimeOut;
+  global.AlwaysSearch = global.Reg->ReadString("AlwaysSearch", "0") == "1";
+  global.MetaBoost = global.Reg->ReadString("MetaBoost", "1") == "1";
+  global.DeepWordCluster = global.Reg->ReadString("DeepWordCluster", "0") == "1";
+  global.InstallationDir = global.Reg->ReadString("InstallationDir", DefaultInstallationFolder());
+  global.HtmlDir = global.InstallationDir + "Resources/html/";
+  global.DataDir = global.InstallationDir + "Data/";
+  global.GoogleHost = global.Reg->ReadString("GoogleHost", "www.google.com");
+  global.MSNHost = global.Reg->ReadString("MSNHost", "search.msn.com");
+  global.YahooHost = global.Reg->ReadString("YahooHost", "search.yahoo.com");
+  global.WordClustersDebug = global.Reg->ReadInteger("WordClustersDebug", 0);
+  global.PageTimeout = std::max(1, global.Reg->ReadInteger("PageTimeout", 8));
+  global.ProbeFirst = global.Reg->ReadString("ProbeFirst", "0") == "1";
+}
+
+// The machine's id for the remote log, and the user's folder.
+void ReadIdentity(TGlobal& global) {
+  global.UID = global.Reg->ReadString("UID", "");
+  if (global.UID.empty()) {
+    global.UID = TGuidEx::NewGuidString();
+    global.Reg->WriteString("UID", global.UID);
+  }
+  WriteFirstLine(global.WritableDir + "ie/affid.dat", global.UID);
+  WriteFirstLine(global.WritableDir + "firefox/affid.dat", global.UID);
+
+  const std::string userBase = UserDataFolder();
+  global.UserDir = userBase.empty() ? "" : userBase + (userBase.back() == '/' ? "" : "/") + "Orvane/";
+  if (!global.UserDir.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(global.UserDir, ec);
+  }
+}
+
+// The data files: groups, profiles, colours, word lists and engines.
+void LoadData(TGlobal& global) {
+  global.XMLManager = std::make_unique<TXMLManager>(global.DataDir);
+  global.DomainGroupData = std::make_unique<TExtTypeGroups>(*global.XMLManager, "DomainGroupData");
+  global.FileGroupData = std::make_unique<TExtTypeGroups>(*global.XMLManager, "FileGroupData");
+  global.Predefined = std::make_unique<TPredefined>(*global.XMLManager, *global.DomainGroupData, *global.FileGroupData);
+  if (const pugi::xml_node colors = global.XMLManager->Section("Colors")) {
+    global.RelatedWordHighLightColor = global.XMLManager->ReadString(colors, "RelatedWordHighLightColor", false);
+    global.NarrowHighLightColor = global.XMLManager->ReadString(colors, "NarrowHighLightColor", false);
+  }
+  global.Data = std::make_unique<TGlobalData>();
+  global.Data->Plural = std::make_unique<TPlural>(*global.XMLManager);
+  global.Data->IgnoreWords = std::make_unique<TIgnoreWords>(*global.XMLManager);
+  global.Data->Version = TGlobal::GetFileVersion("%d.%d.%d.%d");
+  // The log sink is not installed yet: the free Log would drop these lines.
+  global.Engines = LoadSearchEngines(
+      *global.XMLManager, [&global](const std::string& key) { return global.Reg->ReadString(key, ""); },
+      [&global](const std::string& line) { global.Log("SearchEngines", line); });
+  std::vector<std::string> added;
+  for (size_t i = kBuiltInEngines; i < global.Engines.size(); ++i) added.push_back(global.Engines[i]->Name);
+  SetEngineNames(std::move(added));
+  global.Refer = ReadFirstLine(global.DataDir + "refer.txt");
+}
+
 }  // namespace
 
 TGlobal::TGlobal(const std::string& configFile) {
   Reg = std::make_unique<TOrvaneReg>(configFile);
-  Port = Reg->ReadInteger("Port", kDefaultPort);
-  OrvaneURL = Reg->ReadString("OrvaneURL", "");
-  TimeOut = Reg->ReadInteger("TimeOut", 24);
-  if (TimeOut != 0) TimeOut = 1.0 / TimeOut;
-  AlwaysSearch = Reg->ReadString("AlwaysSearch", "0") == "1";
-  MetaBoost = Reg->ReadString("MetaBoost", "1") == "1";
-  DeepWordCluster = Reg->ReadString("DeepWordCluster", "0") == "1";
-  InstallationDir = Reg->ReadString("InstallationDir", DefaultInstallationFolder());
-  HtmlDir = InstallationDir + "Resources/html/";
-  DataDir = InstallationDir + "Data/";
-  GoogleHost = Reg->ReadString("GoogleHost", "www.google.com");
-  MSNHost = Reg->ReadString("MSNHost", "search.msn.com");
-  YahooHost = Reg->ReadString("YahooHost", "search.yahoo.com");
-  WordClustersDebug = Reg->ReadInteger("WordClustersDebug", 0);
-  PageTimeout = std::max(1, Reg->ReadInteger("PageTimeout", 8));
-  ProbeFirst = Reg->ReadString("ProbeFirst", "0") == "1";
+  ReadSettings(*this);
   EngineRest = std::make_unique<TEngineRest>();
 
   // A read-only installation (a system package) keeps what we write in the
@@ -174,42 +221,8 @@ TGlobal::TGlobal(const std::string& configFile) {
   // A service on this machine needs no Internet connection.
   const bool localService = IsLocalServiceURL(OrvaneURL);
   logRemote_ = std::make_unique<TLogRemote>(OrvaneURL, [localService] { return localService || IsConnected(); });
-
-  UID = Reg->ReadString("UID", "");
-  if (UID.empty()) {
-    UID = TGuidEx::NewGuidString();
-    Reg->WriteString("UID", UID);
-  }
-  WriteFirstLine(WritableDir + "ie/affid.dat", UID);
-  WriteFirstLine(WritableDir + "firefox/affid.dat", UID);
-
-  const std::string userBase = UserDataFolder();
-  UserDir = userBase.empty() ? "" : userBase + (userBase.back() == '/' ? "" : "/") + "Orvane/";
-  if (!UserDir.empty()) {
-    std::error_code ec;
-    std::filesystem::create_directories(UserDir, ec);
-  }
-
-  XMLManager = std::make_unique<TXMLManager>(DataDir);
-  DomainGroupData = std::make_unique<TExtTypeGroups>(*XMLManager, "DomainGroupData");
-  FileGroupData = std::make_unique<TExtTypeGroups>(*XMLManager, "FileGroupData");
-  Predefined = std::make_unique<TPredefined>(*XMLManager, *DomainGroupData, *FileGroupData);
-  if (const pugi::xml_node colors = XMLManager->Section("Colors")) {
-    RelatedWordHighLightColor = XMLManager->ReadString(colors, "RelatedWordHighLightColor", false);
-    NarrowHighLightColor = XMLManager->ReadString(colors, "NarrowHighLightColor", false);
-  }
-  Data = std::make_unique<TGlobalData>();
-  Data->Plural = std::make_unique<TPlural>(*XMLManager);
-  Data->IgnoreWords = std::make_unique<TIgnoreWords>(*XMLManager);
-  Data->Version = GetFileVersion("%d.%d.%d.%d");
-  // The log sink is not installed yet: the free Log would drop these lines.
-  Engines = LoadSearchEngines(
-      *XMLManager, [this](const std::string& key) { return Reg->ReadString(key, ""); },
-      [this](const std::string& line) { Log("SearchEngines", line); });
-  std::vector<std::string> added;
-  for (size_t i = kBuiltInEngines; i < Engines.size(); ++i) added.push_back(Engines[i]->Name);
-  SetEngineNames(std::move(added));
-  Refer = ReadFirstLine(DataDir + "refer.txt");
+  ReadIdentity(*this);
+  LoadData(*this);
 }
 
 TGlobal::~TGlobal() {

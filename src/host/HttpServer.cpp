@@ -185,6 +185,25 @@ void Linger(int fd) {
   }
 }
 
+// The status line, the headers and, unless left out, the body of an answer.
+std::string AnswerText(const std::string& serverSoftware, const THttpResponse& response, bool withBody) {
+  const int status = response.ResponseNo;
+  const std::string body = HasNoBody(status) ? std::string() : response.Body();
+  std::string answer = StatusLine(status);
+  answer += "Server: " + serverSoftware + "\r\n";
+  if (!response.CacheControl.empty()) answer += "Cache-control: " + HeaderValue(response.CacheControl) + "\r\n";
+  if (response.Expires) answer += "Expires: " + HttpDateText(*response.Expires) + "\r\n";
+  if (response.LastModified) answer += "Last-Modified: " + HttpDateText(*response.LastModified) + "\r\n";
+  if (!response.Location.empty()) answer += "Location: " + HeaderValue(response.Location) + "\r\n";
+  if (!response.ContentType.empty() && !HasNoBody(status))
+    answer += "Content-Type: " + HeaderValue(response.ContentType) + "\r\n";
+  for (const auto& [name, value] : response.Headers) answer += HeaderValue(name) + ": " + HeaderValue(value) + "\r\n";
+  if (!HasNoBody(status)) answer += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+  answer += "Connection: close\r\n\r\n";
+  if (withBody) answer += body;
+  return answer;
+}
+
 }  // namespace
 
 THttpServer::THttpServer(std::string serverSoftware, THandler handler, THttpLimits limits)
@@ -329,21 +348,7 @@ void THttpServer::Answer(int fd, const std::string& remoteIp) {
                     "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
     return;
   }
-  const int status = response.ResponseNo;
-  const std::string body = HasNoBody(status) ? std::string() : response.Body();
-  std::string answer = StatusLine(status);
-  answer += "Server: " + serverSoftware_ + "\r\n";
-  if (!response.CacheControl.empty()) answer += "Cache-control: " + HeaderValue(response.CacheControl) + "\r\n";
-  if (response.Expires) answer += "Expires: " + HttpDateText(*response.Expires) + "\r\n";
-  if (response.LastModified) answer += "Last-Modified: " + HttpDateText(*response.LastModified) + "\r\n";
-  if (!response.Location.empty()) answer += "Location: " + HeaderValue(response.Location) + "\r\n";
-  if (!response.ContentType.empty() && !HasNoBody(status))
-    answer += "Content-Type: " + HeaderValue(response.ContentType) + "\r\n";
-  for (const auto& [name, value] : response.Headers) answer += HeaderValue(name) + ": " + HeaderValue(value) + "\r\n";
-  if (!HasNoBody(status)) answer += "Content-Length: " + std::to_string(body.size()) + "\r\n";
-  answer += "Connection: close\r\n\r\n";
-  if (request.Method != "HEAD") answer += body;
-  SendAll(fd, answer);
+  SendAll(fd, AnswerText(serverSoftware_, response, request.Method != "HEAD"));
 }
 
 }  // namespace orvane

@@ -149,6 +149,35 @@ void TRequestHandler::RunAction(const std::string& doc) {
   }
 }
 
+void TRequestHandler::ServeExplainRank() {
+  std::string value;
+  FindParam(Request.Params, "RankId", value);
+  int32_t rankId = 0;
+  if (!TryStrToInt(value, rankId)) throw std::invalid_argument("'" + value + "' is not a valid integer value");
+  RankId = rankId;
+  Response.ContentText = ServePage("explainrank.htm");
+  RankId = 0;
+}
+
+// Loaded results are shown by the search they came from, in their session.
+void TRequestHandler::RedirectToLoadedSearch() {
+  if (!Session) throw TOvException("Source timeout", "RequestHandler", "Execute");
+  std::string keywords, site;
+  int se = 0;
+  {
+    std::shared_lock guard(Session->DataLock);
+    if (const TTask* first = Session->Results->FirstTask()) {
+      keywords = first->Keywords;
+      site = first->SiteOnly;
+    }
+    se = Session->Preferences->SE + 1;
+  }
+  // Encoded twice: the parameter reader decodes once and the search decodes
+  // the keywords once more; a raw text could also break the header.
+  Response.Redirect("/search?keywords=" + URLEncode(URLEncode(keywords)) + "&se=" + std::to_string(se) +
+                    "&site=" + URLEncode(site) + "&id=" + std::to_string(Session->Id));
+}
+
 void TRequestHandler::RunPage(const std::string& doc) {
   struct TPageRow {
     const char* doc;
@@ -181,29 +210,9 @@ void TRequestHandler::RunPage(const std::string& doc) {
   if (doc == "mainframe.htm") {
     Response.ContentText = ServePage(Session ? "mainframe.htm" : "main.htm");
   } else if (doc == "explainrank.htm") {
-    std::string value;
-    FindParam(Request.Params, "RankId", value);
-    int32_t rankId = 0;
-    if (!TryStrToInt(value, rankId)) throw std::invalid_argument("'" + value + "' is not a valid integer value");
-    RankId = rankId;
-    Response.ContentText = ServePage("explainrank.htm");
-    RankId = 0;
+    ServeExplainRank();
   } else if (doc == "loadresults") {
-    if (!Session) throw TOvException("Source timeout", "RequestHandler", "Execute");
-    std::string keywords, site;
-    int se = 0;
-    {
-      std::shared_lock guard(Session->DataLock);
-      if (const TTask* first = Session->Results->FirstTask()) {
-        keywords = first->Keywords;
-        site = first->SiteOnly;
-      }
-      se = Session->Preferences->SE + 1;
-    }
-    // Encoded twice: the parameter reader decodes once and the search decodes
-    // the keywords once more; a raw text could also break the header.
-    Response.Redirect("/search?keywords=" + URLEncode(URLEncode(keywords)) + "&se=" + std::to_string(se) +
-                      "&site=" + URLEncode(site) + "&id=" + std::to_string(Session->Id));
+    RedirectToLoadedSearch();
   } else {
     if (doc.size() >= 4 && doc.compare(doc.size() - 4, 4, ".css") == 0) Response.ContentType = "text/css";
     if (doc.size() >= 4 && doc.compare(doc.size() - 4, 4, ".gif") == 0) {

@@ -107,6 +107,8 @@ class TRequestHandler {
   void Filter_ShowOtherResults();
   void Filter_ChangeOrder();
   void RunPage(const std::string& doc);
+  void ServeExplainRank();
+  void RedirectToLoadedSearch();
   void LogTiming(const std::string& kind, TMonotonic start) const;
   std::string EngineNameForLog() const;
 };

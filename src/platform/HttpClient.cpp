@@ -157,6 +157,20 @@ long RetryAfterOf(CURL* handle) {
   return number || curl_getdate(value.c_str(), nullptr) != -1 ? 0 : -1;
 }
 
+// The headers sent, ours where the caller set none; the user agent goes
+// its own way.
+std::unique_ptr<curl_slist, HeaderListDeleter> RequestHeaders(
+    const std::vector<std::pair<std::string, std::string>>& given) {
+  const std::string accept = "Accept: " + HeaderOr(given, "Accept", kAccept);
+  const std::string acceptLanguage = "Accept-Language: " + HeaderOr(given, "Accept-Language", kAcceptLanguage);
+  std::unique_ptr<curl_slist, HeaderListDeleter> headers(curl_slist_append(nullptr, accept.c_str()));
+  curl_slist_append(headers.get(), acceptLanguage.c_str());
+  for (const auto& [name, value] : given)
+    if (!SameName(name, "Accept") && !SameName(name, "Accept-Language") && !SameName(name, "User-Agent"))
+      curl_slist_append(headers.get(), (name + ": " + value).c_str());
+  return headers;
+}
+
 }  // namespace
 
 void EnsureCurlInitialised() {
@@ -188,14 +202,8 @@ std::string THttpClient::Get(const std::string& url) {
   std::unique_ptr<CURL, CurlDeleter> curl(Handles().Take());
   if (!curl) throw TOvException("Cannot create an HTTP client", "HttpClient", "Get");
   if (RefusePlainHttpBeyondLoopback) CheckTransport(url);
-  const std::string accept = "Accept: " + HeaderOr(Headers, "Accept", kAccept);
-  const std::string acceptLanguage = "Accept-Language: " + HeaderOr(Headers, "Accept-Language", kAcceptLanguage);
   const std::string userAgent = HeaderOr(Headers, "User-Agent", kUserAgent);
-  std::unique_ptr<curl_slist, HeaderListDeleter> headers(curl_slist_append(nullptr, accept.c_str()));
-  curl_slist_append(headers.get(), acceptLanguage.c_str());
-  for (const auto& [name, value] : Headers)
-    if (!SameName(name, "Accept") && !SameName(name, "Accept-Language") && !SameName(name, "User-Agent"))
-      curl_slist_append(headers.get(), (name + ": " + value).c_str());
+  const std::unique_ptr<curl_slist, HeaderListDeleter> headers = RequestHeaders(Headers);
 
   const std::string target = EscapeUnsafeURLBytes(url);
   TBody body{{}, MaxBodyBytes};
