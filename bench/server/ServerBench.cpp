@@ -389,6 +389,9 @@ int main(int argc, char** argv) {
     const auto begin = std::chrono::steady_clock::now();
     TServerProcess server;
     server.Config["AlwaysSearch"] = "1";  // every request searches anew
+    // The search of the three engines the goals were set for: SearXNG, once
+    // set, would join its meta boost with a thirteenth page.
+    server.Config["SearXNGHost"] = "";
     server.Config["TimeOut"] = std::to_string(86400 / options.SessionSeconds);  // sessions per day
     if (!server.Start()) throw std::runtime_error("orvane-server did not start");
     std::cerr << "orvane-server pid " << server.Pid() << " on port " << server.Port << "\n";
