@@ -26,6 +26,15 @@ std::vector<TExportRow> VisibleRows(const TResults& results) {
 
 std::string Host(const TResult& result) { return result.URI ? result.URI->Host : ""; }
 
+// A loaded search from an engine the data file no longer defines keeps that
+// engine's old index, which may now be another engine's: its task's name
+// tells where the results came from.
+std::string Engine(const TResult& result) {
+  if (result.Task && !result.Task->SE_Name.empty() && EngineIndex(result.Task->SE_Name) < 0)
+    return result.Task->SE_Name;
+  return EngineName(result.Engine);
+}
+
 // Titles, descriptions and links are HTML text as the engines sent them.
 std::string Plain(const std::string& html) { return DecodeHTMLEntities(html); }
 
@@ -36,7 +45,7 @@ std::string ExportResultsJson(const TResults& results) {
   for (const auto& [position, result] : VisibleRows(results)) {
     out += position == 1 ? "\n  {" : ",\n  {";
     out += "\"position\": " + std::to_string(position);
-    out += ", \"engine\": " + JsonString(EngineName(result->Engine));
+    out += ", \"engine\": " + JsonString(Engine(*result));
     out += ", \"engine_rank\": " + std::to_string(result->EngineRank);
     out += ", \"orvane_rank\": " + std::to_string(result->GetTotalRank(results.Profile));
     out += ", \"title\": " + JsonString(Plain(result->Title));
@@ -53,7 +62,7 @@ std::string ExportResultsCsv(const TResults& results) {
   std::string out =
       "position,engine,engine_rank,orvane_rank,title,link,description,domain,domain_extension,file_extension\r\n";
   for (const auto& [position, result] : VisibleRows(results)) {
-    out += std::to_string(position) + "," + CsvField(EngineName(result->Engine)) + ",";
+    out += std::to_string(position) + "," + CsvField(Engine(*result)) + ",";
     out += std::to_string(result->EngineRank) + "," + std::to_string(result->GetTotalRank(results.Profile)) + ",";
     out += CsvField(Plain(result->Title)) + "," + CsvField(Plain(result->Link)) + ",";
     out += CsvField(Plain(result->Description())) + "," + CsvField(Host(*result)) + ",";

@@ -173,9 +173,15 @@ TEST(SavedResults, AnEngineTheDataFileNoLongerDefinesIsNamedAndAMovedOneFoundByN
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->Results->Count(), count);
     EXPECT_EQ(loaded->Preferences->SE, row.chosen);
-    if (!row.named) {  // the results of a moved engine follow it
+    // The exports name the engine the results came from: a moved one's
+    // results follow it, a gone one is named by the saved task.
+    const std::string csv = pipeline.Get("/export.csv?id=1").ContentText;
+    EXPECT_NE(csv.find(row.named ? ",Gone," : ",Yahoo,"), std::string::npos);
+    EXPECT_EQ(csv.find(",MSN,"), std::string::npos);
+    const std::string json = pipeline.Get("/export.json?id=1").ContentText;
+    EXPECT_NE(json.find(std::string("\"engine\": \"") + (row.named ? "Gone" : "Yahoo") + "\""), std::string::npos);
+    if (!row.named) {
       for (const auto& result : loaded->Results->List) EXPECT_EQ(result->Engine, row.chosen);
-      EXPECT_NE(pipeline.Get("/export.csv?id=1").ContentText.find(",Yahoo,"), std::string::npos);
     }
     const std::string note = "These results came from Gone, an engine the data file no longer defines.";
     EXPECT_EQ(pipeline.Get("/statistics.htm?id=1").ContentText.find(note) != std::string::npos, row.named);
