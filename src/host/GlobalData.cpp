@@ -109,19 +109,6 @@ void TSessionData::AddHtmlTime(double ms) {
 
 double TSessionData::HtmlTime() const { return htmlTime_.load(); }
 
-std::vector<TEngineTally> TSessionData::EngineTallySnapshot() const {
-  std::lock_guard guard(ResultsLock);
-  return EngineTallies;
-}
-
-void TSessionData::ResetSearchTotals() {
-  std::lock_guard guard(ResultsLock);
-  DownloadTime = ParseTime = 0;
-  DownloadCount = ParseCount = 0;
-  FetchCpuMs = ParseCpuMs = 0;
-  EngineTallies.clear();
-}
-
 // ---- TGlobal ----
 
 namespace {
@@ -252,9 +239,29 @@ void TGlobal::LogException(const std::string& keywords, const std::string& engin
 
 std::string TGlobal::GetAddress() const { return "127.0.0.1:" + std::to_string(Port); }
 
-TSearchEngines* TGlobal::GetEngine(int index) const {
-  if (index < 0 || index >= static_cast<int>(Engines.size())) return nullptr;
-  return Engines[static_cast<size_t>(index)].get();
+TSearchEngines* TGlobal::GetEngine(int index) const { return FindEngine(Engines, index); }
+
+TFetchContext TGlobal::FetchContext(TSessionData& session) const {
+  TFetchContext context;
+  context.Engines = &Engines;
+  context.Rest = EngineRest.get();
+  context.Totals = &session.Totals;
+  context.PageTimeout = PageTimeout;
+  context.ProbeFirst = ProbeFirst;
+  context.FailedBlockFolder = FailedBlockFolder();
+  const TOrvaneReg* reg = Reg.get();
+  context.Setting = [reg](const char* name) { return reg ? reg->ReadString(name, "") : std::string(); };
+  return context;
+}
+
+// Blocks that fail to parse are kept next to the data folder for inspection.
+std::string TGlobal::FailedBlockFolder() const {
+  if (DataDir.empty()) return "";
+  std::filesystem::path data(DataDir);
+  if (!data.has_filename()) data = data.parent_path();
+  const std::string folder = data.parent_path().string();
+  if (folder.empty()) return "";
+  return IsWritableFolder(folder) ? folder + "/" : WritableDir;
 }
 
 TSessionPtr TGlobal::FindSession(int32_t id) {

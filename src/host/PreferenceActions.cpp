@@ -75,7 +75,7 @@ void TRequestHandler::HandleRequest_SavePreferences() {
   profile.DescRank = Weight(Request.Params, "descrank", profile.TotalRank);
   profile.UrlRank = Weight(Request.Params, "urlrank", profile.TotalRank);
   results.Narrow = GetParamStr(Request.Params, "narrow", "");
-  results.Rank();
+  results.Rank(Global->XMLManager.get());
   Global->Log("Preferences", "Writing to database");
   preferences.SavePreferences();
   Global->Log("Preferences", "Save complete");

@@ -96,7 +96,7 @@ void TRequestHandler::HandleRequest_LoadResults() {
   session.SavedResultsName = fileName;
   session.SearchPending = false;
   session.ResultsLoaded = true;
-  session.ResetSearchTotals();  // no engine was asked for these results
+  session.Totals.Reset();  // no engine was asked for these results
   preferences.SetPreferenceType("Data Tools");
   const TTask* last = session.Results->LastTask();
   PostProcess(last ? last->Keywords : std::string(), true, session.Profile->RunSearch);

@@ -89,7 +89,7 @@ TSearchStart StartSearch(TSessionData& session, const std::string& keywords, con
   }
   Global->Log("Search",
               "Keywords: " + keywords + " SE: " + start.EngineName + (site.empty() ? "" : " Site: " + site));
-  session.ResetSearchTotals();
+  session.Totals.Reset();
 
   std::unique_lock guard(session.DataLock);
   session.Preferences->SetCheckAllExt(true);
@@ -113,22 +113,23 @@ void ShowSearchBalloon(TTrayIcon& tray, const TSearchStart& start, const std::st
 
 TFetchedResults FetchStage(TSessionData& session, const TSearchStart& start, bool profileSearch) {
   TFetchedResults fetched;
+  const TFetchContext context = Global->FetchContext(session);
   if (profileSearch)
-    FetchResultsWithProfilename(session, start.Engine, start.FirstKeywords, start.ProfileIndex, start.Task, fetched);
+    FetchResultsWithProfilename(context, start.Engine, start.FirstKeywords, start.ProfileIndex, start.Task, fetched);
   else
-    FetchResults(session, start.Engine, start.FirstKeywords, start.Task, Global->MetaBoost, fetched);
+    FetchResults(context, start.Engine, start.FirstKeywords, start.Task, Global->MetaBoost, fetched);
   return fetched;
 }
 
 // The query threads are done: their totals stay as they are now.
 void ReadThreadTotals(TSessionData& session, TRequestHandler::TSearchRecord& record) {
-  std::lock_guard statistics(session.ResultsLock);
-  record.ParseTime = session.ParseTime;
-  record.DownloadTime = session.DownloadTime;
-  record.ParseCount = session.ParseCount;
-  record.DownloadCount = session.DownloadCount;
-  record.ThreadFetchCpu = session.FetchCpuMs;
-  record.ThreadParseCpu = session.ParseCpuMs;
+  std::lock_guard statistics(session.Totals.Lock);
+  record.ParseTime = session.Totals.ParseTime;
+  record.DownloadTime = session.Totals.DownloadTime;
+  record.ParseCount = session.Totals.ParseCount;
+  record.DownloadCount = session.Totals.DownloadCount;
+  record.ThreadFetchCpu = session.Totals.FetchCpuMs;
+  record.ThreadParseCpu = session.Totals.ParseCpuMs;
 }
 
 // The fetched lists into the session's results and meta lists, without
@@ -335,7 +336,7 @@ void TRequestHandler::PostProcess(const std::string& keywords, bool splitWords, 
   const double rankStart = ThreadCpuMs();
   results.Profile = session.Profile.get();
   if (!session.Preferences->ProfileName.empty()) {
-    results.Rank();
+    results.Rank(Global->XMLManager.get());
     if (TTask* last = results.LastTask()) last->RankDuration = TimeLog.Lap("Rank ", true);
   }
   Record.RankCpu = ThreadCpuMs() - rankStart;

@@ -209,7 +209,7 @@ void ClosingSort(TSessionData& session) {
   const TProfile& profile = *session.Profile;
   results.ClearWordListScores();
   if (profile.SortBy != TResults::kByEngineRank && !session.Preferences->ShowOnlyWord.empty())
-    results.ScoreWordList(session.Preferences->ShowOnlyWord);
+    results.ScoreWordList(session.Preferences->ShowOnlyWord, Global->XMLManager.get());
   results.Sort(profile.SortBy);
 }
 

@@ -161,7 +161,7 @@ void FillStatistics(const TSessionData& session, const std::string& presentation
   Replace(text, "<ov:Statistics:PresentationDuration/>", presentationDuration + " sec.");
   if (text.find("<ov:Statistics:EnginePanel/>") != std::string::npos)
     Replace(text, "<ov:Statistics:EnginePanel/>",
-            EnginePanel(session.EngineTallySnapshot()) + MissingEnginesNote(results) +
+            EnginePanel(session.Totals.EngineTallySnapshot()) + MissingEnginesNote(results) +
                 FailedPagesPanel(last->FailedPages));
   Replace(text, "<ov:Statistics:TotalResults/>", Int(results.Count()));
   Replace(text, "<ov:Statistics:ResultsRank0/>",

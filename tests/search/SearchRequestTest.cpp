@@ -183,7 +183,7 @@ TEST(SearchRequest, SlowPagesTimeOutAndTheirThreadsAreTerminated) {
   TFetchedResults fetched;
   const auto started = std::chrono::steady_clock::now();
   try {
-    FetchResults(*session, sim::kGoogle, task->Keywords, task, false, fetched, std::chrono::milliseconds(500));
+    FetchResults(Global->FetchContext(*session), sim::kGoogle, task->Keywords, task, false, fetched, std::chrono::milliseconds(500));
     FAIL() << "no time-out";
   } catch (const TOvException& e) {
     EXPECT_STREQ(e.what(), "Timeout waiting for threads");
