@@ -33,6 +33,9 @@
 
 #include "base/Log.h"
 #include "host/HttpTypes.h"
+#include "clusters/SessionPanes.h"
+#include "pages/ResultFilters.h"
+#include "pages/SessionView.h"
 #include "platform/Clock.h"
 #include "search/FetchContext.h"
 #include "search/FetchTotals.h"
@@ -54,17 +57,8 @@ class TExtTypeGroups;
 class TSearchEngines;
 class TIniFile;
 class TIgnoreWords;
-class TDomainCluster;
-class TFileCluster;
-class TPageTypes;
-class TWordCluster;
-class TDeepWordCluster;
-class TPredefinedCluster;
-class TAutoWordClusters;
-class TWordStorage;
 class TResultsXml;
 class TEngineRest;
-struct TAutoClusterData;
 
 // The configuration store that stands in for the registry key
 // "Software\Orvane": an INI file with that section. Reads never fail: a
@@ -117,22 +111,14 @@ class TSessionData {
   std::mutex FileLock;
 
   // Guarded by DataLock. The panes and word tables are rebuilt from the
-  // results with the lock held exclusively. The word storage is declared
-  // before everything that points into it, so it is freed last.
-  std::unique_ptr<TWordStorage> WordStorage;
-  std::unique_ptr<TPredefinedCluster> PredefinedCluster;
+  // results with the lock held exclusively. The panes hold the word storage
+  // the results point into, so they are declared first and freed last.
+  TSessionPanes Panes;
   std::unique_ptr<TPreferences> Preferences;
   std::unique_ptr<TResults> Results;
   std::unique_ptr<TMetaResults> MetaResults;
   std::unique_ptr<TSeperateWords> SeperateWords;
   std::unique_ptr<TProfile> Profile;
-  std::unique_ptr<TDomainCluster> DomainCluster;
-  std::unique_ptr<TFileCluster> FileCluster;
-  std::unique_ptr<TWordCluster> WordCluster;
-  std::unique_ptr<TPageTypes> PageTypes;
-  std::unique_ptr<TAutoWordClusters> AutoWordClusters;
-  std::vector<std::unique_ptr<TAutoClusterData>> AutoClusterList;
-  std::unique_ptr<TDeepWordCluster> DeepWordCluster;  // only with Global->DeepWordCluster
   std::string SavedResultsName;
   bool SearchPending = true;
   bool ResultsLoaded = false;
@@ -140,6 +126,13 @@ class TSessionData {
   // The query threads' totals and tallies, under their own lock (taken
   // after DataLock, never the other way round).
   TFetchTotals Totals;
+
+  // The word clusters and the word pane again over the results; the caller
+  // holds DataLock exclusively.
+  void RebuildWordClusters(const std::string& keywords);
+
+  // What the pages read; the caller holds DataLock shared or exclusively.
+  TSessionView View() const;
 
   // Milliseconds spent building pages of this session.
   void AddHtmlTime(double ms);
@@ -180,6 +173,12 @@ class TGlobal : public TLogSink {
   // rest table, the limits, the debug settings; their totals go to the
   // session.
   TFetchContext FetchContext(TSessionData& session) const;
+  // What the word clusters read of the configuration and the shared tables.
+  TClusterSettings ClusterSettings() const;
+  // The parts of `session` the result filters change, with their settings.
+  TFilterState FilterState(TSessionData& session) const;
+  // What the pages read of the process.
+  TPageSettings PageSettings() const;
 
   // Caller holds SessionLock. Stamps LastAccess of the session found.
   TSessionPtr FindSession(int32_t id);

@@ -81,8 +81,7 @@ void TRequestHandler::HandleRequest_LoadResults() {
   // The word tables, the word index and the meta lists point at the
   // results that the loaded ones replace.
   auto dropOldResults = [&session] {
-    DropWordClusters(session);
-    session.WordStorage.reset();
+    session.Panes.DropWordTables();
     session.MetaResults = std::make_unique<TMetaResults>(Global->MetaBoost);
   };
   if (!Global->Data->ResultsXml->LoadSearchResultFromXml(Global->UserDir, fileName, *session.Results,

@@ -175,8 +175,7 @@ std::string WriteSearchRecord(TSessionData& session, const TRequestHandler::TSea
 // search they all go together, and the session waits for a search again.
 void ResetAfterFailure(TSessionData& session) {
   std::unique_lock guard(session.DataLock);
-  DropWordClusters(session);
-  session.WordStorage.reset();
+  session.Panes.DropWordTables();
   session.Results = std::make_unique<TResults>();
   session.MetaResults = std::make_unique<TMetaResults>(Global->MetaBoost);
   session.SearchPending = true;
@@ -341,9 +340,9 @@ void TRequestHandler::PostProcess(const std::string& keywords, bool splitWords, 
   }
   Record.RankCpu = ThreadCpuMs() - rankStart;
   const double clustersStart = ThreadCpuMs();
-  BuildClustersHtml(session);
+  session.Panes.BuildClusters(*session.Results, *session.Profile);
   TimeLog.Lap("BuildClustersHtml ", true);
-  ApplyFilter(session);
+  ApplyFilter(Global->FilterState(session));
   TimeLog.Lap("Apply filter ", true);
   results.ClearWordListScores();
   const double sortStart = ThreadCpuMs();
@@ -363,17 +362,18 @@ void TRequestHandler::PostProcess(const std::string& keywords, bool splitWords, 
       session.SeperateWords->Separate(result->Title, result->TitleWords);
       result->WordsSplit = true;
     }
-    ReplaceWordStorage(session);
+    session.Panes.ReplaceWordStorage(*session.Results);
     TimeLog.Lap("Split to words ", true);
   }
   // Either way the word pane is built at the end, once.
   if (!profileSearch) {
-    RebuildWordClusters(session, keywords);
+    session.RebuildWordClusters(keywords);
     TimeLog.Lap("Auto clusters ", true);
   } else {
-    WordListFilter(session, keywords, [this](const std::string& caption) { TimeLog.Lap(caption, true); });
+    WordListFilter(Global->FilterState(session), keywords,
+                   [this](const std::string& caption) { TimeLog.Lap(caption, true); });
   }
-  BuildSubjectPane(session);
+  session.Panes.BuildSubjectPane(Global->Predefined.get());
   Record.ClustersCpu = ThreadCpuMs() - clustersStart - sortCpu;
 }
 

@@ -68,9 +68,9 @@ TEST(ShippedSources, EachFormatIsSearchedRankedClusteredExportedSavedAndLoaded) 
     const auto& list = session->Results->List;
     for (size_t i = 1; i < list.size(); ++i) EXPECT_GE(list[i - 1]->TotalScore, list[i]->TotalScore);
     // Clustered: every result has a domain extension.
-    ASSERT_TRUE(session->DomainCluster);
+    ASSERT_TRUE(session->Panes.DomainCluster);
     int32_t clustered = 0;
-    for (const auto& item : session->DomainCluster->Items) clustered += item.Count;
+    for (const auto& item : session->Panes.DomainCluster->Items) clustered += item.Count;
     EXPECT_EQ(clustered, static_cast<int32_t>(expected.size()));
 
     // The statistics panel and the options frame name the engine.
