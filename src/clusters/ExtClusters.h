@@ -23,14 +23,12 @@ class TExtCluster : public TWordClusters {
 
   void Clear() override;
   // Counts the results by extension, leaving out those whose total score is
-  // 0. Sorts the results by the extension. An empty list keeps the last
-  // build.
+  // 0, then orders the groups and the entries by descending count. Sorts the
+  // results by the extension. An empty list keeps the last build.
   void Build(TResults& results) override;
-  // The pane: the groups first, then the extensions that belong to no
-  // group, at most ten in all, in columns of five.
-  void Render(int32_t sessionId) override;
-  // Clear, all group counts 0, no HTML.
-  void Reset();
+  // The lines of the pane: the groups first, then the extensions that belong
+  // to no group, at most ten in all.
+  std::vector<TPaneEntry> PaneEntries() const;
 
   // The Text of the entry with that Index; empty when there is none.
   std::string NameOfIndex(int32_t index) const;
@@ -42,7 +40,7 @@ class TExtCluster : public TWordClusters {
 
   // Results of the last build in the group with that index.
   int32_t GroupCount(int32_t index) const;
-  // Group indexes by descending count, as the last render ordered them.
+  // Group indexes by descending count, as the last build ordered them.
   const std::vector<int32_t>& GroupOrder() const { return groupOrder_; }
   // The group index of an extension (-1 for none).
   int32_t GroupOf(const std::string& extension) const;
@@ -56,8 +54,7 @@ class TExtCluster : public TWordClusters {
 
  private:
   void SetIndexes(TResult& result, int32_t cluster, int32_t group) const;
-  void AppendEntry(int32_t n, const std::string& caption, const std::string& value, const std::string& display,
-                   const std::string& parameter, int32_t count, int32_t sessionId, bool isGroup);
+  void OrderByCount();
 
   TKind kind_;
   std::vector<int32_t> groupCounts_;  // by group index

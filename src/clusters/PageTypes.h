@@ -15,14 +15,12 @@ class TExtCluster;
 class TPageTypes {
  public:
   // At most ten entries from each cluster (groups first, visible ones only),
-  // the domain cluster's first. SearchText holds the entry's kind:
-  // "DomainExtGroup", "FileExtGroup", "DomainExt" or "FileExt".
+  // the domain cluster's first, then all by descending count. SearchText
+  // holds the entry's kind: "DomainExtGroup", "FileExtGroup", "DomainExt" or
+  // "FileExt".
   void Collect(const TExtCluster& fileCluster, const TExtCluster& domainCluster);
-  // At most fifteen entries by descending count, in columns of five.
-  void Render(int32_t sessionId);
 
   std::vector<TWordData> Entries;
-  std::string Html;
 };
 
 }  // namespace orvane

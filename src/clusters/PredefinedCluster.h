@@ -1,5 +1,5 @@
-// TPredefinedCluster: the subject pane, a link per visible profile that
-// narrows the search to that subject. Owned by the session; built when the
+// TPredefinedCluster: the subject pane's entries, one per visible profile (a
+// link that narrows the search to that subject). Owned by the session; built when the
 // session is made and again when a profile is chosen or defined.
 #pragma once
 
@@ -16,7 +16,7 @@ class TPredefinedCluster {
   // The caller holds the profile table's read lock.
   void BuildPane(const std::vector<std::unique_ptr<TProfile>>& profiles);
 
-  std::string Html;
+  std::vector<std::string> Names;  // of the visible profiles, in table order
 };
 
 }  // namespace orvane

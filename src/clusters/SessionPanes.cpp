@@ -22,10 +22,9 @@ const std::vector<std::string>& IgnoreList(const TClusterSettings& settings) {
 
 }  // namespace
 
-TSessionPanes::TSessionPanes(int32_t sessionId, const TExtTypeGroups* domainGroups,
-                             const TExtTypeGroups* fileGroups, const TPredefined* predefined)
-    : SessionId(sessionId),
-      PredefinedCluster(std::make_unique<TPredefinedCluster>()),
+TSessionPanes::TSessionPanes(const TExtTypeGroups* domainGroups, const TExtTypeGroups* fileGroups,
+                             const TPredefined* predefined)
+    : PredefinedCluster(std::make_unique<TPredefinedCluster>()),
       DomainCluster(std::make_unique<TDomainCluster>(domainGroups)),
       FileCluster(std::make_unique<TFileCluster>(fileGroups)),
       WordCluster(std::make_unique<TWordCluster>()),
@@ -37,15 +36,12 @@ TSessionPanes::~TSessionPanes() = default;
 
 void TSessionPanes::BuildClusters(TResults& results, TProfile& profile) {
   DomainCluster->Build(results);
-  DomainCluster->Render(SessionId);
   FileCluster->Build(results);
-  FileCluster->Render(SessionId);
   // A profile without its own extensions starts with every one of the first
   // results checked.
   if (profile.Domains.empty()) DomainCluster->CollectNames(profile.Domains);
   if (profile.FileTypes.empty()) FileCluster->CollectNames(profile.FileTypes);
   PageTypes->Collect(*FileCluster, *DomainCluster);
-  PageTypes->Render(SessionId);
 }
 
 void TSessionPanes::DropWordClusters() {
@@ -106,7 +102,6 @@ void TSessionPanes::BuildWordCluster(const TProfile& profile) {
     WordCluster->BuildFromAutoClusters(AutoClusterList);
   else if (AutoWordClusters)
     WordCluster->BuildFromProfileWords(profile.Words, *AutoWordClusters);
-  WordCluster->Render(SessionId);
 }
 
 void TSessionPanes::BuildSubjectPane(const TPredefined* predefined) {

@@ -1,6 +1,7 @@
 // TSessionPanes: the panes and word tables of one session, rebuilt from its
 // results: the extension clusters and page types, the word index with its
-// automatic clusters, the word pane and the subject pane. The session owns
+// automatic clusters, the word pane and the subject pane. The panes hold
+// entries; the options frame renders them. The session owns
 // one and calls it with its data lock held exclusively, so a page request
 // never reads a half-built pane.
 #pragma once
@@ -38,14 +39,13 @@ struct TClusterSettings {
 class TSessionPanes {
  public:
   // The group tables may be null; the subject pane starts from `predefined`.
-  TSessionPanes(int32_t sessionId, const TExtTypeGroups* domainGroups, const TExtTypeGroups* fileGroups,
-                const TPredefined* predefined);
+  TSessionPanes(const TExtTypeGroups* domainGroups, const TExtTypeGroups* fileGroups, const TPredefined* predefined);
   ~TSessionPanes();
   TSessionPanes(const TSessionPanes&) = delete;
   TSessionPanes& operator=(const TSessionPanes&) = delete;
 
-  // Domain and file clusters (each result gets its cluster and group), their
-  // HTML, the profile's default extensions and the page types.
+  // Domain and file clusters (each result gets its cluster and group), the
+  // profile's default extensions and the page types.
   void BuildClusters(TResults& results, TProfile& profile);
 
   // Drops the automatic clusterer, its cluster list and the deep cluster:
@@ -71,8 +71,6 @@ class TSessionPanes {
   void BuildWordCluster(const TProfile& profile);
   // The subject pane from the shared profile table.
   void BuildSubjectPane(const TPredefined* predefined);
-
-  const int32_t SessionId;  // the pane links carry it
 
   // The word storage is declared before everything that points into it, so
   // it is freed last.

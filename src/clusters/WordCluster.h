@@ -20,12 +20,13 @@ class TWordCluster : public TWordClusters {
   // "Show results with word 'city'" or "... words 'city, cities'".
   static std::string TitleOf(const TWordRecord& record);
 
+  // Both add to Items and keep them by descending count.
   void BuildFromAutoClusters(const TAutoClusterList& clusters);
   // The profile's words that occur in the results; phrases give no entry.
   void BuildFromProfileWords(const std::vector<TPredefinedWord>& words, const TAutoWordClusters& clusterer);
-  // At most ten entries by descending count, in columns of five; "No Words"
-  // when there is none.
-  void Render(int32_t sessionId) override;
+
+ private:
+  void OrderByCount();
 };
 
 }  // namespace orvane

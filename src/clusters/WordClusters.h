@@ -15,6 +15,16 @@ namespace orvane {
 class TExtTypeGroups;
 class TResults;
 
+// One line of an extension pane: the group or extension it slices by, the
+// text it shows and how many results it counts.
+struct TPaneEntry {
+  std::string Value;
+  std::string Display;
+  int32_t Count = 0;
+  bool IsGroup = false;
+  int32_t Line = 0;  // 0-based position in the pane
+};
+
 class TWordClusters {
  public:
   explicit TWordClusters(const TExtTypeGroups* groups = nullptr) : Groups(groups) {}
@@ -22,13 +32,11 @@ class TWordClusters {
 
   virtual void Clear() { Items.clear(); }
   virtual void Build(TResults& /*results*/) {}
-  virtual void Render(int32_t /*sessionId*/) {}
 
   const TExtTypeGroups* Groups;  // borrowed from Global; none for word clusters
   // One entry per extension (or word) of the last build. Extension clusters
   // use the TWordData part only.
   std::vector<TPredefinedWord> Items;
-  std::string Html;  // the pane of the last render
 };
 
 }  // namespace orvane

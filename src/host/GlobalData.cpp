@@ -81,7 +81,7 @@ TGlobalData::~TGlobalData() = default;
 
 TSessionData::TSessionData(int32_t id, const std::string& preferencesFolder, bool metaBoost)
     : Id(id),
-      Panes(id, Global ? Global->DomainGroupData.get() : nullptr, Global ? Global->FileGroupData.get() : nullptr,
+      Panes(Global ? Global->DomainGroupData.get() : nullptr, Global ? Global->FileGroupData.get() : nullptr,
             Global ? Global->Predefined.get() : nullptr),
       Preferences(std::make_unique<TPreferences>(preferencesFolder)),
       Results(std::make_unique<TResults>()),

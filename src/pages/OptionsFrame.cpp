@@ -10,6 +10,7 @@
 #include "clusters/PredefinedCluster.h"
 #include "clusters/WordCluster.h"
 #include "clusters/SessionPanes.h"
+#include "pages/ClusterPanes.h"
 #include "pages/MatchRecord.h"
 #include "pages/ResultsXml.h"
 #include "search/Results.h"
@@ -115,9 +116,9 @@ void FillPreferenceChoices(const TSessionView& session, const TPageSettings& set
 // The domain, file and page-type panes, the chosen page type in bold.
 void FillExtensionPanes(const TSessionView& session, TReplacer& replace) {
   const TPreferences& preferences = session.Preferences;
-  replace("<ov:DomainExtensionHTML/>", session.Panes.DomainCluster->Html);
-  replace("<ov:FileExtensionHTML/>", session.Panes.FileCluster->Html);
-  replace("<ov:PageTypesHTML/>", session.Panes.PageTypes->Html);
+  replace("<ov:DomainExtensionHTML/>", ExtensionPaneHtml(*session.Panes.DomainCluster, session.Id));
+  replace("<ov:FileExtensionHTML/>", ExtensionPaneHtml(*session.Panes.FileCluster, session.Id));
+  replace("<ov:PageTypesHTML/>", PageTypesPaneHtml(*session.Panes.PageTypes, session.Id));
   for (const std::string* filter : {&preferences.ShowOnlyDomainExtension, &preferences.ShowOnlyFileExtension,
                                     &preferences.ShowOnlyDomainExtGroup, &preferences.ShowOnlyFileExtGroup}) {
     if (filter->empty()) continue;
@@ -131,7 +132,7 @@ void FillExtensionPanes(const TSessionView& session, TReplacer& replace) {
 // The profile list and the word pane, the chosen ones in bold or checked.
 void FillProfilePanes(const TSessionView& session, const TPageSettings& settings, TReplacer& replace) {
   const TPreferences& preferences = session.Preferences;
-  replace("<ov:predefined:predefinednamelist/>", session.Panes.PredefinedCluster->Html);
+  replace("<ov:predefined:predefinednamelist/>", SubjectPaneHtml(*session.Panes.PredefinedCluster));
   replace("<ov:id/>", std::to_string(session.Id));
   if (settings.Predefined) {
     const auto guard = settings.Predefined->ReadLock();
@@ -142,7 +143,7 @@ void FillProfilePanes(const TSessionView& session, const TPageSettings& settings
   CheckExtensionBoxes(session, replace);
 
   if (!preferences.ProfileName.empty()) {
-    replace("<ov:predefined:wordlist/>", session.Panes.WordCluster->Html);
+    replace("<ov:predefined:wordlist/>", WordPaneHtml(*session.Panes.WordCluster, session.Id));
     if (!preferences.ShowOnlyWord.empty())
       for (const TPredefinedWord& word : session.Panes.WordCluster->Items)
         replace.Bold("<ov:WordStartTag_" + word.Text + ">", "<ov:WordEndTag_" + word.Text + ">",

@@ -173,23 +173,19 @@ TEST(FindResultsWithPhrase, MatchesWithinOneTextAndMarksEveryWord) {
   }
 }
 
-TEST(WordCluster, PaneShowsTenInColumnsOfFiveOrNoWords) {
+TEST(WordCluster, EntriesGoByDescendingCount) {
+  TIndexed indexed({{"opera house opera", ""}, {"opera tickets house", ""}, {"opera", ""}});
+  TAutoWordClusters clusterer;
+  clusterer.BuildWordTable(indexed.results);
+  std::vector<TPredefinedWord> words(2);
+  words[0].Text = "house";
+  words[1].Text = "opera";
   TWordCluster pane;
-  pane.Render(2);
-  EXPECT_NE(pane.Html.find("No Words</td></tr></table>"), std::string::npos);
-  for (int i = 0; i < 11; ++i)
-    pane.Items.push_back(TWordCluster::NewClusterWord("w" + std::to_string(i), 20 - i, "t"));
-  pane.Render(2);
-  EXPECT_EQ(pane.Html.find("w10"), std::string::npos);
-  EXPECT_NE(pane.Html.find("<a title= \"t\" target=\"bottomFrame\" class=\"prefLink\" "
-                           "href=\"selectword?ShowOnlyWord=w0&CurrentPage=Clusters&id=2\"><ov:WordStartTag_w0>"
-                           "w0 (20)<ov:WordEndTag_w0></a><br/>"),
-            std::string::npos);
-  size_t columns = 0;
-  for (size_t at = pane.Html.find("<td align=\"Left\""); at != std::string::npos;
-       at = pane.Html.find("<td align=\"Left\"", at + 1))
-    ++columns;
-  EXPECT_EQ(columns, 2u);
+  pane.BuildFromProfileWords(words, clusterer);
+  ASSERT_EQ(pane.Items.size(), 2u);
+  EXPECT_EQ(pane.Items[0].Text, "opera");
+  EXPECT_EQ(pane.Items[1].Text, "house");
+  EXPECT_GT(pane.Items[0].Count, pane.Items[1].Count);
 }
 
 TEST(WordCluster, ProfileWordsFoundInTheResults) {

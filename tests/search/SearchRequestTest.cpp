@@ -345,7 +345,7 @@ TEST(SearchRequest, ResultsComeBackInScoreOrderEvenWithPaddedKeywords) {
       if (result->TotalScore > 0) ++scored;
     }
     EXPECT_GT(scored, 0u) << keywords;
-    EXPECT_FALSE(session->Panes.DomainCluster->Html.empty());
+    EXPECT_FALSE(session->Panes.DomainCluster->PaneEntries().empty());
     const std::string frame = pipeline.Get("/bottomframe.htm?id=0").ContentText;
     EXPECT_EQ(frame.find("<ov:"), std::string::npos);
   }
