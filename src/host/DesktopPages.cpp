@@ -22,24 +22,22 @@ std::string OpenSearchDescription(const std::string& address) {
 
 }  // namespace
 
-bool TRequestHandler::ServeDesktopPage(const std::string& doc) {
-  if (doc == "opensearch.xml") {
-    Response.ContentType = "application/opensearchdescription+xml";
-    Response.ContentText = OpenSearchDescription(Global->GetAddress());
-    return true;
-  }
-  if (doc == "find") {
-    // The address bar sends the typed words once encoded, in UTF-8; the
-    // search wants them in Latin-1 and encoded twice, as the form sends them.
-    std::string typed, keywords;
-    FindParam(Request.Params, "q", typed);
-    if (!Utf8ToLatin1(typed, keywords)) keywords = typed;
-    keywords = Trim(keywords);
-    Response.Redirect(keywords.empty() ? "/default.htm" : "/search?keywords=" + URLEncode(URLEncode(keywords)));
-    return true;
-  }
-  const bool json = doc == "export.json";
-  if (!json && doc != "export.csv") return false;
+void TRequestHandler::ServeOpenSearch() {
+  Response.ContentType = "application/opensearchdescription+xml";
+  Response.ContentText = OpenSearchDescription(Global->GetAddress());
+}
+
+void TRequestHandler::ServeFind() {
+  // The address bar sends the typed words once encoded, in UTF-8; the
+  // search wants them in Latin-1 and encoded twice, as the form sends them.
+  std::string typed, keywords;
+  FindParam(Request.Params, "q", typed);
+  if (!Utf8ToLatin1(typed, keywords)) keywords = typed;
+  keywords = Trim(keywords);
+  Response.Redirect(keywords.empty() ? "/default.htm" : "/search?keywords=" + URLEncode(URLEncode(keywords)));
+}
+
+void TRequestHandler::ServeExport(bool json) {
   TSessionPtr session;
   {
     std::lock_guard guard(Global->SessionLock);
@@ -50,12 +48,11 @@ bool TRequestHandler::ServeDesktopPage(const std::string& doc) {
     Response.SetResponseNo(404);
     Response.ContentType = "text/plain; charset=utf-8";
     Response.ContentText = "No such search: it has expired, or it was never made.\n";
-    return true;
+    return;
   }
   std::shared_lock guard(session->DataLock);
   Response.ContentType = json ? "application/json; charset=utf-8" : "text/csv; charset=utf-8";
   Response.ContentText = json ? ExportResultsJson(*session->Results) : ExportResultsCsv(*session->Results);
-  return true;
 }
 
 }  // namespace orvane

@@ -272,47 +272,23 @@ void TRequestHandler::Filter_ChangeOrder() {
   session.Profile->SortBy = GetParamInt(Request.Params, "originalorder", 0) != 0 ? TResults::kByEngineRank : 0;
 }
 
-void TRequestHandler::RunFilter(const std::string& doc) {
-  if (!Session) return;
+void TRequestHandler::RunFollowUps(unsigned steps) {
   TSessionData& session = *Session;
-  std::unique_lock guard(session.DataLock);
-  TimeLog.Start();
-  bool refresh = false;
-  bool sliced = true;
-  if (doc == "selectword") {
-    Filter_SelectWord();
-    sliced = false;
-  } else if (doc == "sliceresults.htm") {
-    Filter_SliceResults();
-  } else if (doc == "slicestatisticsresults.htm") {
-    Filter_SliceStatisticsResults();
-  } else if (doc == "showotherresults.htm") {
-    Filter_ShowOtherResults();
-  } else if (doc == "changeorder.htm") {
-    Filter_ChangeOrder();
-    refresh = true;
-    sliced = false;
-  } else {
-    sliced = false;
-  }
-  if (sliced) {
+  if (steps & kRebuildWords) {
     ClearHighLights(session);
     RebuildWordClusters(session, FirstKeywords(session));
-    refresh = true;
   }
-
-  if (doc == "savepreferences" || doc == "findnarrow" || doc == "selectword") {
-    refresh = true;
+  if (steps & kRefilter) {
     TResults& results = *session.Results;
     const TPreferences& preferences = *session.Preferences;
     ApplyFilter(session);
-    if (doc == "findnarrow" && results.Narrow.empty() && session.Profile->RunSearch)
+    if ((steps & kNarrowWordList) && results.Narrow.empty() && session.Profile->RunSearch)
       WordListFilter(session, FirstKeywords(session), [this](const std::string& caption) { TimeLog.Lap(caption, true); });
     else if (preferences.ShowOnlyWord.empty() || !results.Narrow.empty())
       RebuildWordClusters(session, FirstKeywords(session));
   }
-  if (refresh) ClosingSort(session);
-  if (doc == "savepreferences") BuildSubjectPane(session);
+  if (steps & kClosingSort) ClosingSort(session);
+  if (steps & kSubjectPane) BuildSubjectPane(session);
 }
 
 }  // namespace orvane

@@ -1,13 +1,15 @@
 // TRequestHandler: one per request. Finds the request's session, runs the
-// action, filter and page phases in that order (each keyed on the lower-cased
-// document name), and turns every error into a page answer. Owns nothing of
-// the session: it holds a shared reference for the request's lifetime.
+// action, filter and page phases in that order (each read from the document's
+// route, host/Routes.h), and turns every error into a page answer. Owns
+// nothing of the session: it holds a shared reference for the request's
+// lifetime.
 #pragma once
 
 #include <string>
 
 #include "host/GlobalData.h"
 #include "host/HttpTypes.h"
+#include "host/Routes.h"
 #include "host/TimeLog.h"
 
 namespace orvane {
@@ -58,8 +60,23 @@ class TRequestHandler {
 
   // The pages beside the search workspace (DesktopPages.cpp): the export of
   // a session, the browser's search description and the address-bar search.
-  // False for any other document.
-  bool ServeDesktopPage(const std::string& doc);
+  void ServeOpenSearch();
+  void ServeFind();
+  void ServeExport(bool json);
+
+  // The filter handlers; the caller holds DataLock exclusively.
+  void Filter_SelectWord();
+  void Filter_SliceResults();
+  void Filter_SliceStatisticsResults();
+  void Filter_ShowOtherResults();
+  void Filter_ChangeOrder();
+  // TFollowUp steps; the caller holds DataLock exclusively.
+  void RunFollowUps(unsigned steps);
+
+  // Pages of the workspace that are more than a file.
+  void ServeMainFrame();
+  void ServeExplainRank();
+  void RedirectToLoadedSearch();
 
   static std::string RedirectScript(const std::string& url);
   // The answer the dispatcher gives for an error message that is not our own.
@@ -97,18 +114,11 @@ class TRequestHandler {
   // until the handler ends, so a long search cannot lose it to the clean-up.
   void HoldSession();
   TSessionPtr held_;
-  void FindOrCreateSession(const std::string& doc);
-  void RunAction(const std::string& doc);
-  void RunFilter(const std::string& doc);
-  // The filter handlers; the caller holds DataLock exclusively.
-  void Filter_SelectWord();
-  void Filter_SliceResults();
-  void Filter_SliceStatisticsResults();
-  void Filter_ShowOtherResults();
-  void Filter_ChangeOrder();
-  void RunPage(const std::string& doc);
-  void ServeExplainRank();
-  void RedirectToLoadedSearch();
+  // `route` is null for a document outside the table.
+  void FindOrCreateSession(const TRoute* route);
+  void RunAction(const TRoute* route);
+  void RunFilter(const TRoute* route);
+  void RunPage(const TRoute* route, const std::string& doc);
   void LogTiming(const std::string& kind, TMonotonic start) const;
   std::string EngineNameForLog() const;
 };
