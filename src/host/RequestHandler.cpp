@@ -7,8 +7,9 @@
 #include "base/Escape.h"
 #include "base/OvException.h"
 #include "base/StrUtils.h"
+#include "host/PreferenceActions.h"
+#include "host/SearchRequest.h"
 #include "host/TrayIcon.h"
-#include "search/Results.h"
 #include "words/Preferences.h"
 
 namespace orvane {
@@ -105,7 +106,7 @@ THttpResponse& TRequestHandler::Execute() {
 
 void TRequestHandler::FindOrCreateSession(const TRoute* route) {
   if (route && route->Dispatch == TDispatch::kSearch) {
-    SessionId = CheckSearchParams();
+    SessionId = TSearchRequest(*this).CheckSearchParams();
     std::lock_guard guard(Global->SessionLock);
     if (SessionId == -1) {
       Session = Global->CreateSession();
@@ -139,7 +140,7 @@ void TRequestHandler::RunFilter(const TRoute* route) {
   TimeLog.Start();
   if (!route) return;
   if (route->Filter) route->Filter(*this);
-  RunFollowUps(route->FollowUp);
+  TPreferenceActions(*this).RunFollowUps(route->FollowUp);
 }
 
 void TRequestHandler::ServeExplainRank() {
@@ -150,25 +151,6 @@ void TRequestHandler::ServeExplainRank() {
   RankId = rankId;
   Response.ContentText = ServePage("explainrank.htm");
   RankId = 0;
-}
-
-// Loaded results are shown by the search they came from, in their session.
-void TRequestHandler::RedirectToLoadedSearch() {
-  if (!Session) throw TOvException("Source timeout", "RequestHandler", "Execute");
-  std::string keywords, site;
-  int se = 0;
-  {
-    std::shared_lock guard(Session->DataLock);
-    if (const TTask* first = Session->Results->FirstTask()) {
-      keywords = first->Keywords;
-      site = first->SiteOnly;
-    }
-    se = Session->Preferences->SE + 1;
-  }
-  // Encoded twice: the parameter reader decodes once and the search decodes
-  // the keywords once more; a raw text could also break the header.
-  Response.Redirect("/search?keywords=" + URLEncode(URLEncode(keywords)) + "&se=" + std::to_string(se) +
-                    "&site=" + URLEncode(site) + "&id=" + std::to_string(Session->Id));
 }
 
 void TRequestHandler::ServeMainFrame() { Response.ContentText = ServePage(Session ? "mainframe.htm" : "main.htm"); }

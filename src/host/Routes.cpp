@@ -4,7 +4,11 @@
 #include <thread>
 
 #include "base/StrUtils.h"
+#include "host/DesktopPages.h"
+#include "host/PreferenceActions.h"
 #include "host/RequestHandler.h"
+#include "host/SavedResults.h"
+#include "host/SearchRequest.h"
 
 namespace orvane {
 
@@ -16,26 +20,22 @@ constexpr auto kSleepAction = std::chrono::milliseconds(3000);
 // Holds the request's thread: a worker kept busy on purpose.
 void Sleep(TRequestHandler&) { std::this_thread::sleep_for(kSleepAction); }
 
-void Search(TRequestHandler& handler) { handler.HandleRequest_Search(); }
-void SavePreferences(TRequestHandler& handler) { handler.HandleRequest_SavePreferences(); }
-void SelectPredefined(TRequestHandler& handler) { handler.HandleRequest_SelectPredefined(); }
-void FindNarrow(TRequestHandler& handler) { handler.HandleRequest_FindNarrow(); }
-void ChangePreferences(TRequestHandler& handler) { handler.HandleRequest_ChangePreferences(); }
-void SelectWord(TRequestHandler& handler) { handler.Filter_SelectWord(); }
-void SliceResults(TRequestHandler& handler) { handler.Filter_SliceResults(); }
-void SliceStatisticsResults(TRequestHandler& handler) { handler.Filter_SliceStatisticsResults(); }
-void ShowOtherResults(TRequestHandler& handler) { handler.Filter_ShowOtherResults(); }
-void ChangeOrder(TRequestHandler& handler) { handler.Filter_ChangeOrder(); }
-void SaveResults(TRequestHandler& handler) { handler.HandleRequest_SaveResults(); }
-void LoadResults(TRequestHandler& handler) { handler.HandleRequest_LoadResults(); }
-void DeleteResults(TRequestHandler& handler) { handler.HandleRequest_DeleteResults(); }
-void RedirectToLoadedSearch(TRequestHandler& handler) { handler.RedirectToLoadedSearch(); }
+void Search(TRequestHandler& handler) { TSearchRequest(handler).HandleRequest_Search(); }
+void SavePreferences(TRequestHandler& handler) { TPreferenceActions(handler).HandleRequest_SavePreferences(); }
+void SelectPredefined(TRequestHandler& handler) { TPreferenceActions(handler).HandleRequest_SelectPredefined(); }
+void FindNarrow(TRequestHandler& handler) { TPreferenceActions(handler).HandleRequest_FindNarrow(); }
+void ChangePreferences(TRequestHandler& handler) { TPreferenceActions(handler).HandleRequest_ChangePreferences(); }
+void SelectWord(TRequestHandler& handler) { TPreferenceActions(handler).Filter_SelectWord(); }
+void SliceResults(TRequestHandler& handler) { TPreferenceActions(handler).Filter_SliceResults(); }
+void SliceStatisticsResults(TRequestHandler& handler) { TPreferenceActions(handler).Filter_SliceStatisticsResults(); }
+void ShowOtherResults(TRequestHandler& handler) { TPreferenceActions(handler).Filter_ShowOtherResults(); }
+void ChangeOrder(TRequestHandler& handler) { TPreferenceActions(handler).Filter_ChangeOrder(); }
+void SaveResults(TRequestHandler& handler) { TSavedResults(handler).HandleRequest_SaveResults(); }
+void LoadResults(TRequestHandler& handler) { TSavedResults(handler).HandleRequest_LoadResults(); }
+void DeleteResults(TRequestHandler& handler) { TSavedResults(handler).HandleRequest_DeleteResults(); }
+void RedirectToLoadedSearch(TRequestHandler& handler) { TSavedResults(handler).RedirectToLoadedSearch(); }
 void ServeMainFrame(TRequestHandler& handler) { handler.ServeMainFrame(); }
 void ServeExplainRank(TRequestHandler& handler) { handler.ServeExplainRank(); }
-void ServeOpenSearch(TRequestHandler& handler) { handler.ServeOpenSearch(); }
-void ServeFind(TRequestHandler& handler) { handler.ServeFind(); }
-void ServeExportJson(TRequestHandler& handler) { handler.ServeExport(true); }
-void ServeExportCsv(TRequestHandler& handler) { handler.ServeExport(false); }
 
 const TRoute kRoutes[] = {
     // The empty name is served and not found.
