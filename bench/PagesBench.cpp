@@ -41,7 +41,9 @@ void BuildPage(benchmark::State& state, const std::string& file, const std::stri
   size_t bytes = 0;
   for (auto _ : state) {
     std::shared_lock guard(session->DataLock);
-    const std::string out = ReplaceTags(TPageContext{session->Id, session.get(), 0, "", ""}, page, text);
+    const TSessionView view = session->View();
+    const std::string out =
+        ReplaceTags(TPageContext{session->Id, &view, 0, "", "", Global->PageSettings()}, page, text);
     bytes = out.size();
     benchmark::DoNotOptimize(out.data());
   }

@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   session.Results->AddResult(std::move(result));
   session.Results->Narrow = texts[2];
   TPreferences& preferences = *session.Preferences;
-  const TPageContext context{session.Id, &session, 0, "0 / 1 = 0", ""};
+  const TSessionView view = session.View();
+  const TPageContext context{session.Id, &view, 0, "0 / 1 = 0", "", Global->PageSettings()};
 
   CheckNoMarkup(context, "results.htm", "<ov:Keywords/>");
   CheckNoMarkup(context, "results.htm", "<ov:Narrow/>");

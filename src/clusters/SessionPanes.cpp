@@ -1,110 +1,118 @@
 #include "clusters/SessionPanes.h"
 
-#include <memory>
-
 #include "clusters/AutoWordClusters.h"
 #include "clusters/DeepWordCluster.h"
 #include "clusters/ExtClusters.h"
-#include "clusters/IgnoreWords.h"
 #include "clusters/PageTypes.h"
 #include "clusters/PredefinedCluster.h"
 #include "clusters/WordCluster.h"
 #include "clusters/WordStorage.h"
-#include "host/GlobalData.h"
 #include "search/Results.h"
-#include "words/Plural.h"
 #include "words/Predefined.h"
-#include "words/Preferences.h"
 #include "words/Profile.h"
 
 namespace orvane {
 
 namespace {
 
-const std::vector<std::string>& IgnoreList() {
+const std::vector<std::string>& IgnoreList(const TClusterSettings& settings) {
   static const std::vector<std::string> kNone;
-  return Global && Global->Data->IgnoreWords ? Global->Data->IgnoreWords->List() : kNone;
+  return settings.IgnoreWords ? *settings.IgnoreWords : kNone;
 }
-
-const TPlural* Plural() { return Global ? Global->Data->Plural.get() : nullptr; }
 
 }  // namespace
 
-void BuildClustersHtml(TSessionData& session) {
-  TResults& results = *session.Results;
-  TProfile& profile = *session.Profile;
-  session.DomainCluster->Build(results);
-  session.DomainCluster->Render(session.Id);
-  session.FileCluster->Build(results);
-  session.FileCluster->Render(session.Id);
+TSessionPanes::TSessionPanes(int32_t sessionId, const TExtTypeGroups* domainGroups,
+                             const TExtTypeGroups* fileGroups, const TPredefined* predefined)
+    : SessionId(sessionId),
+      PredefinedCluster(std::make_unique<TPredefinedCluster>()),
+      DomainCluster(std::make_unique<TDomainCluster>(domainGroups)),
+      FileCluster(std::make_unique<TFileCluster>(fileGroups)),
+      WordCluster(std::make_unique<TWordCluster>()),
+      PageTypes(std::make_unique<TPageTypes>()) {
+  BuildSubjectPane(predefined);
+}
+
+TSessionPanes::~TSessionPanes() = default;
+
+void TSessionPanes::BuildClusters(TResults& results, TProfile& profile) {
+  DomainCluster->Build(results);
+  DomainCluster->Render(SessionId);
+  FileCluster->Build(results);
+  FileCluster->Render(SessionId);
   // A profile without its own extensions starts with every one of the first
   // results checked.
-  if (profile.Domains.empty()) session.DomainCluster->CollectNames(profile.Domains);
-  if (profile.FileTypes.empty()) session.FileCluster->CollectNames(profile.FileTypes);
-  session.PageTypes->Collect(*session.FileCluster, *session.DomainCluster);
-  session.PageTypes->Render(session.Id);
+  if (profile.Domains.empty()) DomainCluster->CollectNames(profile.Domains);
+  if (profile.FileTypes.empty()) FileCluster->CollectNames(profile.FileTypes);
+  PageTypes->Collect(*FileCluster, *DomainCluster);
+  PageTypes->Render(SessionId);
 }
 
-void DropWordClusters(TSessionData& session) {
-  session.DeepWordCluster.reset();
-  session.AutoClusterList.clear();
-  session.AutoWordClusters.reset();
+void TSessionPanes::DropWordClusters() {
+  DeepWordCluster.reset();
+  AutoClusterList.clear();
+  AutoWordClusters.reset();
 }
 
-void ReplaceWordStorage(TSessionData& session) {
+void TSessionPanes::DropWordTables() {
+  DropWordClusters();
+  WordStorage.reset();
+}
+
+void TSessionPanes::ReplaceWordStorage(TResults& results) {
   // Everything that points at occurrence records goes before the records.
-  DropWordClusters(session);
+  DropWordClusters();
   size_t total = 0;
-  for (const auto& result : session.Results->List) {
+  for (const auto& result : results.List) {
     result->HighLights.clear();
     total += result->TitleWords.size() + result->DescriptionWords.size();
   }
   auto storage = std::make_unique<TWordStorage>();
-  storage->Build(*session.Results, total);
-  session.WordStorage = std::move(storage);
+  storage->Build(results, total);
+  WordStorage = std::move(storage);
 }
 
-void PrepareWordClusters(TSessionData& session) {
-  DropWordClusters(session);
+void TSessionPanes::PrepareWordClusters(TResults& results, const TClusterSettings& settings) {
+  DropWordClusters();
   // Results split before the index existed (loaded ones) get it now.
-  if (!session.WordStorage) ReplaceWordStorage(session);
-  auto clusterer = std::make_unique<TAutoWordClusters>(Plural(), Global && Global->WordClustersDebug == 1);
-  clusterer->BuildWordTable(*session.Results);
-  clusterer->Prepare(IgnoreList());
-  session.AutoWordClusters = std::move(clusterer);
+  if (!WordStorage) ReplaceWordStorage(results);
+  auto clusterer = std::make_unique<TAutoWordClusters>(settings.Plural, settings.Debug);
+  clusterer->BuildWordTable(results);
+  clusterer->Prepare(IgnoreList(settings));
+  AutoWordClusters = std::move(clusterer);
 }
 
-void SelectWordClusters(TSessionData& session, const std::string& keywords) {
-  TAutoWordClusters& clusterer = *session.AutoWordClusters;
+void TSessionPanes::SelectWordClusters(const std::string& keywords, const std::string& narrow,
+                                       const TClusterSettings& settings) {
+  TAutoWordClusters& clusterer = *AutoWordClusters;
   clusterer.MarkWords(keywords);
-  const std::string& narrow = session.Results->Narrow;
   if (!narrow.empty()) clusterer.MarkWords(narrow);
-  clusterer.SelectClusters(session.AutoClusterList);
-  if (Global && Global->DeepWordCluster)
-    session.DeepWordCluster = std::make_unique<TDeepWordCluster>(clusterer, IgnoreList(), narrow, keywords,
-                                                                 session.AutoClusterList, Plural());
+  clusterer.SelectClusters(AutoClusterList);
+  if (settings.DeepWordCluster)
+    DeepWordCluster = std::make_unique<TDeepWordCluster>(clusterer, IgnoreList(settings), narrow, keywords,
+                                                         AutoClusterList, settings.Plural);
 }
 
-void RebuildWordClusters(TSessionData& session, const std::string& keywords) {
-  PrepareWordClusters(session);
-  SelectWordClusters(session, keywords);
-  BuildWordCluster(session);
+void TSessionPanes::RebuildWordClusters(TResults& results, const TProfile& profile, const std::string& keywords,
+                                        const TClusterSettings& settings) {
+  PrepareWordClusters(results, settings);
+  SelectWordClusters(keywords, results.Narrow, settings);
+  BuildWordCluster(profile);
 }
 
-void BuildWordCluster(TSessionData& session) {
-  TWordCluster& pane = *session.WordCluster;
-  pane.Clear();
-  if (session.Profile->WordList == 1)
-    pane.BuildFromAutoClusters(session.AutoClusterList);
-  else if (session.AutoWordClusters)
-    pane.BuildFromProfileWords(session.Profile->Words, *session.AutoWordClusters);
-  pane.Render(session.Id);
+void TSessionPanes::BuildWordCluster(const TProfile& profile) {
+  WordCluster->Clear();
+  if (profile.WordList == 1)
+    WordCluster->BuildFromAutoClusters(AutoClusterList);
+  else if (AutoWordClusters)
+    WordCluster->BuildFromProfileWords(profile.Words, *AutoWordClusters);
+  WordCluster->Render(SessionId);
 }
 
-void BuildSubjectPane(TSessionData& session) {
-  if (!Global || !Global->Predefined) return;
-  const auto guard = Global->Predefined->ReadLock();
-  session.PredefinedCluster->BuildPane(Global->Predefined->Profiles);
+void TSessionPanes::BuildSubjectPane(const TPredefined* predefined) {
+  if (!predefined) return;
+  const auto guard = predefined->ReadLock();
+  PredefinedCluster->BuildPane(predefined->Profiles);
 }
 
 }  // namespace orvane

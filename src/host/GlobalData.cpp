@@ -81,25 +81,27 @@ TGlobalData::~TGlobalData() = default;
 
 TSessionData::TSessionData(int32_t id, const std::string& preferencesFolder, bool metaBoost)
     : Id(id),
+      Panes(id, Global ? Global->DomainGroupData.get() : nullptr, Global ? Global->FileGroupData.get() : nullptr,
+            Global ? Global->Predefined.get() : nullptr),
       Preferences(std::make_unique<TPreferences>(preferencesFolder)),
       Results(std::make_unique<TResults>()),
       MetaResults(std::make_unique<TMetaResults>(metaBoost)),
       SeperateWords(std::make_unique<TSeperateWords>()),
       Profile(std::make_unique<TProfile>()),
-      DomainCluster(std::make_unique<TDomainCluster>(Global ? Global->DomainGroupData.get() : nullptr)),
-      FileCluster(std::make_unique<TFileCluster>(Global ? Global->FileGroupData.get() : nullptr)),
-      WordCluster(std::make_unique<TWordCluster>()),
-      PageTypes(std::make_unique<TPageTypes>()),
       LastAccess(MonotonicNow()) {
-  PredefinedCluster = std::make_unique<TPredefinedCluster>();
-  if (Global && Global->Predefined) {
-    const auto profiles = Global->Predefined->ReadLock();
-    PredefinedCluster->BuildPane(Global->Predefined->Profiles);
-  }
   Preferences->LoadPreferences();
 }
 
-TSessionData::~TSessionData() = default;
+void TSessionData::RebuildWordClusters(const std::string& keywords) {
+  Panes.RebuildWordClusters(*Results, *Profile, keywords, Global->ClusterSettings());
+}
+
+TSessionView TSessionData::View() const {
+  return TSessionView{Id, *Results, *Preferences, *Profile, Panes, Totals, SavedResultsName};
+}
+
+// The clusterers point at results: they go before the results do.
+TSessionData::~TSessionData() { Panes.DropWordClusters(); }
 
 void TSessionData::AddHtmlTime(double ms) {
   double current = htmlTime_.load();
@@ -108,19 +110,6 @@ void TSessionData::AddHtmlTime(double ms) {
 }
 
 double TSessionData::HtmlTime() const { return htmlTime_.load(); }
-
-std::vector<TEngineTally> TSessionData::EngineTallySnapshot() const {
-  std::lock_guard guard(ResultsLock);
-  return EngineTallies;
-}
-
-void TSessionData::ResetSearchTotals() {
-  std::lock_guard guard(ResultsLock);
-  DownloadTime = ParseTime = 0;
-  DownloadCount = ParseCount = 0;
-  FetchCpuMs = ParseCpuMs = 0;
-  EngineTallies.clear();
-}
 
 // ---- TGlobal ----
 
@@ -252,9 +241,48 @@ void TGlobal::LogException(const std::string& keywords, const std::string& engin
 
 std::string TGlobal::GetAddress() const { return "127.0.0.1:" + std::to_string(Port); }
 
-TSearchEngines* TGlobal::GetEngine(int index) const {
-  if (index < 0 || index >= static_cast<int>(Engines.size())) return nullptr;
-  return Engines[static_cast<size_t>(index)].get();
+TSearchEngines* TGlobal::GetEngine(int index) const { return FindEngine(Engines, index); }
+
+TClusterSettings TGlobal::ClusterSettings() const {
+  TClusterSettings settings;
+  settings.IgnoreWords = Data->IgnoreWords ? &Data->IgnoreWords->List() : nullptr;
+  settings.Plural = Data->Plural.get();
+  settings.Debug = WordClustersDebug == 1;
+  settings.DeepWordCluster = DeepWordCluster;
+  return settings;
+}
+
+TFilterState TGlobal::FilterState(TSessionData& session) const {
+  TFilterSettings settings{RelatedWordHighLightColor, NarrowHighLightColor, ClusterSettings(), XMLManager.get()};
+  return TFilterState{*session.Results, *session.Profile, *session.Preferences, session.Panes, *session.SeperateWords,
+                      std::move(settings)};
+}
+
+TPageSettings TGlobal::PageSettings() const {
+  return TPageSettings{Data->Version, &Engines, Predefined.get(), UserDir};
+}
+
+TFetchContext TGlobal::FetchContext(TSessionData& session) const {
+  TFetchContext context;
+  context.Engines = &Engines;
+  context.Rest = EngineRest.get();
+  context.Totals = &session.Totals;
+  context.PageTimeout = PageTimeout;
+  context.ProbeFirst = ProbeFirst;
+  context.FailedBlockFolder = FailedBlockFolder();
+  const TOrvaneReg* reg = Reg.get();
+  context.Setting = [reg](const char* name) { return reg ? reg->ReadString(name, "") : std::string(); };
+  return context;
+}
+
+// Blocks that fail to parse are kept next to the data folder for inspection.
+std::string TGlobal::FailedBlockFolder() const {
+  if (DataDir.empty()) return "";
+  std::filesystem::path data(DataDir);
+  if (!data.has_filename()) data = data.parent_path();
+  const std::string folder = data.parent_path().string();
+  if (folder.empty()) return "";
+  return IsWritableFolder(folder) ? folder + "/" : WritableDir;
 }
 
 TSessionPtr TGlobal::FindSession(int32_t id) {

@@ -20,7 +20,7 @@
 //                         them. Pages and read-only steps take it shared;
 //                         actions, filters and the search's own changes take it
 //                         exclusively, never across a network wait.
-//   Session.ResultsLock   query threads hand in their results and timings.
+//   Session.Totals.Lock   query threads hand in their results and timings.
 //   Session.FileLock      saved results files.
 #pragma once
 
@@ -33,7 +33,12 @@
 
 #include "base/Log.h"
 #include "host/HttpTypes.h"
+#include "clusters/SessionPanes.h"
+#include "pages/ResultFilters.h"
+#include "pages/SessionView.h"
 #include "platform/Clock.h"
+#include "search/FetchContext.h"
+#include "search/FetchTotals.h"
 
 namespace orvane {
 
@@ -52,17 +57,8 @@ class TExtTypeGroups;
 class TSearchEngines;
 class TIniFile;
 class TIgnoreWords;
-class TDomainCluster;
-class TFileCluster;
-class TPageTypes;
-class TWordCluster;
-class TDeepWordCluster;
-class TPredefinedCluster;
-class TAutoWordClusters;
-class TWordStorage;
 class TResultsXml;
 class TEngineRest;
-struct TAutoClusterData;
 
 // The configuration store that stands in for the registry key
 // "Software\Orvane": an INI file with that section. Reads never fail: a
@@ -101,15 +97,6 @@ struct TGlobalData {
   std::atomic<TTrayIcon*> TrayIcon{nullptr};  // owned by the server object
 };
 
-// What one engine's pages did during a session's last search.
-struct TEngineTally {
-  int32_t PagesAsked = 0;
-  int32_t PagesAnswered = 0;  // downloaded (or replayed), parsed or not
-  int32_t HttpFailures = 0;   // the download raised: a status, a cut transfer, a time-out
-  int32_t ResultsParsed = 0;
-  long double Seconds = 0;  // download and parse of its pages, added up
-};
-
 class TSessionData {
  public:
   TSessionData(int32_t id, const std::string& preferencesFolder, bool metaBoost);
@@ -121,44 +108,31 @@ class TSessionData {
 
   std::mutex SearchLock;
   std::shared_mutex DataLock;
-  mutable std::mutex ResultsLock;  // the statistics page reads the totals through a const session
   std::mutex FileLock;
 
   // Guarded by DataLock. The panes and word tables are rebuilt from the
-  // results with the lock held exclusively. The word storage is declared
-  // before everything that points into it, so it is freed last.
-  std::unique_ptr<TWordStorage> WordStorage;
-  std::unique_ptr<TPredefinedCluster> PredefinedCluster;
+  // results with the lock held exclusively. The panes hold the word storage
+  // the results point into, so they are declared first and freed last.
+  TSessionPanes Panes;
   std::unique_ptr<TPreferences> Preferences;
   std::unique_ptr<TResults> Results;
   std::unique_ptr<TMetaResults> MetaResults;
   std::unique_ptr<TSeperateWords> SeperateWords;
   std::unique_ptr<TProfile> Profile;
-  std::unique_ptr<TDomainCluster> DomainCluster;
-  std::unique_ptr<TFileCluster> FileCluster;
-  std::unique_ptr<TWordCluster> WordCluster;
-  std::unique_ptr<TPageTypes> PageTypes;
-  std::unique_ptr<TAutoWordClusters> AutoWordClusters;
-  std::vector<std::unique_ptr<TAutoClusterData>> AutoClusterList;
-  std::unique_ptr<TDeepWordCluster> DeepWordCluster;  // only with Global->DeepWordCluster
   std::string SavedResultsName;
   bool SearchPending = true;
   bool ResultsLoaded = false;
 
-  // Guarded by ResultsLock: totals of the engine query threads.
-  long double ParseTime = 0;     // seconds
-  long double DownloadTime = 0;  // seconds
-  int32_t ParseCount = 0;
-  int32_t DownloadCount = 0;
-  double FetchCpuMs = 0;  // CPU of the query threads, added up
-  double ParseCpuMs = 0;
-  std::vector<TEngineTally> EngineTallies;  // by engine index, grown as engines answer; reset with the totals
+  // The query threads' totals and tallies, under their own lock (taken
+  // after DataLock, never the other way round).
+  TFetchTotals Totals;
 
-  // A copy of EngineTallies taken under ResultsLock.
-  std::vector<TEngineTally> EngineTallySnapshot() const;
-  // Clears the totals and the tallies under ResultsLock, for a new search or a
-  // load of saved results.
-  void ResetSearchTotals();
+  // The word clusters and the word pane again over the results; the caller
+  // holds DataLock exclusively.
+  void RebuildWordClusters(const std::string& keywords);
+
+  // What the pages read; the caller holds DataLock shared or exclusively.
+  TSessionView View() const;
 
   // Milliseconds spent building pages of this session.
   void AddHtmlTime(double ms);
@@ -195,6 +169,16 @@ class TGlobal : public TLogSink {
 
   std::string GetAddress() const;
   TSearchEngines* GetEngine(int index) const;
+  // What the query threads of a search in `session` read: the engines, the
+  // rest table, the limits, the debug settings; their totals go to the
+  // session.
+  TFetchContext FetchContext(TSessionData& session) const;
+  // What the word clusters read of the configuration and the shared tables.
+  TClusterSettings ClusterSettings() const;
+  // The parts of `session` the result filters change, with their settings.
+  TFilterState FilterState(TSessionData& session) const;
+  // What the pages read of the process.
+  TPageSettings PageSettings() const;
 
   // Caller holds SessionLock. Stamps LastAccess of the session found.
   TSessionPtr FindSession(int32_t id);
@@ -233,7 +217,7 @@ class TGlobal : public TLogSink {
   std::unique_ptr<TExtTypeGroups> DomainGroupData;
   std::unique_ptr<TExtTypeGroups> FileGroupData;
   std::unique_ptr<TPredefined> Predefined;
-  std::vector<std::unique_ptr<TSearchEngines>> Engines;
+  TEngineList Engines;
   std::unique_ptr<TEngineRest> EngineRest;  // engines that asked us to wait
 
   std::mutex SessionLock;
@@ -241,6 +225,8 @@ class TGlobal : public TLogSink {
   std::vector<TSessionPtr> Sessions;
 
  private:
+  std::string FailedBlockFolder() const;
+
   std::unique_ptr<TLogFile> logFile_;
   std::unique_ptr<TLogRemote> logRemote_;
 };

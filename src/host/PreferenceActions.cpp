@@ -71,7 +71,7 @@ void TPreferenceActions::HandleRequest_SavePreferences() {
   profile.DescRank = Weight(Request.Params, "descrank", profile.TotalRank);
   profile.UrlRank = Weight(Request.Params, "urlrank", profile.TotalRank);
   results.Narrow = GetParamStr(Request.Params, "narrow", "");
-  results.Rank();
+  results.Rank(Global->XMLManager.get());
   Global->Log("Preferences", "Writing to database");
   preferences.SavePreferences();
   Global->Log("Preferences", "Save complete");
@@ -88,7 +88,7 @@ void TPreferenceActions::HandleRequest_SelectPredefined() {
   const std::string name = GetParamStr(Request.Params, "predefinedname", "");
   preferences.ClearFilters(true, true);
   results.Narrow.clear();
-  session.WordCluster->Clear();
+  session.Panes.WordCluster->Clear();
   preferences.SetPreferenceType("Clusters");
   preferences.SetProfileName(name);
   Global->Predefined->CopyProfile(name, profile);
@@ -103,18 +103,19 @@ void TPreferenceActions::HandleRequest_SelectPredefined() {
   const TTask* last = results.LastTask();
   if (last->Profile && last->Profile->Name == profile.Name) {
     // The results of this subject are here already: filter them again.
-    ClearHighLights(session);
-    if (profile.Domains.empty()) session.DomainCluster->CollectNames(profile.Domains);
-    if (profile.FileTypes.empty()) session.FileCluster->CollectNames(profile.FileTypes);
-    ProfileFilter(session);
-    WordListFilter(session, FirstKeywords(session), [this](const std::string& caption) { TimeLog.Lap(caption, true); });
+    ClearHighLights(Global->FilterState(session));
+    if (profile.Domains.empty()) session.Panes.DomainCluster->CollectNames(profile.Domains);
+    if (profile.FileTypes.empty()) session.Panes.FileCluster->CollectNames(profile.FileTypes);
+    ProfileFilter(Global->FilterState(session));
+    WordListFilter(Global->FilterState(session), FirstKeywords(session),
+                   [this](const std::string& caption) { TimeLog.Lap(caption, true); });
     results.ClearWordListScores();
     results.Sort(profile.SortBy);
-    BuildSubjectPane(session);
-    BuildWordCluster(session);
+    session.Panes.BuildSubjectPane(Global->Predefined.get());
+    session.Panes.BuildWordCluster(*session.Profile);
     return;
   }
-  DropWordClusters(session);
+  session.Panes.DropWordClusters();
   results.ResetToFirstTask();
   if (results.Tasks.size() > 1) results.DeleteTask(results.Tasks.size() - 1);
   const std::string keywords = results.FirstTask()->Keywords;
@@ -181,11 +182,11 @@ void TPreferenceActions::Filter_SliceResults() {
     profile.HomepageOnly = false;
     profile.ExactMatch = false;
     if (domainFilter)
-      CheckAllFileTypes(session);
+      CheckAllFileTypes(Global->FilterState(session));
     else
-      CheckAllDomains(session);
+      CheckAllDomains(Global->FilterState(session));
   }
-  ExtensionFilter(session);
+  ExtensionFilter(Global->FilterState(session));
 }
 
 void TPreferenceActions::Filter_SliceStatisticsResults() {
@@ -194,7 +195,7 @@ void TPreferenceActions::Filter_SliceStatisticsResults() {
   preferences.ClearFilters(false, true);
   preferences.SetWhatToShow(GetParamStr(Request.Params, "WhatToShow", ""));
   if (!preferences.WhatToShow.empty()) {
-    SliceFilter(session, preferences.WhatToShow);
+    SliceFilter(Global->FilterState(session), preferences.WhatToShow);
     return;
   }
   const struct {
@@ -212,10 +213,10 @@ void TPreferenceActions::Filter_SliceStatisticsResults() {
   std::string unused;
   for (const auto& match : kMatches) {
     if (!FindParam(Request.Params, match.parameter, unused)) continue;
-    MatchFilter(session, match.field, GetParamInt(Request.Params, match.parameter, -1));
+    MatchFilter(Global->FilterState(session), match.field, GetParamInt(Request.Params, match.parameter, -1));
     return;
   }
-  MatchFilter(session, -1, -1);
+  MatchFilter(Global->FilterState(session), -1, -1);
 }
 
 void TPreferenceActions::Filter_ShowOtherResults() {
@@ -231,23 +232,23 @@ void TPreferenceActions::Filter_ShowOtherResults() {
       preferences.SetCheckAllExt(true);
       profile.ExactMatch = false;
     }
-    SliceFilter(session, preferences.WhatToShow);
+    SliceFilter(Global->FilterState(session), preferences.WhatToShow);
   } else {
     const int32_t value = GetParamInt(Request.Params, "ExactMatch", -1);
     if (value != -1) {
       profile.ExactMatch = true;
       preferences.SetCheckAllExt(true);
       profile.HomepageOnly = false;
-      MatchFilter(session, kOneOfThem, value);
+      MatchFilter(Global->FilterState(session), kOneOfThem, value);
     } else {
-      MatchFilter(session, -1, -1);
+      MatchFilter(Global->FilterState(session), -1, -1);
     }
     preferences.SetWhatToShow("ExactMatchAll");
   }
   preferences.SetPreferenceType(GetParamStr(Request.Params, "currentpage", "Clusters"));
   if (preferences.CheckAllExt && preferences.PreferenceType == "Advanced") {
-    CheckAllDomains(session);
-    CheckAllFileTypes(session);
+    CheckAllDomains(Global->FilterState(session));
+    CheckAllFileTypes(Global->FilterState(session));
   }
 }
 
@@ -260,20 +261,21 @@ void TPreferenceActions::Filter_ChangeOrder() {
 void TPreferenceActions::RunFollowUps(unsigned steps) {
   TSessionData& session = *Session;
   if (steps & kRebuildWords) {
-    ClearHighLights(session);
-    RebuildWordClusters(session, FirstKeywords(session));
+    ClearHighLights(Global->FilterState(session));
+    session.RebuildWordClusters(FirstKeywords(session));
   }
   if (steps & kRefilter) {
     TResults& results = *session.Results;
     const TPreferences& preferences = *session.Preferences;
-    ApplyFilter(session);
+    ApplyFilter(Global->FilterState(session));
     if ((steps & kNarrowWordList) && results.Narrow.empty() && session.Profile->RunSearch)
-      WordListFilter(session, FirstKeywords(session), [this](const std::string& caption) { TimeLog.Lap(caption, true); });
+      WordListFilter(Global->FilterState(session), FirstKeywords(session),
+                     [this](const std::string& caption) { TimeLog.Lap(caption, true); });
     else if (preferences.ShowOnlyWord.empty() || !results.Narrow.empty())
-      RebuildWordClusters(session, FirstKeywords(session));
+      session.RebuildWordClusters(FirstKeywords(session));
   }
-  if (steps & kClosingSort) ClosingSort(session);
-  if (steps & kSubjectPane) BuildSubjectPane(session);
+  if (steps & kClosingSort) ClosingSort(Global->FilterState(session));
+  if (steps & kSubjectPane) session.Panes.BuildSubjectPane(Global->Predefined.get());
 }
 
 }  // namespace orvane

@@ -81,8 +81,7 @@ void TSavedResults::HandleRequest_LoadResults() {
   // The word tables, the word index and the meta lists point at the
   // results that the loaded ones replace.
   auto dropOldResults = [&session] {
-    DropWordClusters(session);
-    session.WordStorage.reset();
+    session.Panes.DropWordTables();
     session.MetaResults = std::make_unique<TMetaResults>(Global->MetaBoost);
   };
   if (!Global->Data->ResultsXml->LoadSearchResultFromXml(Global->UserDir, fileName, *session.Results,
@@ -96,7 +95,7 @@ void TSavedResults::HandleRequest_LoadResults() {
   session.SavedResultsName = fileName;
   session.SearchPending = false;
   session.ResultsLoaded = true;
-  session.ResetSearchTotals();  // no engine was asked for these results
+  session.Totals.Reset();  // no engine was asked for these results
   preferences.SetPreferenceType("Data Tools");
   const TTask* last = session.Results->LastTask();
   TSearchRequest(Handler).PostProcess(last ? last->Keywords : std::string(), true, session.Profile->RunSearch);

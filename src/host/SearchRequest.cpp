@@ -87,7 +87,7 @@ TSearchStart StartSearch(TSessionData& session, const std::string& keywords, con
   }
   Global->Log("Search",
               "Keywords: " + keywords + " SE: " + start.EngineName + (site.empty() ? "" : " Site: " + site));
-  session.ResetSearchTotals();
+  session.Totals.Reset();
 
   std::unique_lock guard(session.DataLock);
   session.Preferences->SetCheckAllExt(true);
@@ -111,22 +111,23 @@ void ShowSearchBalloon(TTrayIcon& tray, const TSearchStart& start, const std::st
 
 TFetchedResults FetchStage(TSessionData& session, const TSearchStart& start, bool profileSearch) {
   TFetchedResults fetched;
+  const TFetchContext context = Global->FetchContext(session);
   if (profileSearch)
-    FetchResultsWithProfilename(session, start.Engine, start.FirstKeywords, start.ProfileIndex, start.Task, fetched);
+    FetchResultsWithProfilename(context, start.Engine, start.FirstKeywords, start.ProfileIndex, start.Task, fetched);
   else
-    FetchResults(session, start.Engine, start.FirstKeywords, start.Task, Global->MetaBoost, fetched);
+    FetchResults(context, start.Engine, start.FirstKeywords, start.Task, Global->MetaBoost, fetched);
   return fetched;
 }
 
 // The query threads are done: their totals stay as they are now.
 void ReadThreadTotals(TSessionData& session, TSearchRequest::TSearchRecord& record) {
-  std::lock_guard statistics(session.ResultsLock);
-  record.ParseTime = session.ParseTime;
-  record.DownloadTime = session.DownloadTime;
-  record.ParseCount = session.ParseCount;
-  record.DownloadCount = session.DownloadCount;
-  record.ThreadFetchCpu = session.FetchCpuMs;
-  record.ThreadParseCpu = session.ParseCpuMs;
+  std::lock_guard statistics(session.Totals.Lock);
+  record.ParseTime = session.Totals.ParseTime;
+  record.DownloadTime = session.Totals.DownloadTime;
+  record.ParseCount = session.Totals.ParseCount;
+  record.DownloadCount = session.Totals.DownloadCount;
+  record.ThreadFetchCpu = session.Totals.FetchCpuMs;
+  record.ThreadParseCpu = session.Totals.ParseCpuMs;
 }
 
 // The fetched lists into the session's results and meta lists, without
@@ -172,8 +173,7 @@ std::string WriteSearchRecord(TSessionData& session, const TSearchRequest::TSear
 // search they all go together, and the session waits for a search again.
 void ResetAfterFailure(TSessionData& session) {
   std::unique_lock guard(session.DataLock);
-  DropWordClusters(session);
-  session.WordStorage.reset();
+  session.Panes.DropWordTables();
   session.Results = std::make_unique<TResults>();
   session.MetaResults = std::make_unique<TMetaResults>(Global->MetaBoost);
   session.SearchPending = true;
@@ -340,7 +340,7 @@ void TSearchRequest::ShowFirstTaskAgain() {
   // Caller holds DataLock exclusively. The word tables point at the results
   // of the later tasks, so they go first.
   TSessionData& session = *Session;
-  DropWordClusters(session);
+  session.Panes.DropWordClusters();
   session.Results->ResetToFirstTask();
   if (session.Results->Tasks.size() > 1) session.Results->DeleteTask(session.Results->Tasks.size() - 1);
   PostProcess(FirstKeywords(session), false, false);
@@ -356,14 +356,14 @@ void TSearchRequest::PostProcess(const std::string& keywords, bool splitWords, b
   const double rankStart = ThreadCpuMs();
   results.Profile = session.Profile.get();
   if (!session.Preferences->ProfileName.empty()) {
-    results.Rank();
+    results.Rank(Global->XMLManager.get());
     if (TTask* last = results.LastTask()) last->RankDuration = TimeLog.Lap("Rank ", true);
   }
   Record.RankCpu = ThreadCpuMs() - rankStart;
   const double clustersStart = ThreadCpuMs();
-  BuildClustersHtml(session);
+  session.Panes.BuildClusters(*session.Results, *session.Profile);
   TimeLog.Lap("BuildClustersHtml ", true);
-  ApplyFilter(session);
+  ApplyFilter(Global->FilterState(session));
   TimeLog.Lap("Apply filter ", true);
   results.ClearWordListScores();
   const double sortStart = ThreadCpuMs();
@@ -383,17 +383,18 @@ void TSearchRequest::PostProcess(const std::string& keywords, bool splitWords, b
       session.SeperateWords->Separate(result->Title, result->TitleWords);
       result->WordsSplit = true;
     }
-    ReplaceWordStorage(session);
+    session.Panes.ReplaceWordStorage(*session.Results);
     TimeLog.Lap("Split to words ", true);
   }
   // Either way the word pane is built at the end, once.
   if (!profileSearch) {
-    RebuildWordClusters(session, keywords);
+    session.RebuildWordClusters(keywords);
     TimeLog.Lap("Auto clusters ", true);
   } else {
-    WordListFilter(session, keywords, [this](const std::string& caption) { TimeLog.Lap(caption, true); });
+    WordListFilter(Global->FilterState(session), keywords,
+                   [this](const std::string& caption) { TimeLog.Lap(caption, true); });
   }
-  BuildSubjectPane(session);
+  session.Panes.BuildSubjectPane(Global->Predefined.get());
   Record.ClustersCpu = ThreadCpuMs() - clustersStart - sortCpu;
 }
 

@@ -5,11 +5,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "base/OvException.h"
 #include "base/StrUtils.h"
 #include "host/RequestHandler.h"
 #include "host/StaticFiles.h"
+
+#include <optional>
 #include "pages/TemplateEngine.h"
 
 namespace orvane {
@@ -86,12 +89,18 @@ std::string TRequestHandler::ServePage(const std::string& name) {
   std::string text = ReadLinesWithCrLf(path);
   const std::string lowerName = LowerCase(name);
   if (!IsPlainText(lowerName)) {
-    TPageContext context{SessionId, Session.get(), RankId,
-                         lowerName == "statistics.htm" ? PresentationDurationText(1000) : std::string(), ""};
+    TPageContext context{SessionId, nullptr, RankId,
+                         lowerName == "statistics.htm" ? PresentationDurationText(1000) : std::string(), "",
+                         Global->PageSettings()};
     if (lowerName == "default.htm") context.Failure = GetParamStr(Request.Params, "Failure", "");
     // Pages only read the session; actions of other requests wait.
     std::shared_lock<std::shared_mutex> guard;
-    if (Session) guard = std::shared_lock(Session->DataLock);
+    std::optional<TSessionView> view;
+    if (Session) {
+      guard = std::shared_lock(Session->DataLock);
+      view.emplace(Session->View());
+      context.Session = &*view;
+    }
     text = ReplaceTags(context, lowerName, text);
   }
   const double ms = TimeLog.Lap("", false);

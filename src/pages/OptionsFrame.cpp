@@ -9,7 +9,7 @@
 #include "clusters/PageTypes.h"
 #include "clusters/PredefinedCluster.h"
 #include "clusters/WordCluster.h"
-#include "host/GlobalData.h"
+#include "clusters/SessionPanes.h"
 #include "pages/MatchRecord.h"
 #include "pages/ResultsXml.h"
 #include "search/Results.h"
@@ -43,9 +43,9 @@ int32_t CountHomePages(const TResults& results) {
                                             [](const auto& result) { return result->IsHomePage; }));
 }
 
-void CheckExtensionBoxes(const TSessionData& session, TReplacer& replace) {
-  const TPreferences& preferences = *session.Preferences;
-  const TProfile& profile = *session.Profile;
+void CheckExtensionBoxes(const TSessionView& session, TReplacer& replace) {
+  const TPreferences& preferences = session.Preferences;
+  const TProfile& profile = session.Profile;
   auto checkDomain = [&](const std::string& entry) { replace("<ov:Domain_" + EscapeHTML(entry) + ":Checked:1/>", kChecked); };
   auto checkFile = [&](const std::string& entry) { replace("<ov:File_" + EscapeHTML(entry) + ":Checked:1/>", kChecked); };
   if (preferences.CheckAllExt) {
@@ -98,8 +98,8 @@ void FillExactMatch(const TResults& results, const TProfile& profile, TReplacer&
 }
 
 // The preference page shown, the engine, the window and the saved searches.
-void FillPreferenceChoices(const TSessionData& session, TReplacer& replace) {
-  const TPreferences& preferences = *session.Preferences;
+void FillPreferenceChoices(const TSessionView& session, const TPageSettings& settings, TReplacer& replace) {
+  const TPreferences& preferences = session.Preferences;
   if (preferences.PreferenceType == "Clusters")
     replace("<ov:prefPage/>", "1");
   else if (preferences.PreferenceType == "Advanced")
@@ -109,19 +109,19 @@ void FillPreferenceChoices(const TSessionData& session, TReplacer& replace) {
   replace("<ov:SearchEngine:Value:" + std::to_string(preferences.SE) + "/>", kChecked);
   if (preferences.OpenInNewWindow) replace("<ov:OpenInNewWindow/>", kChecked);
   // The saved searches list arrives with saving and loading results.
-  replace("<ov:ResultsFileName/>", SavedResultsOptions(Global->UserDir, session.SavedResultsName));
+  replace("<ov:ResultsFileName/>", SavedResultsOptions(settings.UserDir, session.SavedResultsName));
 }
 
 // The domain, file and page-type panes, the chosen page type in bold.
-void FillExtensionPanes(const TSessionData& session, TReplacer& replace) {
-  const TPreferences& preferences = *session.Preferences;
-  replace("<ov:DomainExtensionHTML/>", session.DomainCluster->Html);
-  replace("<ov:FileExtensionHTML/>", session.FileCluster->Html);
-  replace("<ov:PageTypesHTML/>", session.PageTypes->Html);
+void FillExtensionPanes(const TSessionView& session, TReplacer& replace) {
+  const TPreferences& preferences = session.Preferences;
+  replace("<ov:DomainExtensionHTML/>", session.Panes.DomainCluster->Html);
+  replace("<ov:FileExtensionHTML/>", session.Panes.FileCluster->Html);
+  replace("<ov:PageTypesHTML/>", session.Panes.PageTypes->Html);
   for (const std::string* filter : {&preferences.ShowOnlyDomainExtension, &preferences.ShowOnlyFileExtension,
                                     &preferences.ShowOnlyDomainExtGroup, &preferences.ShowOnlyFileExtGroup}) {
     if (filter->empty()) continue;
-    for (const TWordData& entry : session.PageTypes->Entries)
+    for (const TWordData& entry : session.Panes.PageTypes->Entries)
       replace.Bold("<ov:PgtWordStartTag_" + EscapeHTML(entry.Text) + ">", "<ov:PgtWordEndTag_" + EscapeHTML(entry.Text) + ">",
                    entry.Text == *filter);
     break;
@@ -129,22 +129,22 @@ void FillExtensionPanes(const TSessionData& session, TReplacer& replace) {
 }
 
 // The profile list and the word pane, the chosen ones in bold or checked.
-void FillProfilePanes(const TSessionData& session, TReplacer& replace) {
-  const TPreferences& preferences = *session.Preferences;
-  replace("<ov:predefined:predefinednamelist/>", session.PredefinedCluster->Html);
+void FillProfilePanes(const TSessionView& session, const TPageSettings& settings, TReplacer& replace) {
+  const TPreferences& preferences = session.Preferences;
+  replace("<ov:predefined:predefinednamelist/>", session.Panes.PredefinedCluster->Html);
   replace("<ov:id/>", std::to_string(session.Id));
-  {
-    const auto guard = Global->Predefined->ReadLock();
-    for (const auto& other : Global->Predefined->Profiles)
+  if (settings.Predefined) {
+    const auto guard = settings.Predefined->ReadLock();
+    for (const auto& other : settings.Predefined->Profiles)
       replace.Bold("<ov:StartTag_" + other->Name + ">", "<ov:EndTag_" + other->Name + ">",
                    preferences.ProfileName == other->Name);
   }
   CheckExtensionBoxes(session, replace);
 
   if (!preferences.ProfileName.empty()) {
-    replace("<ov:predefined:wordlist/>", session.WordCluster->Html);
+    replace("<ov:predefined:wordlist/>", session.Panes.WordCluster->Html);
     if (!preferences.ShowOnlyWord.empty())
-      for (const TPredefinedWord& word : session.WordCluster->Items)
+      for (const TPredefinedWord& word : session.Panes.WordCluster->Items)
         replace.Bold("<ov:WordStartTag_" + word.Text + ">", "<ov:WordEndTag_" + word.Text + ">",
                      word.Text == preferences.ShowOnlyWord);
     replace("<ov:predefined:" + LowerCase(preferences.ProfileName) + ":checked/>", kChecked);
@@ -159,18 +159,18 @@ void FillProfilePanes(const TSessionData& session, TReplacer& replace) {
 
 }  // namespace
 
-void FillOptionsFrame(const TSessionData& session, std::string& text) {
+void FillOptionsFrame(const TSessionView& session, const TPageSettings& settings, std::string& text) {
   TReplacer replace(text);
-  const TResults& results = *session.Results;
-  const TProfile& profile = *session.Profile;
+  const TResults& results = session.Results;
+  const TProfile& profile = session.Profile;
   // In this order: the panes bring tags of their own that later steps fill.
   FillFilterOptions(results, profile, replace);
   FillExactMatch(results, profile, replace);
   const bool engineOrder = profile.SortBy == TResults::kByEngineRank;
   replace(engineOrder ? "<ov:OriginalOrder:Checked:-1/>" : "<ov:OriginalOrder:Checked:0/>", kChecked);
-  FillPreferenceChoices(session, replace);
+  FillPreferenceChoices(session, settings, replace);
   FillExtensionPanes(session, replace);
-  FillProfilePanes(session, replace);
+  FillProfilePanes(session, settings, replace);
   const std::string order = engineOrder ? "-1" : "0";
   replace("<ov:orderStartTag:Value:" + order + "/>", "<b>");
   replace("<ov:orderEndTag:Value:" + order + "/>", "</b>");

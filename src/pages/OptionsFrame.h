@@ -5,11 +5,11 @@
 
 #include <string>
 
+#include "pages/SessionView.h"
+
 namespace orvane {
 
-class TSessionData;
-
-void FillOptionsFrame(const TSessionData& session, std::string& text);
+void FillOptionsFrame(const TSessionView& session, const TPageSettings& settings, std::string& text);
 
 // The level of a weight on the options frame's scale of ten: "no", "low",
 // "medium", "high", or empty outside 0..10 (halves go to the even neighbour).

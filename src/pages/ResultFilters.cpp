@@ -7,7 +7,6 @@
 #include "clusters/AutoWordClusters.h"
 #include "clusters/ExtClusters.h"
 #include "clusters/SessionPanes.h"
-#include "host/GlobalData.h"
 #include "pages/MatchRecord.h"
 #include "search/Results.h"
 #include "words/Preferences.h"
@@ -26,23 +25,23 @@ bool Contains(const std::string& text, const std::string& needle) {
   return !needle.empty() && text.find(needle) != std::string::npos;
 }
 
-std::string FirstKeywords(const TSessionData& session) {
-  const TTask* first = session.Results->FirstTask();
+std::string FirstKeywords(const TFilterState& state) {
+  const TTask* first = state.Results.FirstTask();
   return first ? first->Keywords : std::string();
 }
 
 // The results holding a word or phrase; none while no word index exists.
-std::vector<TResult*> FindWithPhrase(TSessionData& session, const std::string& phrase, const std::string& color) {
+std::vector<TResult*> FindWithPhrase(const TFilterState& state, const std::string& phrase, const std::string& color) {
   std::vector<TResult*> found;
-  if (session.AutoWordClusters) session.AutoWordClusters->FindResultsWithPhrase(phrase, found, color);
+  if (state.Panes.AutoWordClusters) state.Panes.AutoWordClusters->FindResultsWithPhrase(phrase, found, color);
   return found;
 }
 
 }  // namespace
 
-void ProfileFilter(TSessionData& session) {
-  TResults& results = *session.Results;
-  const TProfile& profile = *session.Profile;
+void ProfileFilter(const TFilterState& state) {
+  TResults& results = state.Results;
+  const TProfile& profile = state.Profile;
   const TTask* last = results.LastTask();
   const bool siteSearch = last && !last->SiteOnly.empty();
   for (const auto& item : results.List) {
@@ -56,11 +55,11 @@ void ProfileFilter(TSessionData& session) {
   results.ResetCounts();
 }
 
-void NarrowingFilter(TSessionData& session, const std::vector<TResult*>& found) {
-  TResults& results = *session.Results;
+void NarrowingFilter(const TFilterState& state, const std::vector<TResult*>& found) {
+  TResults& results = state.Results;
   const std::unordered_set<const TResult*> holding(found.begin(), found.end());
   const std::string inLink = WithoutSpaces(results.Narrow);
-  const std::string color = Global ? Global->NarrowHighLightColor : std::string();
+  const std::string color = state.Settings.NarrowColor;
   for (const auto& item : results.List) {
     TResult& result = *item;
     if (!result.Visible) continue;
@@ -71,11 +70,11 @@ void NarrowingFilter(TSessionData& session, const std::vector<TResult*>& found) 
   results.ResetCounts();
 }
 
-void ExtensionFilter(TSessionData& session) {
-  TResults& results = *session.Results;
-  const TPreferences& preferences = *session.Preferences;
-  const TExtCluster& domains = *session.DomainCluster;
-  const TExtCluster& files = *session.FileCluster;
+void ExtensionFilter(const TFilterState& state) {
+  TResults& results = state.Results;
+  const TPreferences& preferences = state.Preferences;
+  const TExtCluster& domains = *state.Panes.DomainCluster;
+  const TExtCluster& files = *state.Panes.FileCluster;
   std::function<bool(const TResult&)> keeps = [](const TResult&) { return true; };
   if (!preferences.ShowOnlyDomainExtension.empty())
     keeps = [&](const TResult& r) { return domains.NameOfIndex(r.DomainClusterIndex) == preferences.ShowOnlyDomainExtension; };
@@ -89,8 +88,8 @@ void ExtensionFilter(TSessionData& session) {
   results.ResetCounts();
 }
 
-void SliceFilter(TSessionData& session, const std::string& whatToShow) {
-  TResults& results = *session.Results;
+void SliceFilter(const TFilterState& state, const std::string& whatToShow) {
+  TResults& results = state.Results;
   if (whatToShow == "Hidden") {
     for (const auto& result : results.List) result->Visible = !result->Visible;
   } else {
@@ -107,36 +106,36 @@ void SliceFilter(TSessionData& session, const std::string& whatToShow) {
   results.ResetCounts();
 }
 
-void MatchFilter(TSessionData& session, int field, int32_t value) {
-  TResults& results = *session.Results;
+void MatchFilter(const TFilterState& state, int field, int32_t value) {
+  TResults& results = state.Results;
   const TMatchKeywords keywords(results);
   for (const auto& result : results.List)
     result->Visible = field >= kOneOfThem && field <= kMatchAll && keywords.Of(*result)[field] == value;
   results.ResetCounts();
 }
 
-void ClearHighLights(TSessionData& session) {
-  for (const auto& result : session.Results->List) result->HighLights.clear();
+void ClearHighLights(const TFilterState& state) {
+  for (const auto& result : state.Results.List) result->HighLights.clear();
 }
 
-void CheckAllDomains(TSessionData& session) {
-  session.Profile->ClearDomains();
-  session.DomainCluster->CollectNames(session.Profile->Domains);
+void CheckAllDomains(const TFilterState& state) {
+  state.Profile.ClearDomains();
+  state.Panes.DomainCluster->CollectNames(state.Profile.Domains);
 }
 
-void CheckAllFileTypes(TSessionData& session) {
-  session.Profile->ClearFileTypes();
-  session.FileCluster->CollectNames(session.Profile->FileTypes);
+void CheckAllFileTypes(const TFilterState& state) {
+  state.Profile.ClearFileTypes();
+  state.Panes.FileCluster->CollectNames(state.Profile.FileTypes);
 }
 
-void ApplyFilter(TSessionData& session) {
-  TResults& results = *session.Results;
-  const TPreferences& preferences = *session.Preferences;
-  ClearHighLights(session);
+void ApplyFilter(const TFilterState& state) {
+  TResults& results = state.Results;
+  const TPreferences& preferences = state.Preferences;
+  ClearHighLights(state);
   const bool wordOnly = !preferences.ShowOnlyWord.empty() && results.Narrow.empty();
   if (wordOnly) {
     const std::vector<TResult*> found =
-        FindWithPhrase(session, preferences.ShowOnlyWord, Global->RelatedWordHighLightColor);
+        FindWithPhrase(state, preferences.ShowOnlyWord, state.Settings.RelatedColor);
     for (const auto& result : results.List) result->Visible = false;
     for (TResult* result : found) {
       result->Visible = true;
@@ -144,18 +143,18 @@ void ApplyFilter(TSessionData& session) {
     }
     results.ResetCounts();
   } else if (preferences.PreferenceType == "Advanced" || results.Narrow.empty()) {
-    ProfileFilter(session);
+    ProfileFilter(state);
     if (preferences.PreferenceType == "Advanced" && !results.Narrow.empty())
-      RebuildWordClusters(session, FirstKeywords(session));
+      state.Panes.RebuildWordClusters(state.Results, state.Profile, FirstKeywords(state), state.Settings.Clusters);
   }
   if (!results.Narrow.empty())
-    NarrowingFilter(session, FindWithPhrase(session, results.Narrow, Global->NarrowHighLightColor));
+    NarrowingFilter(state, FindWithPhrase(state, results.Narrow, state.Settings.NarrowColor));
 }
 
-void WordListFilter(TSessionData& session, const std::string& keywords, const TLapFunction& lap) {
-  TResults& results = *session.Results;
-  const TProfile& profile = *session.Profile;
-  PrepareWordClusters(session);
+void WordListFilter(const TFilterState& state, const std::string& keywords, const TLapFunction& lap) {
+  TResults& results = state.Results;
+  const TProfile& profile = state.Profile;
+  state.Panes.PrepareWordClusters(state.Results, state.Settings.Clusters);
 
   // A mark belongs to this pass only.
   for (const auto& result : results.List) result->FilterMark = 0;
@@ -164,7 +163,7 @@ void WordListFilter(TSessionData& session, const std::string& keywords, const TL
   };
   std::vector<TResult*> found;
   for (const std::string& entry : profile.WordStrings)
-    session.AutoWordClusters->FindResultsWithPhrase(entry, found, "");
+    state.Panes.AutoWordClusters->FindResultsWithPhrase(entry, found, "");
   int32_t wordResults = 0;
   for (TResult* result : found) {
     if (!markable(*result)) continue;
@@ -173,7 +172,7 @@ void WordListFilter(TSessionData& session, const std::string& keywords, const TL
   }
   results.SearchProfileDicWordsResults = wordResults;
 
-  const TWordList keywordWords = session.SeperateWords->Separate(keywords);
+  const TWordList keywordWords = state.SeperateWords.Separate(keywords);
   int32_t urlResults = 0, hostResults = 0;
   for (const auto& item : results.List) {
     TResult& result = *item;
@@ -197,19 +196,19 @@ void WordListFilter(TSessionData& session, const std::string& keywords, const TL
   results.ResetCounts();
   if (lap) lap("Word List Filter ");
 
-  PrepareWordClusters(session);
-  session.AutoWordClusters->IgnoreWord(LowerCase(profile.Name));
-  SelectWordClusters(session, keywords);
+  state.Panes.PrepareWordClusters(state.Results, state.Settings.Clusters);
+  state.Panes.AutoWordClusters->IgnoreWord(LowerCase(profile.Name));
+  state.Panes.SelectWordClusters(keywords, state.Results.Narrow, state.Settings.Clusters);
   if (lap) lap("Auto clusters ");
-  BuildWordCluster(session);
+  state.Panes.BuildWordCluster(state.Profile);
 }
 
-void ClosingSort(TSessionData& session) {
-  TResults& results = *session.Results;
-  const TProfile& profile = *session.Profile;
+void ClosingSort(const TFilterState& state) {
+  TResults& results = state.Results;
+  const TProfile& profile = state.Profile;
   results.ClearWordListScores();
-  if (profile.SortBy != TResults::kByEngineRank && !session.Preferences->ShowOnlyWord.empty())
-    results.ScoreWordList(session.Preferences->ShowOnlyWord);
+  if (profile.SortBy != TResults::kByEngineRank && !state.Preferences.ShowOnlyWord.empty())
+    results.ScoreWordList(state.Preferences.ShowOnlyWord, state.Settings.Store);
   results.Sort(profile.SortBy);
 }
 

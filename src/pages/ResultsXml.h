@@ -16,7 +16,6 @@ class TPredefined;
 class TPreferences;
 class TProfile;
 class TResults;
-class TSessionData;
 
 class TResultsXml {
  public:

@@ -6,10 +6,10 @@
 #include "base/Engines.h"
 #include "base/Escape.h"
 #include "base/StrUtils.h"
-#include "host/GlobalData.h"
 #include "pages/FailedPages.h"
 #include "pages/MatchRecord.h"
 #include "pages/ResultsList.h"
+#include "search/FetchTotals.h"
 #include "search/Results.h"
 #include "words/Preferences.h"
 #include "words/Profile.h"
@@ -148,8 +148,8 @@ std::string WordListScoring(const TResult& result, const TProfile& profile, cons
   return html;
 }
 
-void FillStatistics(const TSessionData& session, const std::string& presentationDuration, std::string& text) {
-  const TResults& results = *session.Results;
+void FillStatistics(const TResults& results, const TFetchTotals& totals, const std::string& presentationDuration,
+                    std::string& text) {
   const TTask* last = results.LastTask();
   if (!last) throw std::runtime_error("The session has no search yet");
   Replace(text, "<ov:Statistics:TotalDuration/>", Seconds(last->TotalDuration) + " sec.");
@@ -161,7 +161,7 @@ void FillStatistics(const TSessionData& session, const std::string& presentation
   Replace(text, "<ov:Statistics:PresentationDuration/>", presentationDuration + " sec.");
   if (text.find("<ov:Statistics:EnginePanel/>") != std::string::npos)
     Replace(text, "<ov:Statistics:EnginePanel/>",
-            EnginePanel(session.EngineTallySnapshot()) + MissingEnginesNote(results) +
+            EnginePanel(totals.EngineTallySnapshot()) + MissingEnginesNote(results) +
                 FailedPagesPanel(last->FailedPages));
   Replace(text, "<ov:Statistics:TotalResults/>", Int(results.Count()));
   Replace(text, "<ov:Statistics:ResultsRank0/>",
@@ -194,10 +194,8 @@ void FillStatistics(const TSessionData& session, const std::string& presentation
   Replace(text, "<ov:Statistics:ExactMatchAll/>", count(kMatchAll, 2));
 }
 
-void FillRankExplanation(const TSessionData& session, int32_t index, std::string& text) {
-  const TResults& results = *session.Results;
-  const TProfile& profile = *session.Profile;
-  const TPreferences& preferences = *session.Preferences;
+void FillRankExplanation(const TResults& results, const TProfile& profile, const TPreferences& preferences,
+                         int32_t index, std::string& text) {
   if (index < 0 || static_cast<size_t>(index) >= results.List.size())
     throw std::out_of_range("List index out of bounds (" + Int(index) + ")");
   const TResult& result = *results.List[index];

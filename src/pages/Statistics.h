@@ -14,13 +14,15 @@ namespace orvane {
 class TResult;
 class TResults;
 class TProfile;
-class TSessionData;
 struct TEngineTally;
+struct TFetchTotals;
+class TPreferences;
 struct TPredefinedWord;
 
 // The "<ov:Statistics:...>" tags. Raises when the session has no task yet.
-// "<ov:Statistics:EnginePanel/>" is the table of EnginePanel for the session.
-void FillStatistics(const TSessionData& session, const std::string& presentationDuration, std::string& text);
+// "<ov:Statistics:EnginePanel/>" is the table of EnginePanel for the totals.
+void FillStatistics(const TResults& results, const TFetchTotals& totals, const std::string& presentationDuration,
+                    std::string& text);
 
 // One row per engine that took part in the last search (pages asked,
 // answered, failed, results, seconds), or a row saying none was asked.
@@ -31,7 +33,8 @@ std::string MissingEnginesNote(const TResults& results);
 
 // The explanation tags for the result at `index` of the list. Raises when
 // there is no such result.
-void FillRankExplanation(const TSessionData& session, int32_t index, std::string& text);
+void FillRankExplanation(const TResults& results, const TProfile& profile, const TPreferences& preferences,
+                         int32_t index, std::string& text);
 
 // The table of the profile words' occurrences in one result and their
 // shares of the weights.

@@ -5,9 +5,9 @@
 #include <stdexcept>
 
 #include "base/Escape.h"
+#include "base/Log.h"
 #include "base/Regex.h"
 #include "base/StrUtils.h"
-#include "host/GlobalData.h"
 #include "pages/EngineChoices.h"
 #include "pages/FailedPages.h"
 #include "pages/OptionsFrame.h"
@@ -35,14 +35,14 @@ class TPage {
 
 void FillCommonTags(const TPageContext& context, const std::string& page, TPage& text) {
   text.Replace("<ov:id/>", std::to_string(context.SessionId));
-  const std::string version = Global->Data->Version;
+  const std::string& version = context.Settings.Version;
   text.Replace("<ov:engine:version/>", version);
   text.Replace("<ov:engine:versionformatted/>", ReplaceAll(version, ".", "_"));
-  if (page == "default.htm") text.Replace("<ov:AddedEngines:Options/>", AddedEngineOptions());
-  if (page == "bottomframe.htm") text.Replace("<ov:AddedEngines:Radios/>", AddedEngineRadios());
+  if (page == "default.htm") text.Replace("<ov:AddedEngines:Options/>", AddedEngineOptions(context.Settings.Engines));
+  if (page == "bottomframe.htm") text.Replace("<ov:AddedEngines:Radios/>", AddedEngineRadios(context.Settings.Engines));
 
-  TSessionData* session = context.Session;
-  if (session && session->Preferences->AdminMode) {
+  const TSessionView* session = context.Session;
+  if (session && session->Preferences.AdminMode) {
     text.Replace("<ov:AdminMode>", "");
     text.Replace("</ov:AdminMode>", "");
   } else {
@@ -51,7 +51,7 @@ void FillCommonTags(const TPageContext& context, const std::string& page, TPage&
   }
   if (!session) return;
 
-  const TResults& results = *session->Results;
+  const TResults& results = session->Results;
   const TTask* first = results.FirstTask();
   const TTask* last = results.LastTask();
   const std::string firstKeywords = first ? first->Keywords : "";
@@ -71,9 +71,9 @@ void FillCommonTags(const TPageContext& context, const std::string& page, TPage&
 }
 
 // The results frame.
-void FillResultsFrame(TSessionData& session, TPage& text) {
-  const TResults& results = *session.Results;
-  const TPreferences& preferences = *session.Preferences;
+void FillResultsFrame(const TSessionView& session, TPage& text) {
+  const TResults& results = session.Results;
+  const TPreferences& preferences = session.Preferences;
   // Counted here, not through the results' cached count: the frames of one
   // session are built at the same time under a shared lock, so a page must
   // not write to the session.
@@ -109,8 +109,8 @@ void FillResultsFrame(TSessionData& session, TPage& text) {
     text.Replace("<ov:ShowOnly/>", caption.before + EscapeHTML(value) + "\")");
     break;
   }
-  if (session.Profile->HomepageOnly) text.Replace("<ov:ShowOnly/>", "(showing only homepage results)");
-  if (session.Profile->ExactMatch) text.Replace("<ov:ShowOnly/>", "(showing only exact matches)");
+  if (session.Profile.HomepageOnly) text.Replace("<ov:ShowOnly/>", "(showing only homepage results)");
+  if (session.Profile.ExactMatch) text.Replace("<ov:ShowOnly/>", "(showing only exact matches)");
 }
 
 }  // namespace
@@ -129,14 +129,15 @@ std::string ReplaceTags(const TPageContext& context, const std::string& pageName
       text.Replace("<ov:Failure/>", "<p class=\"failure\" role=\"alert\">" + EscapeHTML(context.Failure) +
                                         " <button type=\"button\" onclick=\"this.parentNode.remove()\">Dismiss</button></p>");
     if (context.Session && page == "mainframe.htm") FillResultsFrame(*context.Session, text);
-    if (context.Session && page == "bottomframe.htm") FillOptionsFrame(*context.Session, text.Text());
+    if (context.Session && page == "bottomframe.htm") FillOptionsFrame(*context.Session, context.Settings, text.Text());
     if (page == "statistics.htm") {
       if (!context.Session) throw std::runtime_error("No session for the statistics");
-      FillStatistics(*context.Session, context.PresentationDuration, text.Text());
+      FillStatistics(context.Session->Results, context.Session->Totals, context.PresentationDuration, text.Text());
     }
     if (page == "explainrank.htm") {
       if (!context.Session) throw std::runtime_error("No session for the rank explanation");
-      FillRankExplanation(*context.Session, context.RankId, text.Text());
+      const TSessionView& session = *context.Session;
+      FillRankExplanation(session.Results, session.Profile, session.Preferences, context.RankId, text.Text());
     }
     return RemoveUnfilledTags(text.Text());
   } catch (const std::exception& e) {

@@ -8,18 +8,19 @@
 #include <cstdint>
 #include <string>
 
-namespace orvane {
+#include "pages/SessionView.h"
 
-class TSessionData;
+namespace orvane {
 
 struct TPageContext {
   int32_t SessionId = -1;
-  TSessionData* Session = nullptr;  // borrowed; null without a session
+  const TSessionView* Session = nullptr;  // borrowed; null without a session
   int32_t RankId = 0;
   // The statistics page's presentation figure, made by the page server.
   std::string PresentationDuration;
   // The start page: the message of the failure that sent the browser there.
   std::string Failure;
+  TPageSettings Settings;
 };
 
 // The filled page, or the empty text after a failure (which is logged).

@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <unordered_set>
 
+#include "base/Log.h"
 #include "base/StrUtils.h"
-#include "host/GlobalData.h"
 #include "search/SERanking.h"
 #include "words/NodeText.h"
 #include "words/Profile.h"
@@ -325,8 +325,6 @@ int32_t TResults::ProfileResultCount() const {
   return CountIf(List, [](const TResult& r) { return r.ProfileMark != -1; });
 }
 
-void TResults::Rank() { Rank(Global ? Global->XMLManager.get() : nullptr); }
-
 void TResults::Rank(const TXMLManager* store) {
   if (Profile) {
     TSERanking ranking(store);
@@ -335,8 +333,8 @@ void TResults::Rank(const TXMLManager* store) {
   VisibleCountCache = ZeroScoreCountCache = -1;
 }
 
-void TResults::ScoreWordList(const std::string& word) {
-  TSERanking ranking(Global ? Global->XMLManager.get() : nullptr);
+void TResults::ScoreWordList(const std::string& word, const TXMLManager* store) {
+  TSERanking ranking(store);
   for (const auto& result : List)
     result->WordListScore =
         result->Visible && Profile ? ranking.WordListScore(*result, *Profile, word, result->SearchKeywords) : 0;

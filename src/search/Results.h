@@ -1,7 +1,7 @@
 // TResult, TTask, TResults: the results of one session and its search tasks.
-// A session owns one TResults (TSessionData::Results, guarded by DataLock);
-// query threads only append to a result list inside Session.ResultsLock, every
-// other operation runs on the request thread that holds the session.
+// A session owns one TResults (guarded by its data lock); query threads only
+// append to a staging list inside the fetch totals' lock, every other
+// operation runs on the request thread that holds the session.
 #pragma once
 
 #include <atomic>
@@ -175,11 +175,11 @@ class TResults {
   int32_t ProfileResultCount() const;
 
   // Scores every result under Profile with the "rank" constants of the
-  // store (Global's when none is given).
-  void Rank();
+  // store (the built-in ones without a store).
   void Rank(const TXMLManager* store);
-  // Every visible result's closeness of `word` to its keywords.
-  void ScoreWordList(const std::string& word);
+  // Every visible result's closeness of `word` to its keywords, with the
+  // store's constants.
+  void ScoreWordList(const std::string& word, const TXMLManager* store);
   void ClearWordListScores();
   // Order 0 stores every result's total score first; an unknown order leaves
   // the list as it is. Ties keep their relative order.

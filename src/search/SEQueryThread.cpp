@@ -7,12 +7,14 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/Log.h"
 #include "base/StrUtils.h"
-#include "host/GlobalData.h"
 #include "platform/Folders.h"
 #include "platform/HttpClient.h"
 #include "platform/Threads.h"
 #include "search/EngineRest.h"
+#include "search/FetchContext.h"
+#include "search/FetchTotals.h"
 #include "search/ResultPage.h"
 #include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
@@ -25,16 +27,6 @@ double SecondsSince(TMonotonic start) { return std::chrono::duration<double>(Mon
 
 std::string RoundedSeconds(double seconds) { return FloatToStr(std::round(seconds * 100) / 100); }
 
-// Blocks that fail to parse are kept next to the data folder for inspection.
-std::string FailedBlockFolder() {
-  if (!Global || Global->DataDir.empty()) return "";
-  std::filesystem::path data(Global->DataDir);
-  if (!data.has_filename()) data = data.parent_path();
-  const std::string folder = data.parent_path().string();
-  if (folder.empty()) return "";
-  return IsWritableFolder(folder) ? folder + "/" : Global->WritableDir;
-}
-
 std::string ReadWholeFile(const std::string& fileName) {
   // A folder opens like a file but reads as empty; it must fail the page.
   std::error_code error;
@@ -43,17 +35,6 @@ std::string ReadWholeFile(const std::string& fileName) {
   if (!in.is_open()) throw TOvException("Cannot open file " + fileName, "SEQueryThread", "FetchPage");
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
-
-// Caller holds ResultsLock. The tallies grow to the highest engine asked.
-TEngineTally* TallyOf(TSessionData& session, int engine) {
-  if (engine < 0) return nullptr;
-  if (engine >= static_cast<int>(session.EngineTallies.size())) session.EngineTallies.resize(engine + 1);
-  return &session.EngineTallies[engine];
-}
-
-// Read at every fetch, so replaying or keeping pages can be switched on while
-// the server runs.
-std::string DebugFolder(const char* name) { return Global && Global->Reg ? Global->Reg->ReadString(name, "") : ""; }
 
 // A page that came but cannot count: its engine rests, or it is a CAPTCHA.
 class TPageRefused : public TOvException {
@@ -65,8 +46,8 @@ class TPageRefused : public TOvException {
 
 }  // namespace
 
-TSEQueryThread::TSEQueryThread(TSessionData& session, TSearchQuery& query, const TSearchEngines* engine)
-    : session_(session), query_(query), engine_(engine ? engine : query.EngineDefinition()) {}
+TSEQueryThread::TSEQueryThread(const TFetchContext& context, TSearchQuery& query, const TSearchEngines* engine)
+    : context_(context), query_(query), engine_(engine ? engine : context.Engine(query.Engine)) {}
 
 TSEQueryThread::~TSEQueryThread() {
   Terminate();
@@ -182,17 +163,41 @@ void TSEQueryThread::FetchParse() {
 }
 
 void TSEQueryThread::CountDownload(bool answered, double seconds, double cpuMs) {
-  std::lock_guard guard(session_.ResultsLock);
-  TEngineTally* tally = TallyOf(session_, query_.Engine);
+  if (!context_.Totals) return;
+  TFetchTotals& totals = *context_.Totals;
+  std::lock_guard guard(totals.Lock);
+  TEngineTally* tally = totals.TallyOf(query_.Engine);
   if (answered) {
-    session_.DownloadTime += seconds;
-    session_.FetchCpuMs += cpuMs;
-    session_.DownloadCount += 1;
+    totals.DownloadTime += seconds;
+    totals.FetchCpuMs += cpuMs;
+    totals.DownloadCount += 1;
   }
   if (!tally) return;
   ++tally->PagesAsked;
   ++(answered ? tally->PagesAnswered : tally->HttpFailures);
   tally->Seconds += seconds;
+}
+
+void TSEQueryThread::HandIn(TResultList& results, double seconds, double cpuMs) {
+  if (!context_.Totals) {
+    for (auto& result : results) query_.Results->push_back(std::move(result));
+    return;
+  }
+  TFetchTotals& totals = *context_.Totals;
+  std::lock_guard guard(totals.Lock);
+  const auto found = static_cast<int32_t>(results.size());
+  for (auto& result : results) query_.Results->push_back(std::move(result));
+  totals.ParseTime += seconds;
+  totals.ParseCpuMs += cpuMs;
+  totals.ParseCount += 1;
+  if (TEngineTally* tally = totals.TallyOf(query_.Engine)) {
+    tally->ResultsParsed += found;
+    tally->Seconds += seconds;
+  }
+}
+
+std::string TSEQueryThread::DebugSetting(const char* name) const {
+  return context_.Setting ? context_.Setting(name) : std::string();
 }
 
 void TSEQueryThread::Fail(const std::string& module, const std::string& message, std::string reason) {
@@ -204,15 +209,15 @@ void TSEQueryThread::Fail(const std::string& module, const std::string& message,
 std::string TSEQueryThread::FetchPage() {
   const std::string engineName = engine_ ? engine_->Name : EngineName(query_.Engine);
   const std::string fileName = engineName + "_file_" + IntToStr(query_.Page) + ".htm";
-  const std::string loadPath = DebugFolder("LoadPath");
+  const std::string loadPath = DebugSetting("LoadPath");
   // Replaying saved pages lets a search run without the network.
   if (!loadPath.empty()) return ReadWholeFile(loadPath + "/" + fileName);
-  if (Global && Global->EngineRest) {
-    const std::string resting = Global->EngineRest->RestingReason(query_.Engine);
+  if (context_.Rest) {
+    const std::string resting = context_.Rest->RestingReason(query_.Engine);
     if (!resting.empty()) throw TPageRefused(engineName + " is " + resting, resting);
   }
 
-  THttpClient client(Global ? Global->PageTimeout : THttpClient::kTransferTimeoutSeconds);
+  THttpClient client(context_.PageTimeout);
   client.RefusePlainHttpBeyondLoopback = true;
   if (engine_) client.Headers = engine_->RequestHeaders();
   client.OnProgress = [this] {
@@ -223,13 +228,13 @@ std::string TSEQueryThread::FetchPage() {
   };
   std::string page;
   try {
-    page = client.Get(query_.GetURL());
+    page = client.Get(query_.GetURL(engine_));
   } catch (const THttpError& e) {
-    if (TEngineRest::AsksForRest(e.Status) && Global && Global->EngineRest)
-      Global->EngineRest->Rest(query_.Engine, e.Status, e.RetryAfterSeconds);
+    if (TEngineRest::AsksForRest(e.Status) && context_.Rest)
+      context_.Rest->Rest(query_.Engine, e.Status, e.RetryAfterSeconds);
     throw;
   }
-  const std::string savePath = DebugFolder("SavePath");
+  const std::string savePath = DebugSetting("SavePath");
   if (!savePath.empty()) SaveDebugPage(savePath + "/" + fileName, page);
   return page;
 }
@@ -238,12 +243,12 @@ void TSEQueryThread::Parse(const std::string& page, const std::string& module) {
   if (!engine_) throw TOvException("Unknown search engine " + IntToStr(query_.Engine), "SEQueryThread", "FetchParse");
   if (!query_.Results) throw TOvException("No result list for the query", "SEQueryThread", "FetchParse");
   if (const TRegex* blockPage = engine_->BlockPageRegex(); blockPage && blockPage->Matches(page)) {
-    const std::string reason = "asked for a CAPTCHA: open " + query_.HomePage() + " in your browser once";
+    const std::string reason = "asked for a CAPTCHA: open " + query_.HomePage(engine_) + " in your browser once";
     throw TPageRefused(reason, reason);
   }
   const TMonotonic parseStart = MonotonicNow();
   const double parseCpuStart = ThreadCpuMs();
-  TResultPage parsed(*engine_, query_, module, FailedBlockFolder());
+  TResultPage parsed(*engine_, query_, module, context_.FailedBlockFolder);
   try {
     parsed.Parse(page);
   } catch (...) {
@@ -256,17 +261,7 @@ void TSEQueryThread::Parse(const std::string& page, const std::string& module) {
   const size_t found = parsed.Results.size();
   const double parseSeconds = SecondsSince(parseStart);
   const double parseCpu = ThreadCpuMs() - parseCpuStart;
-  {
-    std::lock_guard guard(session_.ResultsLock);
-    for (auto& result : parsed.Results) query_.Results->push_back(std::move(result));
-    session_.ParseTime += parseSeconds;
-    session_.ParseCpuMs += parseCpu;
-    session_.ParseCount += 1;
-    if (TEngineTally* tally = TallyOf(session_, query_.Engine)) {
-      tally->ResultsParsed += static_cast<int32_t>(found);
-      tally->Seconds += parseSeconds;
-    }
-  }
+  HandIn(parsed.Results, parseSeconds, parseCpu);
   Log(module, "Parsed " + IntToStr(static_cast<int64_t>(found)) + " results " + RoundedSeconds(parseSeconds) + " s.");
   const int32_t perPage = engine_->ResultsPerPage();
   if (parsed.Count.MaxResults % perPage != static_cast<int32_t>(found % static_cast<size_t>(perPage)))

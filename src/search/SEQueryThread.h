@@ -1,9 +1,9 @@
 // TSEQueryThread: fetches one result page of one engine on its own thread,
-// parses it and hands the results to the query's list inside
-// Session.ResultsLock, with the session's download and parse statistics and
-// its engine's tally (pages asked, answered, failed, results, time).
+// parses it and hands the results to the query's list inside the context's
+// totals lock, with the download and parse statistics and its engine's tally
+// (pages asked, answered, failed, results, time).
 // Owned by the search orchestration, which must Join (or destroy) it before
-// the query and the session go away; it borrows both. The work runs on a
+// the query and the context go away; it borrows both. The work runs on a
 // thread of the shared pool.
 //
 // A held page (HoldResults before Start) downloads at once but keeps its
@@ -20,18 +20,21 @@
 
 #include "base/OvException.h"
 #include "platform/Clock.h"
+#include "search/Results.h"
 
 namespace orvane {
 
-class TSessionData;
+struct TFetchContext;
 class TSearchQuery;
 class TSearchEngines;
 
 class TSEQueryThread {
  public:
-  // engine: the definition to parse with; nullptr takes Global's engine of
-  // the query.
-  TSEQueryThread(TSessionData& session, TSearchQuery& query, const TSearchEngines* engine = nullptr);
+  // engine: the definition to parse with; nullptr takes the context's engine
+  // of the query.
+  TSEQueryThread(const TFetchContext& context, TSearchQuery& query, const TSearchEngines* engine = nullptr);
+  // The context is borrowed: a temporary would be gone before the thread.
+  TSEQueryThread(TFetchContext&&, TSearchQuery&, const TSearchEngines* = nullptr) = delete;
   // Asks a running thread to stop and waits for it.
   ~TSEQueryThread();
   TSEQueryThread(const TSEQueryThread&) = delete;
@@ -70,14 +73,17 @@ class TSEQueryThread {
 
   std::string FetchPage();
   void Parse(const std::string& page, const std::string& module);
-  // The download's share of the session's statistics and the engine's tally.
+  // The download's share of the statistics and the engine's tally.
   void CountDownload(bool answered, double seconds, double cpuMs);
+  // The page's results into the query's list, with the parse statistics.
+  void HandIn(TResultList& results, double seconds, double cpuMs);
+  std::string DebugSetting(const char* name) const;
   void Fail(const std::string& module, const std::string& message, std::string reason);
   // Blocks a held page until Release; true when it counts.
   bool WaitForRelease();
   void SetDone();
 
-  TSessionData& session_;
+  const TFetchContext& context_;
   TSearchQuery& query_;
   const TSearchEngines* engine_;
   std::atomic<bool> terminated_{false};

@@ -155,4 +155,9 @@ std::vector<std::unique_ptr<TSearchEngines>> LoadSearchEngines(const TXMLManager
   return engines;
 }
 
+TSearchEngines* FindEngine(const TEngineList& engines, int index) {
+  if (index < 0 || index >= static_cast<int>(engines.size())) return nullptr;
+  return engines[static_cast<size_t>(index)].get();
+}
+
 }  // namespace orvane

@@ -92,4 +92,9 @@ std::vector<std::unique_ptr<TSearchEngines>> LoadSearchEngines(const TXMLManager
                                                               const TEngineSetting& setting = {},
                                                               const TEngineReport& report = {});
 
+using TEngineList = std::vector<std::unique_ptr<TSearchEngines>>;
+
+// The definition at `index`; nullptr outside the list.
+TSearchEngines* FindEngine(const TEngineList& engines, int index);
+
 }  // namespace orvane

@@ -6,9 +6,10 @@
 #include <vector>
 
 #include "base/Engines.h"
+#include "base/Log.h"
 #include "base/OvException.h"
-#include "host/GlobalData.h"
 #include "search/EngineRest.h"
+#include "search/FetchContext.h"
 #include "search/SEQueryThread.h"
 #include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
@@ -20,9 +21,9 @@ namespace {
 // A query and its thread; the thread is declared last so that it is joined
 // before the query it borrows goes away.
 struct TQueryRun {
-  TQueryRun(TSessionData& session, int32_t page, const std::string& keywords, int engine, int32_t profileMark,
+  TQueryRun(const TFetchContext& context, int32_t page, const std::string& keywords, int engine, int32_t profileMark,
             TTask* task, TResultList* list, bool held = false)
-      : Query(page, keywords, engine, profileMark, task, list), Thread(session, Query) {
+      : Query(page, keywords, engine, profileMark, task, list), Thread(context, Query) {
     if (held) Thread.HoldResults();
     Thread.Start();
   }
@@ -49,43 +50,44 @@ void WaitForAll(const std::vector<const TRuns*>& groups, TMonotonic deadline, co
 }
 
 // The engine comes from a request parameter; only a defined, enabled one can
-// be searched. Without Global only the three built-in ones are known.
-void CheckEngine(int engine, const char* method) {
-  const TSearchEngines* definition = Global ? Global->GetEngine(engine) : nullptr;
-  const bool known = Global ? definition && definition->Shape.Enabled : engine >= 0 && engine < kBuiltInEngines;
+// be searched. Without definitions only the three built-in ones are known.
+void CheckEngine(const TFetchContext& context, int engine, const char* method) {
+  const TSearchEngines* definition = context.Engine(engine);
+  const bool known = context.Engines ? definition && definition->Shape.Enabled : engine >= 0 && engine < kBuiltInEngines;
   if (!known) throw TOvException("Unknown search engine " + std::to_string(engine), "SearchFetch", method);
 }
 
 // The engines whose first page boosts a search of `engine`: every other
-// enabled one whose definition joins the boost. Without Global, the other
-// two built-in ones.
-std::vector<int> MetaBoostEngines(int engine) {
+// enabled one whose definition joins the boost. Without definitions, the
+// other two built-in ones.
+std::vector<int> MetaBoostEngines(const TFetchContext& context, int engine) {
   std::vector<int> others;
-  const int count = Global ? static_cast<int>(Global->Engines.size()) : kBuiltInEngines;
+  const int count = context.Engines ? static_cast<int>(context.Engines->size()) : kBuiltInEngines;
   for (int other = 0; other < count; ++other) {
     if (other == engine) continue;
-    const TSearchEngines* definition = Global ? Global->GetEngine(other) : nullptr;
-    if (!Global || (definition && definition->Shape.Enabled && definition->Shape.MetaBoost)) others.push_back(other);
+    const TSearchEngines* definition = context.Engine(other);
+    if (!context.Engines || (definition && definition->Shape.Enabled && definition->Shape.MetaBoost))
+      others.push_back(other);
   }
   return others;
 }
 
 // The page whose count tells how many more to ask (results 901 to 1000 for
 // the three built-in engines).
-int32_t ProbePage(int engine) {
-  const TSearchEngines* definition = Global ? Global->GetEngine(engine) : nullptr;
+int32_t ProbePage(const TFetchContext& context, int engine) {
+  const TSearchEngines* definition = context.Engine(engine);
   return definition ? definition->Shape.ProbePage : BuiltInShape(EngineName(engine)).ProbePage;
 }
 
-std::string NameOf(const TQueryRun& run) {
-  const TSearchEngines* definition = run.Query.EngineDefinition();
+std::string NameOf(const TFetchContext& context, const TQueryRun& run) {
+  const TSearchEngines* definition = context.Engine(run.Query.Engine);
   return definition ? definition->Name : EngineName(run.Query.Engine);
 }
 
 // A resting engine is not asked at all; the person learns it at once.
-void CheckNotResting(int engine, const char* method) {
-  if (!Global || !Global->EngineRest) return;
-  const std::string resting = Global->EngineRest->RestingReason(engine);
+void CheckNotResting(const TFetchContext& context, int engine, const char* method) {
+  if (!context.Rest) return;
+  const std::string resting = context.Rest->RestingReason(engine);
   if (!resting.empty()) throw TOvException(EngineName(engine) + " is " + resting, "SearchFetch", method);
 }
 
@@ -99,13 +101,13 @@ void RaiseWhenNoneAnswered(const TRuns& runs) {
 }
 
 // The failed pages of the runs that counted, grouped by engine in engine order.
-std::vector<TFailedPages> FailedPagesOf(const std::vector<const TRuns*>& groups) {
+std::vector<TFailedPages> FailedPagesOf(const TFetchContext& context, const std::vector<const TRuns*>& groups) {
   std::map<int, TFailedPages> byEngine;
   for (const TRuns* runs : groups) {
     for (const auto& run : *runs) {
       if (run->Thread.Dropped()) continue;
       TFailedPages& engine = byEngine[run->Query.Engine];
-      engine.Engine = NameOf(*run);
+      engine.Engine = NameOf(context, *run);
       ++engine.Pages;
       if (run->Thread.Error()) engine.Failed.push_back({run->Query.Page, run->Thread.Reason()});
     }
@@ -122,30 +124,30 @@ std::vector<TFailedPages> FailedPagesOf(const std::vector<const TRuns*>& groups)
 
 }  // namespace
 
-void FetchResults(TSessionData& session, int engine, const std::string& keywords, TTask* task, bool metaBoost,
+void FetchResults(const TFetchContext& context, int engine, const std::string& keywords, TTask* task, bool metaBoost,
                   TFetchedResults& fetched, std::chrono::milliseconds wait) {
-  CheckEngine(engine, "FetchResults");
-  CheckNotResting(engine, "FetchResults");
+  CheckEngine(context, engine, "FetchResults");
+  CheckNotResting(context, engine, "FetchResults");
   const TMonotonic deadline = MonotonicNow() + wait;
-  const bool probeFirst = Global && Global->ProbeFirst;
+  const bool probeFirst = context.ProbeFirst;
   TRuns dropped;  // pages the probe ruled out; joined last, on the way out
   TRuns main;  // the probe, then the pages in order
-  const int32_t probePage = ProbePage(engine);
-  main.push_back(std::make_unique<TQueryRun>(session, probePage, keywords, engine, -1, task, &fetched.Main));
+  const int32_t probePage = ProbePage(context, engine);
+  main.push_back(std::make_unique<TQueryRun>(context, probePage, keywords, engine, -1, task, &fetched.Main));
   TRuns meta;
   if (metaBoost) {
-    const std::vector<int> others = MetaBoostEngines(engine);
+    const std::vector<int> others = MetaBoostEngines(context, engine);
     // Sized once: each run keeps a pointer to its list.
     fetched.Meta.clear();
     fetched.Meta.resize(others.size());
     for (size_t list = 0; list < others.size(); ++list)
-      meta.push_back(std::make_unique<TQueryRun>(session, 0, keywords, others[list], -1, task, &fetched.Meta[list]));
+      meta.push_back(std::make_unique<TQueryRun>(context, 0, keywords, others[list], -1, task, &fetched.Meta[list]));
   }
   // One round trip: the pages below the probe start with it and hold their
   // results until the probe tells which of them exist.
   if (!probeFirst)
     for (int32_t page = 0; page < probePage; ++page)
-      main.push_back(std::make_unique<TQueryRun>(session, page, keywords, engine, -1, task, &fetched.Main, true));
+      main.push_back(std::make_unique<TQueryRun>(context, page, keywords, engine, -1, task, &fetched.Main, true));
   WaitOrStop(*main.front(), {&main, &meta}, deadline, "FetchResults");
   const TSEQueryThread& probe = main.front()->Thread;
 
@@ -157,7 +159,7 @@ void FetchResults(TSessionData& session, int engine, const std::string& keywords
   }
   if (probeFirst) {
     for (int32_t page = 0; page < needed && page < probePage; ++page)
-      main.push_back(std::make_unique<TQueryRun>(session, page, keywords, engine, -1, task, &fetched.Main));
+      main.push_back(std::make_unique<TQueryRun>(context, page, keywords, engine, -1, task, &fetched.Main));
   } else {
     TRuns counted;
     for (auto& run : main) {
@@ -168,20 +170,20 @@ void FetchResults(TSessionData& session, int engine, const std::string& keywords
   }
   WaitForAll({&main, &meta}, deadline, "FetchResults");
   RaiseWhenNoneAnswered(main);
-  fetched.Failed = FailedPagesOf({&main, &meta});
+  fetched.Failed = FailedPagesOf(context, {&main, &meta});
 }
 
-void FetchResultsWithProfilename(TSessionData& session, int engine, const std::string& keywords,
+void FetchResultsWithProfilename(const TFetchContext& context, int engine, const std::string& keywords,
                                  int32_t profileMark, TTask* task, TFetchedResults& fetched,
                                  std::chrono::milliseconds wait) {
-  CheckEngine(engine, "FetchResultsWithProfilename");
-  CheckNotResting(engine, "FetchResultsWithProfilename");
+  CheckEngine(context, engine, "FetchResultsWithProfilename");
+  CheckNotResting(context, engine, "FetchResultsWithProfilename");
   TRuns runs;
   for (int32_t page = 0; page < 2; ++page)
-    runs.push_back(std::make_unique<TQueryRun>(session, page, keywords, engine, profileMark, task, &fetched.Main));
+    runs.push_back(std::make_unique<TQueryRun>(context, page, keywords, engine, profileMark, task, &fetched.Main));
   WaitForAll({&runs}, MonotonicNow() + wait, "FetchResultsWithProfilename");
   RaiseWhenNoneAnswered(runs);
-  fetched.Failed = FailedPagesOf({&runs});
+  fetched.Failed = FailedPagesOf(context, {&runs});
 }
 
 }  // namespace orvane

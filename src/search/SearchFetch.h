@@ -6,7 +6,8 @@
 // costs only itself: the fetch raises only when no page of the chosen engine
 // answered. Results land in
 // a staging list owned by the caller, never in the session's own lists, so
-// pages of the session can be read while a search runs. Every thread is
+// pages of the session can be read while a search runs. The context names
+// the engines, the limits and where the totals go. Every thread is
 // joined before these functions return, whatever happens.
 #pragma once
 
@@ -18,7 +19,7 @@
 
 namespace orvane {
 
-class TSessionData;
+struct TFetchContext;
 
 constexpr std::chrono::milliseconds kThreadWait{150000};
 
@@ -30,11 +31,11 @@ struct TFetchedResults {
 
 // An ordinary search of `engine` (0 Google, 1 MSN, 2 Yahoo, then the added
 // engines in data-file order).
-void FetchResults(TSessionData& session, int engine, const std::string& keywords, TTask* task, bool metaBoost,
+void FetchResults(const TFetchContext& context, int engine, const std::string& keywords, TTask* task, bool metaBoost,
                   TFetchedResults& fetched, std::chrono::milliseconds wait = kThreadWait);
 
 // A profile search: the first two pages only, no probe, no meta boost.
-void FetchResultsWithProfilename(TSessionData& session, int engine, const std::string& keywords,
+void FetchResultsWithProfilename(const TFetchContext& context, int engine, const std::string& keywords,
                                  int32_t profileMark, TTask* task, TFetchedResults& fetched,
                                  std::chrono::milliseconds wait = kThreadWait);
 

@@ -1,7 +1,6 @@
 #include "search/SearchQuery.h"
 
 #include "base/StrUtils.h"
-#include "host/GlobalData.h"
 #include "platform/HttpClient.h"
 #include "search/SearchEngines.h"
 
@@ -23,8 +22,7 @@ TSearchQuery::TSearchQuery(int32_t page, std::string searchKeywords, int32_t eng
       Task(task),
       Results(results) {}
 
-std::string TSearchQuery::GetURL() const {
-  const TSearchEngines* engine = EngineDefinition();
+std::string TSearchQuery::GetURL(const TSearchEngines* engine) const {
   TEngineShape builtIn;
   TURLValues values;
   if (engine) {
@@ -46,12 +44,9 @@ std::string TSearchQuery::GetURL() const {
   return ExpandURLTemplate(siteSearch ? shape.SiteURL : shape.URL, values);
 }
 
-std::string TSearchQuery::HomePage() const {
-  const TSearchEngines* engine = EngineDefinition();
+std::string TSearchQuery::HomePage(const TSearchEngines* engine) const {
   const std::string host = engine ? engine->Host : BuiltInShape(EngineName(Engine)).DefaultHost;
   return SchemeFor(host) + "://" + host + "/";
 }
-
-TSearchEngines* TSearchQuery::EngineDefinition() const { return Global ? Global->GetEngine(Engine) : nullptr; }
 
 }  // namespace orvane

@@ -17,15 +17,15 @@ class TSearchQuery {
   TSearchQuery(int32_t page, std::string searchKeywords, int32_t engine, int32_t profileMark, TTask* task,
                TResultList* results);
 
-  // The engine's search URL for the task's keywords (and site, when the
-  // engine has a site URL) and this page, from the engine's URL template:
-  // "http" for a loopback host, "https" for any other. Blanks the template
-  // leaves are sent as "%20" by the HTTP client. Empty for an unknown engine.
-  std::string GetURL() const;
+  // The search URL of `engine` (the definition of Engine) for the task's
+  // keywords (and site, when the engine has a site URL) and this page, from
+  // the engine's URL template: "http" for a loopback host, "https" for any
+  // other. Blanks the template leaves are sent as "%20" by the HTTP client.
+  // Without a definition a built-in engine gets its default shape and host;
+  // any other gives an empty URL.
+  std::string GetURL(const TSearchEngines* engine) const;
   // The scheme and the engine's host: where a person answers its CAPTCHA.
-  std::string HomePage() const;
-  // The engine's definition from Global; nullptr without one.
-  TSearchEngines* EngineDefinition() const;
+  std::string HomePage(const TSearchEngines* engine) const;
 
   int32_t Page;  // 0-based; the page shows results Page*100+1 to Page*100+100
   std::string SearchKeywords;

@@ -1,5 +1,5 @@
 // TPreferences: the user's settings and result filters of one session. Owned
-// by its TSessionData and guarded by Session.DataLock (pages read shared,
+// by its session and guarded by the session's data lock (pages read shared,
 // actions change it exclusively). The engine choice, the new-window flag and
 // the history persist in "Preferences.ini", shared by all sessions.
 #pragma once

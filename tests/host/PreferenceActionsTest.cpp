@@ -59,7 +59,7 @@ TEST_F(PreferenceActions, ChangeOrderSwitchesBetweenEngineOrderAndScore) {
 }
 
 TEST_F(PreferenceActions, SliceByExtensionPrefersTheDomainAndChecksTheOtherKind) {
-  const TExtCluster& domains = *session->DomainCluster;
+  const TExtCluster& domains = *session->Panes.DomainCluster;
   ASSERT_FALSE(domains.Items.empty());
   const std::string extension = domains.Items.front().Text;
   const int32_t count = domains.Items.front().Count;

@@ -84,7 +84,9 @@ class InsightPages : public ::testing::Test {
     return *session.Results->AddResult(std::move(result));
   }
   std::string Fill(const std::string& page, const std::string& text, int32_t rankId = 0) {
-    return ReplaceTags(TPageContext{session.Id, &session, rankId, "0.01 / 3 = 0", ""}, page, text);
+    const TSessionView view = session.View();
+    return ReplaceTags(TPageContext{session.Id, &view, rankId, "0.01 / 3 = 0", "", Global->PageSettings()}, page,
+                       text);
   }
 
   TestGlobal global;

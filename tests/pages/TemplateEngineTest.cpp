@@ -37,10 +37,13 @@ class TemplateEngine : public ::testing::Test {
     }
   }
   std::string WithSession(const std::string& page, const std::string& text) {
-    return ReplaceTags(TPageContext{session.Id, &session, 0, "", ""}, page, text);
+    const TSessionView view = session.View();
+    return ReplaceTags(TPageContext{session.Id, &view, 0, "", "", Global->PageSettings()}, page, text);
   }
   std::string WithoutSession(const std::string& page, const std::string& text) {
-    return ReplaceTags(TPageContext{}, page, text);
+    TPageContext context;
+    context.Settings = Global->PageSettings();
+    return ReplaceTags(context, page, text);
   }
 
   TestGlobal global;
@@ -217,7 +220,9 @@ TEST(TemplateEngineConcurrency, FramesOfOneSessionAreBuiltAtOnce) {
   }
   const auto build = [&session](std::string& out) {
     std::shared_lock guard(session.DataLock);
-    out = ReplaceTags(TPageContext{0, &session, 0, "", ""}, "mainframe.htm", "<ov:QualifiedResults/>");
+    const TSessionView view = session.View();
+    out = ReplaceTags(TPageContext{0, &view, 0, "", "", Global->PageSettings()}, "mainframe.htm",
+                      "<ov:QualifiedResults/>");
   };
   std::string first, second;
   std::thread other([&] { build(second); });
@@ -266,6 +271,7 @@ namespace {
 
 TEST_F(TemplateEngine, TheStartPageShowsTheFailureThatSentTheBrowserThere) {
   TPageContext context;
+  context.Settings = Global->PageSettings();
   context.Failure = "No search keywords <ov:id/> \"x\"";
   EXPECT_EQ(ReplaceTags(context, "default.htm", "[<ov:Failure/>]"),
             "[<p class=\"failure\" role=\"alert\">No search keywords &lt;ov:id/&gt; &quot;x&quot; <button "

@@ -109,7 +109,7 @@ TEST(EngineDefinitions, AnOldDataFileGetsTheBuiltInShapesAndHostOverrides) {
   EXPECT_EQ(global->GetEngine(kYahoo)->Host, "127.0.0.1:8003");
   TResults results;
   TTask* task = results.AddTask("web", "", nullptr, "");
-  EXPECT_EQ(TSearchQuery(0, "web", kYahoo, -1, task, &results.List).GetURL(),
+  EXPECT_EQ(TSearchQuery(0, "web", kYahoo, -1, task, &results.List).GetURL(global->GetEngine(kYahoo)),
             "http://127.0.0.1:8003/search?_adv_prop=web&ei=UTF-8&va=web&fl=1&vl=lang_en&n=100&b=1");
 }
 
@@ -122,9 +122,9 @@ TEST(EngineDefinitions, AnAddedEngineBuildsItsURLFromItsTemplate) {
   TResults results;
   TTask* plain = results.AddTask("caf\xe9 au lait", "", nullptr, "");
   TTask* site = results.AddTask("tea", "", nullptr, "a.org/x y");
-  EXPECT_EQ(TSearchQuery(2, "", 3, -1, plain, &results.List).GetURL(),
+  EXPECT_EQ(TSearchQuery(2, "", 3, -1, plain, &results.List).GetURL(global->GetEngine(3)),
             "https://alpha.example/find?q=caf%C3%A9%20au%20lait&p=3&o=40&n=20");
-  EXPECT_EQ(TSearchQuery(0, "", 3, -1, site, &results.List).GetURL(),
+  EXPECT_EQ(TSearchQuery(0, "", 3, -1, site, &results.List).GetURL(global->GetEngine(3)),
             "https://alpha.example/find?q=tea+site%3Aa.org%2Fx%20y&p=1");
 }
 
@@ -161,7 +161,7 @@ TEST(EngineDefinitions, AnAddedEngineIsSearchedEndToEndWithItsOwnRequestsAndLink
   TSessionData session(1, global->DataDir, true);
   TTask* task = session.Results->AddTask("caf\xe9 noir", "Mirror", nullptr, "");
   TFetchedResults fetched;
-  FetchResults(session, 3, "caf\xe9 noir", task, false, fetched);
+  FetchResults(Global->FetchContext(session), 3, "caf\xe9 noir", task, false, fetched);
 
   EXPECT_EQ(firsts, (std::set<std::string>{"1", "11", "21"}));  // the probe (last page) told of three pages
   EXPECT_EQ(userAgent, "Orvane-test");

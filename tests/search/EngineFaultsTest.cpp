@@ -30,7 +30,7 @@ TOutcome Fetch(const std::string& fault, std::chrono::milliseconds wait, bool me
   TFetchedResults fetched;
   TOutcome outcome;
   try {
-    FetchResults(*session, sim::kGoogle, task->Keywords, task, metaBoost, fetched, wait);
+    FetchResults(Global->FetchContext(*session), sim::kGoogle, task->Keywords, task, metaBoost, fetched, wait);
   } catch (const TOvException& e) {
     outcome.Error = e.what();
   }
@@ -118,7 +118,7 @@ TEST(EngineFaults, AProfileSearchKeepsTheOnePageThatAnswered) {
     TFetchedResults fetched;
     bool failed = false;
     try {
-      FetchResultsWithProfilename(*session, sim::kGoogle, task->Keywords, 1, task, fetched);
+      FetchResultsWithProfilename(Global->FetchContext(*session), sim::kGoogle, task->Keywords, 1, task, fetched);
     } catch (const TOvException& e) {
       failed = true;
       EXPECT_STREQ(e.what(), "HTTP error 500");

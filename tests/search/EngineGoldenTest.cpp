@@ -61,7 +61,7 @@ std::string UrlRecord() {
             TResults results;
             TTask* task = results.AddTask(keywords, definition.Name, nullptr, site);
             const TSearchQuery query(page, keywords, engine, profile ? 0 : -1, task, &results.List);
-            out += "url " + query.GetURL() + "\n";
+            out += "url " + query.GetURL(global->GetEngine(engine)) + "\n";
           }
         }
       }

@@ -26,7 +26,7 @@ TEST(EnginePanel, CountsThePagesOfEachEngineIncludingFailedOnes) {
   TSessionPtr session = pipeline.Session(0);
   ASSERT_TRUE(session);
   EXPECT_FALSE(session->SearchPending);
-  std::string panel = EnginePanel(session->EngineTallySnapshot());
+  std::string panel = EnginePanel(session->Totals.EngineTallySnapshot());
   EXPECT_NE(panel.find(Row("Google", 4, 4, 0, 350)), std::string::npos) << panel;
   EXPECT_NE(panel.find(Row("MSN", 1, 0, 1, 0)), std::string::npos) << panel;
   EXPECT_NE(panel.find(Row("Yahoo", 1, 1, 0, 100)), std::string::npos) << panel;

@@ -95,7 +95,7 @@ TEST(FeedEngine, AnAtomEngineIsSearchedAndHostileEntriesAreDefused) {
   TSessionData session(1, global->DataDir, true);
   TTask* task = session.Results->AddTask("quantum", "Feed", nullptr, "");
   TFetchedResults fetched;
-  FetchResults(session, 3, "quantum", task, false, fetched);
+  FetchResults(Global->FetchContext(session), 3, "quantum", task, false, fetched);
   std::set<int32_t> ranks;
   for (const auto& result : fetched.Main) {
     ranks.insert(result->EngineRank);

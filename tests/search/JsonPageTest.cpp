@@ -117,7 +117,7 @@ TEST(JsonEngine, ASearchGetsEveryResultWhetherTheProbeIsInsideOrPastTheEnd) {
     TSessionData session(1, global->DataDir, true);
     TTask* task = session.Results->AddTask("jazz", "Api", nullptr, "");
     TFetchedResults fetched;
-    FetchResults(session, 3, "jazz", task, false, fetched);
+    FetchResults(Global->FetchContext(session), 3, "jazz", task, false, fetched);
     std::set<int32_t> ranks;
     for (const auto& result : fetched.Main) {
       ranks.insert(result->EngineRank);

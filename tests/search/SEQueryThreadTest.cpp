@@ -29,6 +29,7 @@ class SEQueryThreadTest : public ::testing::Test {
                                  testing::EngineSectionXml("Yahoo")));
     install_ = global_->Install();
     session_ = std::make_unique<TSessionData>(1, (*global_)->DataDir, true);
+    context_ = (*global_)->FetchContext(*session_);
     task_ = session_->Results->AddTask("web search", "Google", nullptr, "");
   }
 
@@ -54,6 +55,7 @@ class SEQueryThreadTest : public ::testing::Test {
   std::string install_;
   std::unique_ptr<testing::TestGlobal> global_;
   std::unique_ptr<TSessionData> session_;
+  TFetchContext context_;
   TTask* task_ = nullptr;
 };
 
@@ -66,7 +68,7 @@ TEST_F(SEQueryThreadTest, ReplaysASavedPageAndHandsInItsResults) {
   WriteFile(dir_.Path() + "pages/Google_file_9.htm", page);
 
   const auto query = Query(kGoogle, 9);
-  TSEQueryThread thread(*session_, *query);
+  TSEQueryThread thread(context_, *query);
   thread.Start();
   ASSERT_TRUE(thread.WaitFor(kWaitMs));
   thread.Join();
@@ -76,8 +78,8 @@ TEST_F(SEQueryThreadTest, ReplaysASavedPageAndHandsInItsResults) {
   ASSERT_EQ(session_->Results->Count(), 1u);
   EXPECT_EQ(session_->Results->Result(0)->Link, "http://site1.org/");
   EXPECT_EQ(session_->Results->Result(0)->EngineRank, 901);
-  EXPECT_EQ(session_->DownloadCount, 1);
-  EXPECT_EQ(session_->ParseCount, 1);
+  EXPECT_EQ(session_->Totals.DownloadCount, 1);
+  EXPECT_EQ(session_->Totals.ParseCount, 1);
   EXPECT_EQ(ReadFile(install_ + "Google_file_901.htm"), "<a href=\"\">T2</a> <span class=\"d\">D</span></div>\n</body></html>\n");
 
   EXPECT_TRUE(LogHas("Start, tid="));
@@ -97,7 +99,7 @@ TEST_F(SEQueryThreadTest, FailuresBecomeTheThreadsError) {
   };
   for (const auto& row : rows) {
     const auto query = Query(row.engine, row.page);
-    TSEQueryThread thread(*session_, *query);
+    TSEQueryThread thread(context_, *query);
     thread.Start();
     ASSERT_TRUE(thread.WaitFor(kWaitMs));
     ASSERT_TRUE(thread.Error().has_value());
@@ -107,8 +109,8 @@ TEST_F(SEQueryThreadTest, FailuresBecomeTheThreadsError) {
     EXPECT_EQ(thread.PageCount(), row.pageCount);
   }
   EXPECT_EQ(session_->Results->Count(), 0u);
-  EXPECT_EQ(session_->DownloadCount, 1);  // the missing file was never downloaded
-  EXPECT_EQ(session_->ParseCount, 0);
+  EXPECT_EQ(session_->Totals.DownloadCount, 1);  // the missing file was never downloaded
+  EXPECT_EQ(session_->Totals.ParseCount, 0);
   EXPECT_TRUE(LogHas("Exception: Current page number is too high"));
 }
 
@@ -124,7 +126,7 @@ TEST_F(SEQueryThreadConcurrency, EachPageStaysContiguousInTheSharedList) {
     WriteFile(dir_.Path() + "pages/Yahoo_file_" + std::to_string(page) + ".htm",
               PageOf("Results 1 - " + std::to_string(page * 100 + kPerPage) + " of about 400", page * 100, kPerPage));
     queries.push_back(Query(kYahoo, page));
-    threads.push_back(std::make_unique<TSEQueryThread>(*session_, *queries.back()));
+    threads.push_back(std::make_unique<TSEQueryThread>(context_, *queries.back()));
   }
   for (auto& thread : threads) thread->Start();
   const TMonotonic deadline = MonotonicNow() + std::chrono::milliseconds(kWaitMs);
@@ -138,8 +140,8 @@ TEST_F(SEQueryThreadConcurrency, EachPageStaysContiguousInTheSharedList) {
     EXPECT_EQ((firstRank - 1) % 100, 0);
     for (size_t i = 1; i < kPerPage; ++i) EXPECT_EQ(results.Result(start + i)->EngineRank, firstRank + static_cast<int32_t>(i));
   }
-  EXPECT_EQ(session_->DownloadCount, kPages);
-  EXPECT_EQ(session_->ParseCount, kPages);
+  EXPECT_EQ(session_->Totals.DownloadCount, kPages);
+  EXPECT_EQ(session_->Totals.ParseCount, kPages);
 }
 
 }  // namespace

@@ -109,17 +109,17 @@ TEST(SearchConcurrency, PagesRuledOutByTheProbeWhileOthersAppend) {
   for (int round = 0; round < 20; ++round) {
     const std::string keywords = std::string("glacier walks simtotal:300 ") + delays[round % 5];
     TTask* task = session->Results->AddTask(keywords, "Google", nullptr, "");
-    session->ResetSearchTotals();
+    session->Totals.Reset();
     TFetchedResults fetched;
-    FetchResults(*session, sim::kGoogle, keywords, task, false, fetched, std::chrono::seconds(30));
+    FetchResults(Global->FetchContext(*session), sim::kGoogle, keywords, task, false, fetched, std::chrono::seconds(30));
     std::set<int32_t> ranks;
     for (const auto& result : fetched.Main) EXPECT_TRUE(ranks.insert(result->EngineRank).second) << round;
     EXPECT_GT(ranks.size(), 250u) << round;
     EXPECT_LE(*ranks.rbegin(), 300) << round;
     EXPECT_TRUE(fetched.Failed.empty()) << round;
-    std::lock_guard guard(session->ResultsLock);
-    EXPECT_EQ(session->DownloadCount, 3) << round;
-    EXPECT_EQ(session->ParseCount, 3) << round;
+    std::lock_guard guard(session->Totals.Lock);
+    EXPECT_EQ(session->Totals.DownloadCount, 3) << round;
+    EXPECT_EQ(session->Totals.ParseCount, 3) << round;
   }
 }
 

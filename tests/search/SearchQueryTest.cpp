@@ -24,7 +24,7 @@ TEST(SearchQuery, BuildsEachEnginesURL) {
     TResults results;
     TTask* task = results.AddTask(row.keywords, "", nullptr, row.site);
     const TSearchQuery query(row.page, row.keywords, row.engine, -1, task, &results.List);
-    EXPECT_EQ(query.GetURL(), row.url) << row.engine << " " << row.page;
+    EXPECT_EQ(query.GetURL(nullptr), row.url) << row.engine << " " << row.page;
   }
 }
 

@@ -184,7 +184,7 @@ TEST(SearchRequest, SlowPagesTimeOutAndTheirThreadsAreTerminated) {
   TFetchedResults fetched;
   const auto started = std::chrono::steady_clock::now();
   try {
-    FetchResults(*session, sim::kGoogle, task->Keywords, task, false, fetched, std::chrono::milliseconds(500));
+    FetchResults(Global->FetchContext(*session), sim::kGoogle, task->Keywords, task, false, fetched, std::chrono::milliseconds(500));
     FAIL() << "no time-out";
   } catch (const TOvException& e) {
     EXPECT_STREQ(e.what(), "Timeout waiting for threads");
@@ -346,7 +346,7 @@ TEST(SearchRequest, ResultsComeBackInScoreOrderEvenWithPaddedKeywords) {
       if (result->TotalScore > 0) ++scored;
     }
     EXPECT_GT(scored, 0u) << keywords;
-    EXPECT_FALSE(session->DomainCluster->Html.empty());
+    EXPECT_FALSE(session->Panes.DomainCluster->Html.empty());
     const std::string frame = pipeline.Get("/bottomframe.htm?id=0").ContentText;
     EXPECT_EQ(frame.find("<ov:"), std::string::npos);
   }

@@ -68,9 +68,9 @@ TEST(ShippedSources, EachFormatIsSearchedRankedClusteredExportedSavedAndLoaded) 
     const auto& list = session->Results->List;
     for (size_t i = 1; i < list.size(); ++i) EXPECT_GE(list[i - 1]->TotalScore, list[i]->TotalScore);
     // Clustered: every result has a domain extension.
-    ASSERT_TRUE(session->DomainCluster);
+    ASSERT_TRUE(session->Panes.DomainCluster);
     int32_t clustered = 0;
-    for (const auto& item : session->DomainCluster->Items) clustered += item.Count;
+    for (const auto& item : session->Panes.DomainCluster->Items) clustered += item.Count;
     EXPECT_EQ(clustered, static_cast<int32_t>(expected.size()));
 
     // The statistics panel and the options frame name the engine.
@@ -110,10 +110,10 @@ TEST(ShippedSources, ArxivIsAskedInItsOwnQueryLanguage) {
   TResults results;
   TTask* task = results.AddTask("chess (tactics OR endgames)", "ArXiv", nullptr, "");
   const TSearchQuery query(0, task->Keywords, EngineIndex("ArXiv"), -1, task, &results.List);
-  EXPECT_NE(query.GetURL().find("/api/query?search_query=all%3Achess%20AND%20%28all%3Atactics%20OR%20all%3Aendgames"
+  EXPECT_NE(query.GetURL(Global->GetEngine(EngineIndex("ArXiv"))).find("/api/query?search_query=all%3Achess%20AND%20%28all%3Atactics%20OR%20all%3Aendgames"
                                 "%29&start=0&max_results=200&"),
             std::string::npos)
-      << query.GetURL();
+      << query.GetURL(Global->GetEngine(EngineIndex("ArXiv")));
 }
 
 // The start page and the options frame offer every enabled engine after the
