@@ -16,6 +16,7 @@
 #include "clusters/AutoWordClusters.h"
 #include "clusters/WordStorage.h"
 #include "host/RequestHandler.h"
+#include "host/SearchRequest.h"
 #include "search/Results.h"
 #include "search/SearchPipelineSupport.h"
 #include "words/WordUtils.h"
@@ -41,10 +42,11 @@ void BM_PostProcessSearch(benchmark::State& state) {
   THttpResponse response;
   TRequestHandler handler(request, response);
   handler.Session = session;
+  TSearchRequest search(handler);
   const uint64_t allocationsBefore = bench::AllocationCount();
   for (auto _ : state) {
     std::unique_lock guard(session->DataLock);
-    handler.PostProcess(keywords, true, false);
+    search.PostProcess(keywords, true, false);
   }
   const double results = static_cast<double>(session->Results->Count());
   state.counters["results"] = results;

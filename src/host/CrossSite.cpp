@@ -6,16 +6,6 @@ namespace orvane {
 
 namespace {
 
-// The documents of the action and filter phases, the search, the saved
-// files and the sleep that holds a worker.
-const char* const kStateChanging[] = {
-    // actions
-    "search", "savepreferences", "selectpredefined", "sleep", "saveresults", "loadresults", "deleteresults",
-    "findnarrow", "changepreferences.htm",
-    // filters
-    "selectword", "sliceresults.htm", "slicestatisticsresults.htm", "showotherresults.htm", "changeorder.htm",
-};
-
 // "scheme://host[:port]" of a URL, the scheme and host lower-cased.
 std::string OriginOf(const std::string& url) {
   const size_t scheme = url.find("://");
@@ -35,12 +25,6 @@ bool IsOwnOrigin(const std::string& origin, int port) {
 }
 
 }  // namespace
-
-bool ChangesStateOrStartsWork(const std::string& doc) {
-  for (const char* name : kStateChanging)
-    if (doc == name) return true;
-  return false;
-}
 
 bool ComesFromAnotherSite(const THttpRequest& request, int port) {
   if (const std::string* origin = request.Header("Origin")) return !IsOwnOrigin(*origin, port);

@@ -1,7 +1,6 @@
-// Which requests another site must not be able to make through the user's
-// browser, and how such a request is recognised. Every document that changes
-// a session, a stored file or the preferences, or that starts work, is in
-// one table here.
+// How a request that another site makes through the user's browser is
+// recognised. Which documents it may not ask for, the route table says
+// (ChangesStateOrStartsWork, host/Routes.h).
 #pragma once
 
 #include <string>
@@ -9,9 +8,6 @@
 #include "host/HttpTypes.h"
 
 namespace orvane {
-
-// `doc` is the lower-cased document name without its leading "/".
-bool ChangesStateOrStartsWork(const std::string& doc);
 
 // Judged by Origin, else Sec-Fetch-Site, else the origin of Referer: each
 // must name this server (http://127.0.0.1:PORT or http://localhost:PORT). A

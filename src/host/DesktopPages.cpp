@@ -2,7 +2,7 @@
 #include <shared_mutex>
 
 #include "base/StrUtils.h"
-#include "host/RequestHandler.h"
+#include "host/DesktopPages.h"
 #include "pages/Export.h"
 #include "search/Results.h"
 
@@ -20,42 +20,45 @@ std::string OpenSearchDescription(const std::string& address) {
          address + "/find?q={searchTerms}\"/>\n</OpenSearchDescription>\n";
 }
 
-}  // namespace
-
-bool TRequestHandler::ServeDesktopPage(const std::string& doc) {
-  if (doc == "opensearch.xml") {
-    Response.ContentType = "application/opensearchdescription+xml";
-    Response.ContentText = OpenSearchDescription(Global->GetAddress());
-    return true;
-  }
-  if (doc == "find") {
-    // The address bar sends the typed words once encoded, in UTF-8; the
-    // search wants them in Latin-1 and encoded twice, as the form sends them.
-    std::string typed, keywords;
-    FindParam(Request.Params, "q", typed);
-    if (!Utf8ToLatin1(typed, keywords)) keywords = typed;
-    keywords = Trim(keywords);
-    Response.Redirect(keywords.empty() ? "/default.htm" : "/search?keywords=" + URLEncode(URLEncode(keywords)));
-    return true;
-  }
-  const bool json = doc == "export.json";
-  if (!json && doc != "export.csv") return false;
+void ServeExport(TRequestHandler& handler, bool json) {
+  THttpResponse& response = handler.Response;
   TSessionPtr session;
   {
     std::lock_guard guard(Global->SessionLock);
-    session = Global->FindSession(GetParamInt(Request.Params, "id", -1));
+    session = Global->FindSession(GetParamInt(handler.Request.Params, "id", -1));
   }
-  Response.CacheControl = "no-cache";
+  response.CacheControl = "no-cache";
   if (!session) {
-    Response.SetResponseNo(404);
-    Response.ContentType = "text/plain; charset=utf-8";
-    Response.ContentText = "No such search: it has expired, or it was never made.\n";
-    return true;
+    response.SetResponseNo(404);
+    response.ContentType = "text/plain; charset=utf-8";
+    response.ContentText = "No such search: it has expired, or it was never made.\n";
+    return;
   }
   std::shared_lock guard(session->DataLock);
-  Response.ContentType = json ? "application/json; charset=utf-8" : "text/csv; charset=utf-8";
-  Response.ContentText = json ? ExportResultsJson(*session->Results) : ExportResultsCsv(*session->Results);
-  return true;
+  response.ContentType = json ? "application/json; charset=utf-8" : "text/csv; charset=utf-8";
+  response.ContentText = json ? ExportResultsJson(*session->Results) : ExportResultsCsv(*session->Results);
 }
+
+}  // namespace
+
+void ServeOpenSearch(TRequestHandler& handler) {
+  handler.Response.ContentType = "application/opensearchdescription+xml";
+  handler.Response.ContentText = OpenSearchDescription(Global->GetAddress());
+}
+
+void ServeFind(TRequestHandler& handler) {
+  // The address bar sends the typed words once encoded, in UTF-8; the
+  // search wants them in Latin-1 and encoded twice, as the form sends them.
+  std::string typed, keywords;
+  FindParam(handler.Request.Params, "q", typed);
+  if (!Utf8ToLatin1(typed, keywords)) keywords = typed;
+  keywords = Trim(keywords);
+  handler.Response.Redirect(keywords.empty() ? "/default.htm"
+                                             : "/search?keywords=" + URLEncode(URLEncode(keywords)));
+}
+
+void ServeExportJson(TRequestHandler& handler) { ServeExport(handler, true); }
+
+void ServeExportCsv(TRequestHandler& handler) { ServeExport(handler, false); }
 
 }  // namespace orvane

@@ -1,6 +1,6 @@
-// The preference and filter actions of the request handler: what each one
-// reads from the request and changes in the session, and the re-filter step
-// and closing sort that follow them.
+// The preferences-and-filters area of the route table (TPreferenceActions):
+// what each action and filter reads from the request and changes in the
+// session, and the re-filter step and closing sort that follow them.
 //
 // Locking: every change holds the session's DataLock exclusively, so the
 // frames of the session, built under the shared lock, see either the state
@@ -14,7 +14,8 @@
 #include "clusters/ExtClusters.h"
 #include "clusters/SessionPanes.h"
 #include "clusters/WordCluster.h"
-#include "host/RequestHandler.h"
+#include "host/PreferenceActions.h"
+#include "host/SearchRequest.h"
 #include "pages/MatchRecord.h"
 #include "pages/ResultFilters.h"
 #include "search/Results.h"
@@ -26,11 +27,6 @@ namespace orvane {
 
 namespace {
 
-std::string FirstKeywords(const TSessionData& session) {
-  const TTask* first = session.Results->FirstTask();
-  return first ? first->Keywords : std::string();
-}
-
 bool IsClustersPage(const TPreferences& preferences) { return LowerCase(preferences.PreferenceType) == "clusters"; }
 
 // A weight level sent on the scale of the total; a total of 0 (or none)
@@ -41,7 +37,7 @@ double Weight(const TParams& params, const char* name, double total) {
 
 }  // namespace
 
-void TRequestHandler::HandleRequest_SavePreferences() {
+void TPreferenceActions::HandleRequest_SavePreferences() {
   Global->Log("RequestHandler", "Saving preferences");
   TSessionData& session = *Session;
   std::unique_lock guard(session.DataLock);
@@ -81,18 +77,7 @@ void TRequestHandler::HandleRequest_SavePreferences() {
   Global->Log("Preferences", "Save complete");
 }
 
-void TRequestHandler::ShowFirstTaskAgain() {
-  // Caller holds DataLock exclusively. The word tables point at the results
-  // of the later tasks, so they go first.
-  TSessionData& session = *Session;
-  session.Panes.DropWordClusters();
-  session.Results->ResetToFirstTask();
-  if (session.Results->Tasks.size() > 1) session.Results->DeleteTask(session.Results->Tasks.size() - 1);
-  PostProcess(FirstKeywords(session), false, false);
-  session.Preferences->SetCheckAllExt(true);
-}
-
-void TRequestHandler::HandleRequest_SelectPredefined() {
+void TPreferenceActions::HandleRequest_SelectPredefined() {
   Global->Log("RequestHandler", "Select Predefined");
   TSessionData& session = *Session;
   std::unique_lock searchGuard(session.SearchLock);
@@ -111,7 +96,7 @@ void TRequestHandler::HandleRequest_SelectPredefined() {
   if (name.empty() || !results.FirstTask()) return;
 
   if (!profile.RunSearch) {
-    ShowFirstTaskAgain();
+    TSearchRequest(Handler).ShowFirstTaskAgain();
     return;
   }
   if (profile.SortBy == TResults::kByEngineRank) profile.SortBy = 0;
@@ -137,10 +122,10 @@ void TRequestHandler::HandleRequest_SelectPredefined() {
   const std::string site = results.FirstTask()->SiteOnly;
   // The engines are asked without DataLock, so the frames stay readable.
   guard.unlock();
-  RunSearch(keywords, site, true);
+  TSearchRequest(Handler).RunSearch(keywords, site, true);
 }
 
-void TRequestHandler::HandleRequest_FindNarrow() {
+void TPreferenceActions::HandleRequest_FindNarrow() {
   TSessionData& session = *Session;
   std::unique_lock guard(session.DataLock);
   session.Preferences->SetPreferenceType(GetParamStr(Request.Params, "currentpage", "0"));
@@ -148,14 +133,14 @@ void TRequestHandler::HandleRequest_FindNarrow() {
   if (session.Results->Narrow.empty()) session.Preferences->ClearFilters(false, true);
 }
 
-void TRequestHandler::HandleRequest_ChangePreferences() {
+void TPreferenceActions::HandleRequest_ChangePreferences() {
   TSessionData& session = *Session;
   std::unique_lock guard(session.DataLock);
   session.Preferences->SetOpenInNewWindow(!session.Preferences->OpenInNewWindow);
   session.Preferences->SetPreferenceType("Data Tools");
 }
 
-void TRequestHandler::Filter_SelectWord() {
+void TPreferenceActions::Filter_SelectWord() {
   TSessionData& session = *Session;
   TPreferences& preferences = *session.Preferences;
   preferences.ClearFilters(false, true);
@@ -166,7 +151,7 @@ void TRequestHandler::Filter_SelectWord() {
   preferences.SetCheckAllExt(IsClustersPage(preferences));
 }
 
-void TRequestHandler::Filter_SliceResults() {
+void TPreferenceActions::Filter_SliceResults() {
   TSessionData& session = *Session;
   TPreferences& preferences = *session.Preferences;
   TProfile& profile = *session.Profile;
@@ -204,7 +189,7 @@ void TRequestHandler::Filter_SliceResults() {
   ExtensionFilter(Global->FilterState(session));
 }
 
-void TRequestHandler::Filter_SliceStatisticsResults() {
+void TPreferenceActions::Filter_SliceStatisticsResults() {
   TSessionData& session = *Session;
   TPreferences& preferences = *session.Preferences;
   preferences.ClearFilters(false, true);
@@ -234,7 +219,7 @@ void TRequestHandler::Filter_SliceStatisticsResults() {
   MatchFilter(Global->FilterState(session), -1, -1);
 }
 
-void TRequestHandler::Filter_ShowOtherResults() {
+void TPreferenceActions::Filter_ShowOtherResults() {
   TSessionData& session = *Session;
   TPreferences& preferences = *session.Preferences;
   TProfile& profile = *session.Profile;
@@ -267,54 +252,30 @@ void TRequestHandler::Filter_ShowOtherResults() {
   }
 }
 
-void TRequestHandler::Filter_ChangeOrder() {
+void TPreferenceActions::Filter_ChangeOrder() {
   TSessionData& session = *Session;
   session.Preferences->SetPreferenceType("Clusters");
   session.Profile->SortBy = GetParamInt(Request.Params, "originalorder", 0) != 0 ? TResults::kByEngineRank : 0;
 }
 
-void TRequestHandler::RunFilter(const std::string& doc) {
-  if (!Session) return;
+void TPreferenceActions::RunFollowUps(unsigned steps) {
   TSessionData& session = *Session;
-  std::unique_lock guard(session.DataLock);
-  TimeLog.Start();
-  bool refresh = false;
-  bool sliced = true;
-  if (doc == "selectword") {
-    Filter_SelectWord();
-    sliced = false;
-  } else if (doc == "sliceresults.htm") {
-    Filter_SliceResults();
-  } else if (doc == "slicestatisticsresults.htm") {
-    Filter_SliceStatisticsResults();
-  } else if (doc == "showotherresults.htm") {
-    Filter_ShowOtherResults();
-  } else if (doc == "changeorder.htm") {
-    Filter_ChangeOrder();
-    refresh = true;
-    sliced = false;
-  } else {
-    sliced = false;
-  }
-  if (sliced) {
+  if (steps & kRebuildWords) {
     ClearHighLights(Global->FilterState(session));
     session.RebuildWordClusters(FirstKeywords(session));
-    refresh = true;
   }
-
-  if (doc == "savepreferences" || doc == "findnarrow" || doc == "selectword") {
-    refresh = true;
+  if (steps & kRefilter) {
     TResults& results = *session.Results;
     const TPreferences& preferences = *session.Preferences;
     ApplyFilter(Global->FilterState(session));
-    if (doc == "findnarrow" && results.Narrow.empty() && session.Profile->RunSearch)
+    if ((steps & kNarrowWordList) && results.Narrow.empty() && session.Profile->RunSearch)
       WordListFilter(Global->FilterState(session), FirstKeywords(session),
                      [this](const std::string& caption) { TimeLog.Lap(caption, true); });
     else if (preferences.ShowOnlyWord.empty() || !results.Narrow.empty())
       session.RebuildWordClusters(FirstKeywords(session));
   }
-  if (refresh) ClosingSort(Global->FilterState(session));
-  if (doc == "savepreferences") session.Panes.BuildSubjectPane(Global->Predefined.get());
+  if (steps & kClosingSort) ClosingSort(Global->FilterState(session));
+  if (steps & kSubjectPane) session.Panes.BuildSubjectPane(Global->Predefined.get());
 }
 
 }  // namespace orvane

@@ -1,21 +1,20 @@
 #include "host/RequestHandler.h"
 
 #include <chrono>
-#include <thread>
+#include <mutex>
+#include <shared_mutex>
 
 #include "base/Escape.h"
 #include "base/OvException.h"
 #include "base/StrUtils.h"
+#include "host/PreferenceActions.h"
+#include "host/SearchRequest.h"
 #include "host/TrayIcon.h"
-#include "search/Results.h"
 #include "words/Preferences.h"
 
 namespace orvane {
 
 namespace {
-
-constexpr size_t kMaxDocumentLength = 1000;
-constexpr auto kSleepAction = std::chrono::milliseconds(3000);
 
 std::string StartPageURL() { return "http://" + Global->GetAddress() + "/default.htm"; }
 
@@ -55,24 +54,27 @@ std::string TRequestHandler::EngineNameForLog() const {
 THttpResponse& TRequestHandler::Execute() {
   Response.CloseConnection = true;
   try {
-    std::string doc = LowerCase(Request.Document);
-    if (!doc.empty() && doc[0] == '/') doc = doc.substr(1, kMaxDocumentLength);
+    const std::string doc = DocumentName(Request.Document);
+    const TRoute* route = FindRoute(doc);
     SessionId = -1;
     Session = nullptr;
-    if (ServeDesktopPage(doc)) return Response;
-    FindOrCreateSession(doc);
+    if (route && route->Dispatch == TDispatch::kAlone) {
+      route->Page(*this);
+      return Response;
+    }
+    FindOrCreateSession(route);
 
     TMonotonic start = MonotonicNow();
     const double actionCpu = ThreadCpuMs();
-    RunAction(doc);
+    RunAction(route);
     LogTiming("Action", start);
     start = MonotonicNow();
     const double filterCpu = ThreadCpuMs();
-    RunFilter(doc);
+    RunFilter(route);
     LogTiming("Filter", start);
     start = MonotonicNow();
     const double pageCpu = ThreadCpuMs();
-    RunPage(doc);
+    RunPage(route, doc);
     LogTiming("HTML", start);
     if (Session) {
       auto ms = [](double value) { return FloatToStr(RoundTo2(value)); };
@@ -102,9 +104,9 @@ THttpResponse& TRequestHandler::Execute() {
   return Response;
 }
 
-void TRequestHandler::FindOrCreateSession(const std::string& doc) {
-  if (doc == "search") {
-    SessionId = CheckSearchParams();
+void TRequestHandler::FindOrCreateSession(const TRoute* route) {
+  if (route && route->Dispatch == TDispatch::kSearch) {
+    SessionId = TSearchRequest(*this).CheckSearchParams();
     std::lock_guard guard(Global->SessionLock);
     if (SessionId == -1) {
       Session = Global->CreateSession();
@@ -124,29 +126,21 @@ void TRequestHandler::FindOrCreateSession(const std::string& doc) {
   HoldSession();
 }
 
-void TRequestHandler::RunAction(const std::string& doc) {
-  if (doc == "search") {
-    HandleRequest_Search();
-  } else if (doc == "sleep") {
-    std::this_thread::sleep_for(kSleepAction);
-  } else if (doc == "loadresults") {
-    HandleRequest_LoadResults();
-  } else if (doc == "deleteresults") {
-    HandleRequest_DeleteResults();
-  } else if (!Session) {
-    // The remaining actions change a session; without one there is nothing
-    // to change and the page follows as usual.
-  } else if (doc == "savepreferences") {
-    HandleRequest_SavePreferences();
-  } else if (doc == "selectpredefined") {
-    HandleRequest_SelectPredefined();
-  } else if (doc == "findnarrow") {
-    HandleRequest_FindNarrow();
-  } else if (doc == "changepreferences.htm") {
-    HandleRequest_ChangePreferences();
-  } else if (doc == "saveresults") {
-    HandleRequest_SaveResults();
-  }
+void TRequestHandler::RunAction(const TRoute* route) {
+  if (!route || !route->Action) return;
+  // Without a session, an action that changes one has nothing to change and
+  // the page follows as usual.
+  if (route->ActionNeedsSession && !Session) return;
+  route->Action(*this);
+}
+
+void TRequestHandler::RunFilter(const TRoute* route) {
+  if (!Session) return;
+  std::unique_lock guard(Session->DataLock);
+  TimeLog.Start();
+  if (!route) return;
+  if (route->Filter) route->Filter(*this);
+  TPreferenceActions(*this).RunFollowUps(route->FollowUp);
 }
 
 void TRequestHandler::ServeExplainRank() {
@@ -159,60 +153,13 @@ void TRequestHandler::ServeExplainRank() {
   RankId = 0;
 }
 
-// Loaded results are shown by the search they came from, in their session.
-void TRequestHandler::RedirectToLoadedSearch() {
-  if (!Session) throw TOvException("Source timeout", "RequestHandler", "Execute");
-  std::string keywords, site;
-  int se = 0;
-  {
-    std::shared_lock guard(Session->DataLock);
-    if (const TTask* first = Session->Results->FirstTask()) {
-      keywords = first->Keywords;
-      site = first->SiteOnly;
-    }
-    se = Session->Preferences->SE + 1;
-  }
-  // Encoded twice: the parameter reader decodes once and the search decodes
-  // the keywords once more; a raw text could also break the header.
-  Response.Redirect("/search?keywords=" + URLEncode(URLEncode(keywords)) + "&se=" + std::to_string(se) +
-                    "&site=" + URLEncode(site) + "&id=" + std::to_string(Session->Id));
-}
+void TRequestHandler::ServeMainFrame() { Response.ContentText = ServePage(Session ? "mainframe.htm" : "main.htm"); }
 
-void TRequestHandler::RunPage(const std::string& doc) {
-  struct TPageRow {
-    const char* doc;
-    const char* file;
-  };
-  static const TPageRow kPages[] = {
-      {"", ""},
-      {"search", "default.htm"},
-      {"selectpredefined", "bottomframe.htm"},
-      {"savepreferences", "bottomframe.htm"},
-      {"bottomframe.htm", "BottomFrame.htm"},
-      {"results.htm", "results.htm"},
-      {"sliceresults.htm", "BottomFrame.htm"},
-      {"selectword", "BottomFrame.htm"},
-      {"slicestatisticsresults.htm", "mainframe.htm"},
-      {"showotherresults.htm", "BottomFrame.htm"},
-      {"topframe3.htm", "topframe3.htm"},
-      {"saveresults", "BottomFrame.htm"},
-      {"deleteresults", "BottomFrame.htm"},
-      {"findnarrow", "BottomFrame.htm"},
-      {"changeorder.htm", "BottomFrame.htm"},
-      {"changepreferences.htm", "BottomFrame.htm"},
-  };
-  for (const auto& row : kPages) {
-    if (doc == row.doc) {
-      Response.ContentText = ServePage(row.file);
-      return;
-    }
-  }
-  if (doc == "mainframe.htm") {
-    Response.ContentText = ServePage(Session ? "mainframe.htm" : "main.htm");
-  } else if (doc == "explainrank.htm") {
-    ServeExplainRank();
-  } else if (doc == "loadresults") {
-    RedirectToLoadedSearch();
+void TRequestHandler::RunPage(const TRoute* route, const std::string& doc) {
+  if (route && route->PageFile) {
+    Response.ContentText = ServePage(route->PageFile);
+  } else if (route && route->Page) {
+    route->Page(*this);
   } else {
     if (doc.size() >= 4 && doc.compare(doc.size() - 4, 4, ".css") == 0) Response.ContentType = "text/css";
     if (doc.size() >= 4 && doc.compare(doc.size() - 4, 4, ".gif") == 0) {

@@ -1,18 +1,20 @@
 // TRequestHandler: one per request. Finds the request's session, runs the
-// action, filter and page phases in that order (each keyed on the lower-cased
-// document name), and turns every error into a page answer. Owns nothing of
-// the session: it holds a shared reference for the request's lifetime.
+// action, filter and page phases in that order (each read from the document's
+// route, host/Routes.h), and turns every error into a page answer. Owns
+// nothing of the session: it holds a shared reference for the request's
+// lifetime. The work of each area of the route table is done by that area's
+// own class (SearchRequest.h, PreferenceActions.h, SavedResults.h) or
+// functions (DesktopPages.h), on the handler's request and session.
 #pragma once
 
 #include <string>
 
 #include "host/GlobalData.h"
 #include "host/HttpTypes.h"
+#include "host/Routes.h"
 #include "host/TimeLog.h"
 
 namespace orvane {
-
-class TTrayIcon;
 
 class TRequestHandler {
  public:
@@ -31,35 +33,13 @@ class TRequestHandler {
   // other units when `divisor` says (1000 gives seconds).
   std::string PresentationDurationText(double divisor = 1) const;
 
-  // Search action (SearchRequest.cpp).
-  int32_t CheckSearchParams();
-  void HandleRequest_Search();
-  void RunSearch(const std::string& keywords, const std::string& site, bool profileSearch);
-  // The pipeline of RunSearch; returns the remote line to send.
-  std::string SearchAndRecord(const std::string& keywords, const std::string& site, bool profileSearch,
-                              TTrayIcon* tray);
-  void PostProcess(const std::string& keywords, bool splitWords, bool profileSearch);
+  // Pages of the workspace that are more than a file.
+  void ServeMainFrame();
+  void ServeExplainRank();
 
-  // Preference and filter actions (PreferenceActions.cpp); each needs a
-  // session.
-  void HandleRequest_SavePreferences();
-  void HandleRequest_SelectPredefined();
-  void HandleRequest_FindNarrow();
-  void HandleRequest_ChangePreferences();
-  // Caller holds DataLock exclusively.
-  void ShowFirstTaskAgain();
-
-  // Saved-results actions (SavedResults.cpp).
-  void HandleRequest_SaveResults();
-  void HandleRequest_LoadResults();
-  void HandleRequest_DeleteResults();
-  // The session named by "id", or a new one when it names none.
-  void FindOrCreateRequestedSession();
-
-  // The pages beside the search workspace (DesktopPages.cpp): the export of
-  // a session, the browser's search description and the address-bar search.
-  // False for any other document.
-  bool ServeDesktopPage(const std::string& doc);
+  // Caller holds Global->SessionLock: the session found or made is in use
+  // until the handler ends, so a long search cannot lose it to the clean-up.
+  void HoldSession();
 
   static std::string RedirectScript(const std::string& url);
   // The answer the dispatcher gives for an error message that is not our own.
@@ -70,47 +50,40 @@ class TRequestHandler {
   int32_t RankId = 0;
   TSessionPtr Session;
   int32_t SessionId = -1;
+  // The search parameters, filled by TSearchRequest::CheckSearchParams; the
+  // error answer names the keywords.
   std::string Keywords;
   std::string Site;
   std::string SE;
   TTimeLog TimeLog;
-  // What one search measured, reported by its stages; written out in one
-  // place (the task's durations, the "SearchTimes" log line, the remote line).
-  struct TSearchRecord {
-    // CPU milliseconds on the request thread.
-    double FetchCpu = 0;  // set-up and waiting for the query threads
-    double MergeCpu = 0;  // merge and de-duplication
-    double RankCpu = 0;   // ranking and sorting
-    double ClustersCpu = 0;
-    // The query threads' totals, read from the session once they are done.
-    long double ParseTime = 0;     // seconds
-    long double DownloadTime = 0;  // seconds
-    int32_t ParseCount = 0;
-    int32_t DownloadCount = 0;
-    double ThreadFetchCpu = 0;  // ms
-    double ThreadParseCpu = 0;  // ms
-    double FetchWall = 0;       // ms, the time log's lap over fetch and parse
-  } Record;
 
  private:
-  // Caller holds Global->SessionLock: the session found or made is in use
-  // until the handler ends, so a long search cannot lose it to the clean-up.
-  void HoldSession();
   TSessionPtr held_;
-  void FindOrCreateSession(const std::string& doc);
-  void RunAction(const std::string& doc);
-  void RunFilter(const std::string& doc);
-  // The filter handlers; the caller holds DataLock exclusively.
-  void Filter_SelectWord();
-  void Filter_SliceResults();
-  void Filter_SliceStatisticsResults();
-  void Filter_ShowOtherResults();
-  void Filter_ChangeOrder();
-  void RunPage(const std::string& doc);
-  void ServeExplainRank();
-  void RedirectToLoadedSearch();
+  // `route` is null for a document outside the table.
+  void FindOrCreateSession(const TRoute* route);
+  void RunAction(const TRoute* route);
+  void RunFilter(const TRoute* route);
+  void RunPage(const TRoute* route, const std::string& doc);
   void LogTiming(const std::string& kind, TMonotonic start) const;
   std::string EngineNameForLog() const;
+};
+
+// The base of each area's class: what its handlers work on, all of it the
+// handler's and borrowed for one step of the request.
+class TRequestArea {
+ protected:
+  explicit TRequestArea(TRequestHandler& handler)
+      : Handler(handler),
+        Request(handler.Request),
+        Response(handler.Response),
+        Session(handler.Session),
+        TimeLog(handler.TimeLog) {}
+
+  TRequestHandler& Handler;
+  const THttpRequest& Request;
+  THttpResponse& Response;
+  TSessionPtr& Session;
+  TTimeLog& TimeLog;
 };
 
 }  // namespace orvane

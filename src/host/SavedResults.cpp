@@ -1,6 +1,4 @@
-// The saved-results actions of the request handler: keep the session's
-// search in a file of the user's folder, open one again in a session of its
-// own without asking any engine, and delete one.
+// The saved-results area of the route table (TSavedResults).
 //
 // Locking, in the order of the lock list: a load holds the session's
 // SearchLock (a search of the session must not run while its tasks are
@@ -9,13 +7,15 @@
 // only while a session is looked up or made.
 #include <filesystem>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 
 #include "base/OvException.h"
 #include "base/StrUtils.h"
 #include "clusters/SessionPanes.h"
 #include "clusters/WordStorage.h"
-#include "host/RequestHandler.h"
+#include "host/SavedResults.h"
+#include "host/SearchRequest.h"
 #include "pages/ResultsXml.h"
 #include "search/MetaResults.h"
 #include "search/Results.h"
@@ -44,18 +44,18 @@ bool UsableName(const std::string& name) {
 
 }  // namespace
 
-void TRequestHandler::FindOrCreateRequestedSession() {
-  SessionId = GetParamInt(Request.Params, "id", -1);
+void TSavedResults::FindOrCreateRequestedSession() {
+  Handler.SessionId = GetParamInt(Request.Params, "id", -1);
   std::lock_guard guard(Global->SessionLock);
-  if (Session && Session->Id != SessionId) Session = Global->FindSession(SessionId);
+  if (Session && Session->Id != Handler.SessionId) Session = Global->FindSession(Handler.SessionId);
   if (!Session) {
     Session = Global->CreateSession();
-    SessionId = Session->Id;
+    Handler.SessionId = Session->Id;
   }
-  HoldSession();
+  Handler.HoldSession();
 }
 
-void TRequestHandler::HandleRequest_SaveResults() {
+void TSavedResults::HandleRequest_SaveResults() {
   const std::string name = GetParamStr(Request.Params, "filenametosave", "");
   if (!Session || !UsableName(name)) return;
   TSessionData& session = *Session;
@@ -68,7 +68,7 @@ void TRequestHandler::HandleRequest_SaveResults() {
   session.Preferences->SetPreferenceType("Data Tools");
 }
 
-void TRequestHandler::HandleRequest_LoadResults() {
+void TSavedResults::HandleRequest_LoadResults() {
   const std::string name = GetParamStr(Request.Params, "xmlfilename", "");
   FindOrCreateRequestedSession();
   if (!UsableName(name)) return;
@@ -98,10 +98,10 @@ void TRequestHandler::HandleRequest_LoadResults() {
   session.Totals.Reset();  // no engine was asked for these results
   preferences.SetPreferenceType("Data Tools");
   const TTask* last = session.Results->LastTask();
-  PostProcess(last ? last->Keywords : std::string(), true, session.Profile->RunSearch);
+  TSearchRequest(Handler).PostProcess(last ? last->Keywords : std::string(), true, session.Profile->RunSearch);
 }
 
-void TRequestHandler::HandleRequest_DeleteResults() {
+void TSavedResults::HandleRequest_DeleteResults() {
   const std::string name = GetParamStr(Request.Params, "xmlfilename", "");
   FindOrCreateRequestedSession();
   TSessionData& session = *Session;
@@ -121,6 +121,25 @@ void TRequestHandler::HandleRequest_DeleteResults() {
     Global->Log(kModule, "Filename : " + path + "does not exist");
   }
   session.Preferences->SetPreferenceType("Data Tools");
+}
+
+// Loaded results are shown by the search they came from, in their session.
+void TSavedResults::RedirectToLoadedSearch() {
+  if (!Session) throw TOvException("Source timeout", "RequestHandler", "Execute");
+  std::string keywords, site;
+  int se = 0;
+  {
+    std::shared_lock guard(Session->DataLock);
+    if (const TTask* first = Session->Results->FirstTask()) {
+      keywords = first->Keywords;
+      site = first->SiteOnly;
+    }
+    se = Session->Preferences->SE + 1;
+  }
+  // Encoded twice: the parameter reader decodes once and the search decodes
+  // the keywords once more; a raw text could also break the header.
+  Response.Redirect("/search?keywords=" + URLEncode(URLEncode(keywords)) + "&se=" + std::to_string(se) +
+                    "&site=" + URLEncode(site) + "&id=" + std::to_string(Session->Id));
 }
 
 }  // namespace orvane

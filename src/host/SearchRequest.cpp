@@ -1,6 +1,4 @@
-// The "search" action of the request handler: the search parameters and the
-// choice of session, the search itself, and the post-processing that leaves
-// the session ready for its pages.
+// The search area of the route table (TSearchRequest).
 //
 // Locking: the whole action holds the session's SearchLock. DataLock is taken
 // exclusively only around changes of the session's state, never while the
@@ -13,7 +11,7 @@
 #include "base/StrUtils.h"
 #include "clusters/SessionPanes.h"
 #include "clusters/WordStorage.h"
-#include "host/RequestHandler.h"
+#include "host/SearchRequest.h"
 #include "host/TrayIcon.h"
 #include "pages/ResultFilters.h"
 #include "search/MetaResults.h"
@@ -122,7 +120,7 @@ TFetchedResults FetchStage(TSessionData& session, const TSearchStart& start, boo
 }
 
 // The query threads are done: their totals stay as they are now.
-void ReadThreadTotals(TSessionData& session, TRequestHandler::TSearchRecord& record) {
+void ReadThreadTotals(TSessionData& session, TSearchRequest::TSearchRecord& record) {
   std::lock_guard statistics(session.Totals.Lock);
   record.ParseTime = session.Totals.ParseTime;
   record.DownloadTime = session.Totals.DownloadTime;
@@ -149,7 +147,7 @@ void MergeFetched(TSessionData& session, TFetchedResults& fetched, int32_t engin
 // Writes what the search measured: the task's durations and the
 // "SearchTimes" log line. Returns the remote line, sent without the lock.
 // Caller holds DataLock exclusively.
-std::string WriteSearchRecord(TSessionData& session, const TRequestHandler::TSearchRecord& record,
+std::string WriteSearchRecord(TSessionData& session, const TSearchRequest::TSearchRecord& record,
                               const std::string& searched) {
   TTask& last = *session.Results->LastTask();
   last.TotalDuration = record.FetchWall;
@@ -183,7 +181,19 @@ void ResetAfterFailure(TSessionData& session) {
 
 }  // namespace
 
-int32_t TRequestHandler::CheckSearchParams() {
+std::string FirstKeywords(const TSessionData& session) {
+  const TTask* first = session.Results->FirstTask();
+  return first ? first->Keywords : std::string();
+}
+
+TSearchRequest::TSearchRequest(TRequestHandler& handler)
+    : TRequestArea(handler),
+      Keywords(handler.Keywords),
+      Site(handler.Site),
+      SE(handler.SE),
+      SessionId(handler.SessionId) {}
+
+int32_t TSearchRequest::CheckSearchParams() {
   const int32_t requestedId = GetParamInt(Request.Params, "id", -1);
   const std::string keywords = GetParamStr(Request.Params, "keywords", "");
   if (keywords.empty()) throw TOvException("No search keywords", "RequestHandler", "CheckSearchParams");
@@ -215,7 +225,7 @@ int32_t TRequestHandler::CheckSearchParams() {
   return unused;
 }
 
-void TRequestHandler::HandleRequest_Search() {
+void TSearchRequest::HandleRequest_Search() {
   std::unique_lock searchGuard(Session->SearchLock);
   try {
     bool pending, loaded, sessionFits;
@@ -241,7 +251,7 @@ void TRequestHandler::HandleRequest_Search() {
         std::lock_guard tableGuard(Global->SessionLock);
         Session = Global->CreateSession();
         SessionId = Session->Id;
-        HoldSession();
+        Handler.HoldSession();
       }
       searchGuard = std::unique_lock(Session->SearchLock);
       readState();
@@ -274,7 +284,7 @@ void TRequestHandler::HandleRequest_Search() {
   }
 }
 
-void TRequestHandler::RunSearch(const std::string& keywords, const std::string& site, bool profileSearch) {
+void TSearchRequest::RunSearch(const std::string& keywords, const std::string& site, bool profileSearch) {
   TTrayIcon* tray = Global->Data->TrayIcon.load();
   std::exception_ptr failure;
   std::string remoteLine;
@@ -299,7 +309,7 @@ void TRequestHandler::RunSearch(const std::string& keywords, const std::string& 
   if (failure) std::rethrow_exception(failure);
 }
 
-std::string TRequestHandler::SearchAndRecord(const std::string& keywords, const std::string& site, bool profileSearch,
+std::string TSearchRequest::SearchAndRecord(const std::string& keywords, const std::string& site, bool profileSearch,
                                              TTrayIcon* tray) {
   TSessionData& session = *Session;
   TimeLog.Start();
@@ -326,7 +336,18 @@ std::string TRequestHandler::SearchAndRecord(const std::string& keywords, const 
   return WriteSearchRecord(session, Record, start.Searched);
 }
 
-void TRequestHandler::PostProcess(const std::string& keywords, bool splitWords, bool profileSearch) {
+void TSearchRequest::ShowFirstTaskAgain() {
+  // Caller holds DataLock exclusively. The word tables point at the results
+  // of the later tasks, so they go first.
+  TSessionData& session = *Session;
+  session.Panes.DropWordClusters();
+  session.Results->ResetToFirstTask();
+  if (session.Results->Tasks.size() > 1) session.Results->DeleteTask(session.Results->Tasks.size() - 1);
+  PostProcess(FirstKeywords(session), false, false);
+  session.Preferences->SetCheckAllExt(true);
+}
+
+void TSearchRequest::PostProcess(const std::string& keywords, bool splitWords, bool profileSearch) {
   // Caller holds the session's DataLock exclusively: pages never see a
   // half-built pane.
   TSessionData& session = *Session;

@@ -8,6 +8,7 @@
 #include "host/CrossSite.h"
 #include "host/GlobalData.h"
 #include "host/RequestHandler.h"
+#include "host/Routes.h"
 #include "platform/Desktop.h"
 #include "platform/HttpClient.h"
 #include "platform/Memory.h"
@@ -50,8 +51,7 @@ void TOrvaneServer::CommandGet(const THttpRequest& request, THttpResponse& respo
   // Only our own frame set may frame our pages: another site could lay its
   // page over the Delete button otherwise.
   response.Headers = {{"Content-Security-Policy", "frame-ancestors 'self'"}, {"X-Frame-Options", "SAMEORIGIN"}};
-  std::string doc = LowerCase(request.Document);
-  if (!doc.empty() && doc[0] == '/') doc.erase(0, 1);
+  const std::string doc = DocumentName(request.Document);
   if (!IsLocalOrigin(request) || (ChangesStateOrStartsWork(doc) && ComesFromAnotherSite(request, Global->Port))) {
     Global->LogException("", "", "Server", "TOrvaneForm.IdHTTPServer1CommandGet", kOriginRefused);
     response.SetResponseNo(403);

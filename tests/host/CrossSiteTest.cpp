@@ -45,16 +45,6 @@ TEST(CrossSite, OriginThenSecFetchSiteThenRefererDecide) {
   }
 }
 
-TEST(CrossSite, EveryDocumentThatChangesStateOrStartsWorkIsInTheTable) {
-  for (const char* doc : {"search", "savepreferences", "selectpredefined", "sleep", "saveresults", "loadresults",
-                          "deleteresults", "findnarrow", "changepreferences.htm", "selectword", "sliceresults.htm",
-                          "slicestatisticsresults.htm", "showotherresults.htm", "changeorder.htm"})
-    EXPECT_TRUE(ChangesStateOrStartsWork(doc)) << doc;
-  for (const char* doc : {"", "default.htm", "mainframe.htm", "results.htm", "bottomframe.htm", "explainrank.htm",
-                          "statistics.htm", "export.json", "orvane.css", "searchx"})
-    EXPECT_FALSE(ChangesStateOrStartsWork(doc)) << doc;
-}
-
 TEST(CrossSite, PortEightyMayGoUnnamed) {
   THttpRequest request;
   request.RawHeaders = {{"Origin", "http://127.0.0.1"}};

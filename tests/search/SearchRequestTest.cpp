@@ -11,6 +11,7 @@
 #include "base/Engines.h"
 #include "base/OvException.h"
 #include "host/RequestHandler.h"
+#include "host/SearchRequest.h"
 #include "search/MetaResults.h"
 #include "clusters/ExtClusters.h"
 #include "search/Results.h"
@@ -302,7 +303,7 @@ TEST(SearchRequest, ProfileSearchAsksTwoPagesWithTheSubjectWords) {
   handler.Session = session;
   {
     std::lock_guard searchGuard(session->SearchLock);
-    handler.RunSearch("alpine lakes simtotal:500", "", true);
+    TSearchRequest(handler).RunSearch("alpine lakes simtotal:500", "", true);
   }
   const auto requests = pipeline.Simulator.Requests();
   ASSERT_EQ(requests.size(), before + 2);
