@@ -64,10 +64,10 @@ void BM_AutoWordClusters(benchmark::State& state) {
   const TSeperateWords splitter;
   for (size_t i = 0; i < count; ++i) {
     auto result = std::make_unique<TResult>();
-    result->Title = maker.Text(8);
+    result->Source.Title = maker.Text(8);
     result->SetDescription(maker.Text(25));
-    splitter.Separate(result->Description(), result->DescriptionWords);
-    splitter.Separate(result->Title, result->TitleWords);
+    splitter.Separate(result->Description(), result->Words.DescriptionWords);
+    splitter.Separate(result->Source.Title, result->Words.TitleWords);
     results.AddResult(std::move(result));
   }
   TWordStorage storage;

@@ -35,21 +35,21 @@ std::vector<TResult> MakeResults(size_t count) {
   int32_t ranks[3] = {1, 1, 1};
   for (size_t i = 0; i < count; ++i) {
     TResult& result = results[i];
-    result.Engine = static_cast<int32_t>(maker.Below(3));
-    result.EngineRank = ranks[result.Engine]++;
-    result.SearchKeywords = kKeywords;
-    result.Title = maker.Text(8);
+    result.Source.Engine = static_cast<int32_t>(maker.Below(3));
+    result.Source.EngineRank = ranks[result.Source.Engine]++;
+    result.Source.SearchKeywords = kKeywords;
+    result.Source.Title = maker.Text(8);
     result.SetDescription(maker.Text(25));
     if (i > 0 && maker.Below(10) == 0) {
-      result.Link = results[maker.Below(i)].Link;
+      result.Source.Link = results[maker.Below(i)].Source.Link;
     } else {
       const size_t host = maker.Below(hosts.size());
-      result.Link = "http://" + hosts[host] + "/" + maker.Word() + "/" + maker.Word() + "/" +
-                    kFiles[maker.Below(5)];
-      result.DomainExt = kExtensions[host % 5];
+      result.Source.Link =
+          "http://" + hosts[host] + "/" + maker.Word() + "/" + maker.Word() + "/" + kFiles[maker.Below(5)];
+      result.Facts.DomainExt = kExtensions[host % 5];
     }
-    result.URI = TURI::Parse(result.Link);
-    result.FileExt = "other";
+    result.Facts.URI = TURI::Parse(result.Source.Link);
+    result.Facts.FileExt = "other";
   }
   return results;
 }
@@ -78,9 +78,9 @@ void BM_Growth(benchmark::State& state) {
     results.RemoveDuplicates(0);
     results.Rank(&store);
     for (const auto& result : results.List) {
-      splitter.Separate(result->Description(), result->DescriptionWords);
-      splitter.Separate(result->Title, result->TitleWords);
-      result->WordsSplit = true;
+      splitter.Separate(result->Description(), result->Words.DescriptionWords);
+      splitter.Separate(result->Source.Title, result->Words.TitleWords);
+      result->Words.WordsSplit = true;
     }
     TWordStorage storage;
     storage.Build(results, 0);

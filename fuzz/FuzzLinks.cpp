@@ -130,10 +130,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The results list: a link judged unsafe is never an href.
   TResults results;
   auto result = std::make_unique<TResult>();
-  result->Link = texts[0];
-  result->Title = texts[1];
+  result->Source.Link = texts[0];
+  result->Source.Title = texts[1];
   result->SetDescription(texts[2]);
-  result->Visible = true;
+  result->Marks.Visible = true;
   results.AddResult(std::move(result));
   const std::string list = GetResultsHTML(results, *session.Preferences);
   CheckPage(list, 0);

@@ -41,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   first->SiteOnly = texts[2];
   session.Results->Tasks.push_back(std::move(first));
   auto result = std::make_unique<TResult>();
-  result->Title = texts[3];
-  result->Link = texts[4];
+  result->Source.Title = texts[3];
+  result->Source.Link = texts[4];
   result->SetDescription(texts[5]);
   session.Results->AddResult(std::move(result));
   session.Results->Narrow = texts[2];

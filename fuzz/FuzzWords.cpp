@@ -21,10 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i + 1 < texts.size(); i += 2) {
     if (texts[i].empty() && texts[i + 1].empty()) continue;
     auto result = std::make_unique<TResult>();
-    result->Title = texts[i];
+    result->Source.Title = texts[i];
     result->SetDescription(texts[i + 1]);
-    splitter.Separate(result->Description(), result->DescriptionWords);
-    splitter.Separate(result->Title, result->TitleWords);
+    splitter.Separate(result->Description(), result->Words.DescriptionWords);
+    splitter.Separate(result->Source.Title, result->Words.TitleWords);
     results.AddResult(std::move(result));
   }
   TWordStorage storage;

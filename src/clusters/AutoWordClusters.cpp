@@ -17,14 +17,17 @@ namespace {
 constexpr size_t kPrefetchAhead = 8;
 
 const TWordList& WordsOf(const TOccurrence& occurrence) {
-  return occurrence.InDescription ? occurrence.Result->DescriptionWords : occurrence.Result->TitleWords;
+  return occurrence.InDescription ? occurrence.Result->Words.DescriptionWords : occurrence.Result->Words.TitleWords;
 }
 
 const std::vector<TOccurrence*>& SlotsOf(const TOccurrence& occurrence) {
-  return occurrence.InDescription ? occurrence.Result->DescriptionOccurrences : occurrence.Result->TitleOccurrences;
+  return occurrence.InDescription ? occurrence.Result->Words.DescriptionOccurrences
+                                  : occurrence.Result->Words.TitleOccurrences;
 }
 
-size_t WordCount(const TResult& result) { return result.DescriptionWords.size() + result.TitleWords.size(); }
+size_t WordCount(const TResult& result) {
+  return result.Words.DescriptionWords.size() + result.Words.TitleWords.size();
+}
 
 bool AllDigits(const std::string& text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -64,19 +67,19 @@ void TAutoWordClusters::AddResult(TResult& result) {
     const size_t count = std::min(words.size(), slots.size());
     for (size_t i = 0; i < count; ++i) slots[i]->Entry = WordTable->Add(words[i].Text, slots[i]);
   };
-  add(result.DescriptionWords, result.DescriptionOccurrences);
-  add(result.TitleWords, result.TitleOccurrences);
+  add(result.Words.DescriptionWords, result.Words.DescriptionOccurrences);
+  add(result.Words.TitleWords, result.Words.TitleOccurrences);
 }
 
 void TAutoWordClusters::BuildWordTable(TResults& results) {
   size_t total = 0;
   for (const auto& result : results.List)
-    if (result->Visible) total += WordCount(*result);
+    if (result->Marks.Visible) total += WordCount(*result);
   WordTable = std::make_unique<TClusterHash>(total);
   for (size_t i = 0; i < results.List.size(); ++i) {
     TResult& result = *results.List[i];
-    if (!result.Visible) continue;
-    result.ListPosition = static_cast<int32_t>(i);
+    if (!result.Marks.Visible) continue;
+    result.Words.ListPosition = static_cast<int32_t>(i);
     AddResult(result);
   }
 }
@@ -246,7 +249,7 @@ void TAutoWordClusters::FindResultsWithPhrase(const std::string& phrase, std::ve
     if (!color.empty()) {
       for (size_t k = 0; k < words.size(); ++k) {
         const TOccurrence* place = slots[start + k];
-        occurrence->Result->HighLights.push_back(
+        occurrence->Result->Marks.HighLights.push_back(
             THighLightData{color, place->InDescription, list[start + k].Text, place});
       }
     }

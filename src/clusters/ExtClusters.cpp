@@ -24,20 +24,20 @@ int32_t TExtCluster::GroupOf(const std::string& extension) const {
 }
 
 const std::string& TExtCluster::ExtensionOf(const TResult& result) const {
-  return kind_ == kDomain ? result.DomainExt : result.FileExt;
+  return kind_ == kDomain ? result.Facts.DomainExt : result.Facts.FileExt;
 }
 
 int32_t TExtCluster::ClusterIndexOf(const TResult& result) const {
-  return kind_ == kDomain ? result.DomainClusterIndex : result.FileClusterIndex;
+  return kind_ == kDomain ? result.Clusters.DomainClusterIndex : result.Clusters.FileClusterIndex;
 }
 
 int32_t TExtCluster::GroupIndexOf(const TResult& result) const {
-  return kind_ == kDomain ? result.DomainGroupIndex : result.FileGroupIndex;
+  return kind_ == kDomain ? result.Clusters.DomainGroupIndex : result.Clusters.FileGroupIndex;
 }
 
 void TExtCluster::SetIndexes(TResult& result, int32_t cluster, int32_t group) const {
-  (kind_ == kDomain ? result.DomainClusterIndex : result.FileClusterIndex) = cluster;
-  (kind_ == kDomain ? result.DomainGroupIndex : result.FileGroupIndex) = group;
+  (kind_ == kDomain ? result.Clusters.DomainClusterIndex : result.Clusters.FileClusterIndex) = cluster;
+  (kind_ == kDomain ? result.Clusters.DomainGroupIndex : result.Clusters.FileGroupIndex) = group;
 }
 
 void TExtCluster::Build(TResults& results) {

@@ -60,8 +60,8 @@ void TSessionPanes::ReplaceWordStorage(TResults& results) {
   DropWordClusters();
   size_t total = 0;
   for (const auto& result : results.List) {
-    result->HighLights.clear();
-    total += result->TitleWords.size() + result->DescriptionWords.size();
+    result->Marks.HighLights.clear();
+    total += result->Words.TitleWords.size() + result->Words.DescriptionWords.size();
   }
   auto storage = std::make_unique<TWordStorage>();
   storage->Build(results, total);

@@ -8,7 +8,8 @@ namespace orvane {
 
 void TWordStorage::Build(TResults& results, size_t total) {
   size_t words = 0;
-  for (const auto& result : results.List) words += result->DescriptionWords.size() + result->TitleWords.size();
+  for (const auto& result : results.List)
+    words += result->Words.DescriptionWords.size() + result->Words.TitleWords.size();
   // The results keep pointers into the array: it must never move.
   Records.clear();
   Records.reserve(std::max(words, total));
@@ -25,8 +26,8 @@ void TWordStorage::Build(TResults& results, size_t total) {
     }
   };
   for (const auto& result : results.List) {
-    index(*result, result->DescriptionWords, result->DescriptionOccurrences, 1);
-    index(*result, result->TitleWords, result->TitleOccurrences, 0);
+    index(*result, result->Words.DescriptionWords, result->Words.DescriptionOccurrences, 1);
+    index(*result, result->Words.TitleWords, result->Words.TitleOccurrences, 0);
   }
 }
 

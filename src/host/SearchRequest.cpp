@@ -373,15 +373,15 @@ void TSearchRequest::PostProcess(const std::string& keywords, bool splitWords, b
   Record.RankCpu += sortCpu;
   if (splitWords) {
     for (const auto& result : results.List) {
-      if (result->WordsSplit) {
-        result->TitleWords.clear();
-        result->DescriptionWords.clear();
-        result->TitleOccurrences.clear();
-        result->DescriptionOccurrences.clear();
+      if (result->Words.WordsSplit) {
+        result->Words.TitleWords.clear();
+        result->Words.DescriptionWords.clear();
+        result->Words.TitleOccurrences.clear();
+        result->Words.DescriptionOccurrences.clear();
       }
-      session.SeperateWords->Separate(result->Description(), result->DescriptionWords);
-      session.SeperateWords->Separate(result->Title, result->TitleWords);
-      result->WordsSplit = true;
+      session.SeperateWords->Separate(result->Description(), result->Words.DescriptionWords);
+      session.SeperateWords->Separate(result->Source.Title, result->Words.TitleWords);
+      result->Words.WordsSplit = true;
     }
     session.Panes.ReplaceWordStorage(*session.Results);
     TimeLog.Lap("Split to words ", true);

@@ -20,19 +20,19 @@ std::vector<TExportRow> VisibleRows(const TResults& results) {
   std::vector<TExportRow> rows;
   int32_t position = 0;
   for (const auto& result : results.List)
-    if (result->Visible) rows.push_back({++position, result.get()});
+    if (result->Marks.Visible) rows.push_back({++position, result.get()});
   return rows;
 }
 
-std::string Host(const TResult& result) { return result.URI ? result.URI->Host : ""; }
+std::string Host(const TResult& result) { return result.Facts.URI ? result.Facts.URI->Host : ""; }
 
 // A loaded search from an engine the data file no longer defines keeps that
 // engine's old index, which may now be another engine's: its task's name
 // tells where the results came from.
 std::string Engine(const TResult& result) {
-  if (result.Task && !result.Task->SE_Name.empty() && EngineIndex(result.Task->SE_Name) < 0)
-    return result.Task->SE_Name;
-  return EngineName(result.Engine);
+  if (result.Source.Task && !result.Source.Task->SE_Name.empty() && EngineIndex(result.Source.Task->SE_Name) < 0)
+    return result.Source.Task->SE_Name;
+  return EngineName(result.Source.Engine);
 }
 
 // Titles, descriptions and links are HTML text as the engines sent them.
@@ -46,14 +46,14 @@ std::string ExportResultsJson(const TResults& results) {
     out += position == 1 ? "\n  {" : ",\n  {";
     out += "\"position\": " + std::to_string(position);
     out += ", \"engine\": " + JsonString(Engine(*result));
-    out += ", \"engine_rank\": " + std::to_string(result->EngineRank);
+    out += ", \"engine_rank\": " + std::to_string(result->Source.EngineRank);
     out += ", \"orvane_rank\": " + std::to_string(result->GetTotalRank(results.Profile));
-    out += ", \"title\": " + JsonString(Plain(result->Title));
-    out += ", \"link\": " + JsonString(Plain(result->Link));
+    out += ", \"title\": " + JsonString(Plain(result->Source.Title));
+    out += ", \"link\": " + JsonString(Plain(result->Source.Link));
     out += ", \"description\": " + JsonString(Plain(result->Description()));
     out += ", \"domain\": " + JsonString(Host(*result));
-    out += ", \"domain_extension\": " + JsonString(result->DomainExt);
-    out += ", \"file_extension\": " + JsonString(result->FileExt) + "}";
+    out += ", \"domain_extension\": " + JsonString(result->Facts.DomainExt);
+    out += ", \"file_extension\": " + JsonString(result->Facts.FileExt) + "}";
   }
   return out + (out.size() == 1 ? "]\n" : "\n]\n");
 }
@@ -63,10 +63,11 @@ std::string ExportResultsCsv(const TResults& results) {
       "position,engine,engine_rank,orvane_rank,title,link,description,domain,domain_extension,file_extension\r\n";
   for (const auto& [position, result] : VisibleRows(results)) {
     out += std::to_string(position) + "," + CsvField(Engine(*result)) + ",";
-    out += std::to_string(result->EngineRank) + "," + std::to_string(result->GetTotalRank(results.Profile)) + ",";
-    out += CsvField(Plain(result->Title)) + "," + CsvField(Plain(result->Link)) + ",";
+    out +=
+        std::to_string(result->Source.EngineRank) + "," + std::to_string(result->GetTotalRank(results.Profile)) + ",";
+    out += CsvField(Plain(result->Source.Title)) + "," + CsvField(Plain(result->Source.Link)) + ",";
     out += CsvField(Plain(result->Description())) + "," + CsvField(Host(*result)) + ",";
-    out += CsvField(result->DomainExt) + "," + CsvField(result->FileExt) + "\r\n";
+    out += CsvField(result->Facts.DomainExt) + "," + CsvField(result->Facts.FileExt) + "\r\n";
   }
   return out;
 }

@@ -10,9 +10,9 @@ TMatchKeywords::TMatchKeywords(const TResults& results) {
 }
 
 TMatchRecord TMatchKeywords::Of(const TResult& result) const {
-  const int32_t t = WordPresence(cleaner_.Clear(result.Title), phrase_, words_);
+  const int32_t t = WordPresence(cleaner_.Clear(result.Source.Title), phrase_, words_);
   const int32_t d = WordPresence(cleaner_.Clear(result.Description()), phrase_, words_);
-  const int32_t l = WordPresence(ExtractSiteName(result.Link, result.DomainExt), phrase_, words_);
+  const int32_t l = WordPresence(ExtractSiteName(result.Source.Link, result.Facts.DomainExt), phrase_, words_);
   const auto both = [](bool holds) { return holds ? 2 : -1; };
   return {both(t == 2 || d == 2 || l == 2), t, d, l, both(t == 2 && d == 2), both(l == 2 && t == 2),
           both(l == 2 && d == 2), both(t == 2 && d == 2 && l == 2)};
@@ -20,8 +20,8 @@ TMatchRecord TMatchKeywords::Of(const TResult& result) const {
 
 bool TMatchKeywords::HasPhrase(const TResult& result) const {
   const auto holds = [this](const std::string& text) { return Occurs(text, phrase_); };
-  return holds(cleaner_.Clear(result.Title)) || holds(cleaner_.Clear(result.Description())) ||
-         holds(ExtractSiteName(result.Link, result.DomainExt));
+  return holds(cleaner_.Clear(result.Source.Title)) || holds(cleaner_.Clear(result.Description())) ||
+         holds(ExtractSiteName(result.Source.Link, result.Facts.DomainExt));
 }
 
 int32_t CountMatches(const TResults& results, TMatchField field, int32_t value) {

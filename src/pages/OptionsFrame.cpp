@@ -41,7 +41,7 @@ class TReplacer {
 
 int32_t CountHomePages(const TResults& results) {
   return static_cast<int32_t>(std::count_if(results.List.begin(), results.List.end(),
-                                            [](const auto& result) { return result->IsHomePage; }));
+                                            [](const auto& result) { return result->Facts.IsHomePage; }));
 }
 
 void CheckExtensionBoxes(const TSessionView& session, TReplacer& replace) {

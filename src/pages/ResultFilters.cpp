@@ -46,11 +46,13 @@ void ProfileFilter(const TFilterState& state) {
   const bool siteSearch = last && !last->SiteOnly.empty();
   for (const auto& item : results.List) {
     TResult& result = *item;
-    bool visible = result.ProfileMark != -1 || (result.FileMatch && (siteSearch || result.DomainMatch));
-    if (visible && (result.GetTotalRank(results.Profile) == 0 || result.IsNested ||
-                    (profile.HomepageOnly && !result.IsHomePage) || (profile.ExactMatch && result.ExactMatch != 2)))
+    bool visible =
+        result.Source.ProfileMark != -1 || (result.Rank.FileMatch && (siteSearch || result.Rank.DomainMatch));
+    if (visible &&
+        (result.GetTotalRank(results.Profile) == 0 || result.Facts.IsNested ||
+         (profile.HomepageOnly && !result.Facts.IsHomePage) || (profile.ExactMatch && result.Rank.ExactMatch != 2)))
       visible = false;
-    result.Visible = visible;
+    result.Marks.Visible = visible;
   }
   results.ResetCounts();
 }
@@ -62,10 +64,10 @@ void NarrowingFilter(const TFilterState& state, const std::vector<TResult*>& fou
   const std::string color = state.Settings.NarrowColor;
   for (const auto& item : results.List) {
     TResult& result = *item;
-    if (!result.Visible) continue;
-    const bool linkHolds = Contains(result.Link, inLink);
-    if (linkHolds) result.HighLights.push_back(THighLightData{color, 2, inLink, nullptr});
-    result.Visible = linkHolds || holding.contains(&result);
+    if (!result.Marks.Visible) continue;
+    const bool linkHolds = Contains(result.Source.Link, inLink);
+    if (linkHolds) result.Marks.HighLights.push_back(THighLightData{color, 2, inLink, nullptr});
+    result.Marks.Visible = linkHolds || holding.contains(&result);
   }
   results.ResetCounts();
 }
@@ -77,30 +79,40 @@ void ExtensionFilter(const TFilterState& state) {
   const TExtCluster& files = *state.Panes.FileCluster;
   std::function<bool(const TResult&)> keeps = [](const TResult&) { return true; };
   if (!preferences.ShowOnlyDomainExtension.empty())
-    keeps = [&](const TResult& r) { return domains.NameOfIndex(r.DomainClusterIndex) == preferences.ShowOnlyDomainExtension; };
+    keeps = [&](const TResult& r) {
+      return domains.NameOfIndex(r.Clusters.DomainClusterIndex) == preferences.ShowOnlyDomainExtension;
+    };
   else if (!preferences.ShowOnlyFileExtension.empty())
-    keeps = [&](const TResult& r) { return files.NameOfIndex(r.FileClusterIndex) == preferences.ShowOnlyFileExtension; };
+    keeps = [&](const TResult& r) {
+      return files.NameOfIndex(r.Clusters.FileClusterIndex) == preferences.ShowOnlyFileExtension;
+    };
   else if (!preferences.ShowOnlyDomainExtGroup.empty())
-    keeps = [&](const TResult& r) { return domains.GroupName(r.DomainGroupIndex) == preferences.ShowOnlyDomainExtGroup; };
+    keeps = [&](const TResult& r) {
+      return domains.GroupName(r.Clusters.DomainGroupIndex) == preferences.ShowOnlyDomainExtGroup;
+    };
   else if (!preferences.ShowOnlyFileExtGroup.empty())
-    keeps = [&](const TResult& r) { return files.GroupName(r.FileGroupIndex) == preferences.ShowOnlyFileExtGroup; };
-  for (const auto& result : results.List) result->Visible = keeps(*result);
+    keeps = [&](const TResult& r) {
+      return files.GroupName(r.Clusters.FileGroupIndex) == preferences.ShowOnlyFileExtGroup;
+    };
+  for (const auto& result : results.List) result->Marks.Visible = keeps(*result);
   results.ResetCounts();
 }
 
 void SliceFilter(const TFilterState& state, const std::string& whatToShow) {
   TResults& results = state.Results;
   if (whatToShow == "Hidden") {
-    for (const auto& result : results.List) result->Visible = !result->Visible;
+    for (const auto& result : results.List) result->Marks.Visible = !result->Marks.Visible;
   } else {
     for (const auto& item : results.List) {
       const TResult& result = *item;
       bool shown = false;
       if (whatToShow == "Total") shown = true;
-      else if (whatToShow == "Nested") shown = result.IsNested;
+      else if (whatToShow == "Nested")
+        shown = result.Facts.IsNested;
       else if (whatToShow == "Rank0") shown = result.GetTotalRank(results.Profile) == 0;
-      else if (whatToShow == "Homepageonly") shown = result.IsHomePage;
-      item->Visible = shown;
+      else if (whatToShow == "Homepageonly")
+        shown = result.Facts.IsHomePage;
+      item->Marks.Visible = shown;
     }
   }
   results.ResetCounts();
@@ -110,12 +122,12 @@ void MatchFilter(const TFilterState& state, int field, int32_t value) {
   TResults& results = state.Results;
   const TMatchKeywords keywords(results);
   for (const auto& result : results.List)
-    result->Visible = field >= kOneOfThem && field <= kMatchAll && keywords.Of(*result)[field] == value;
+    result->Marks.Visible = field >= kOneOfThem && field <= kMatchAll && keywords.Of(*result)[field] == value;
   results.ResetCounts();
 }
 
 void ClearHighLights(const TFilterState& state) {
-  for (const auto& result : state.Results.List) result->HighLights.clear();
+  for (const auto& result : state.Results.List) result->Marks.HighLights.clear();
 }
 
 void CheckAllDomains(const TFilterState& state) {
@@ -136,10 +148,10 @@ void ApplyFilter(const TFilterState& state) {
   if (wordOnly) {
     const std::vector<TResult*> found =
         FindWithPhrase(state, preferences.ShowOnlyWord, state.Settings.RelatedColor);
-    for (const auto& result : results.List) result->Visible = false;
+    for (const auto& result : results.List) result->Marks.Visible = false;
     for (TResult* result : found) {
-      result->Visible = true;
-      result->FilterMark = 1;
+      result->Marks.Visible = true;
+      result->Marks.FilterMark = 1;
     }
     results.ResetCounts();
   } else if (preferences.PreferenceType == "Advanced" || results.Narrow.empty()) {
@@ -157,9 +169,9 @@ void WordListFilter(const TFilterState& state, const std::string& keywords, cons
   state.Panes.PrepareWordClusters(state.Results, state.Settings.Clusters);
 
   // A mark belongs to this pass only.
-  for (const auto& result : results.List) result->FilterMark = 0;
+  for (const auto& result : results.List) result->Marks.FilterMark = 0;
   auto markable = [](const TResult& result) {
-    return result.Visible && result.ProfileMark == -1 && result.FilterMark == 0;
+    return result.Marks.Visible && result.Source.ProfileMark == -1 && result.Marks.FilterMark == 0;
   };
   std::vector<TResult*> found;
   for (const std::string& entry : profile.WordStrings)
@@ -167,7 +179,7 @@ void WordListFilter(const TFilterState& state, const std::string& keywords, cons
   int32_t wordResults = 0;
   for (TResult* result : found) {
     if (!markable(*result)) continue;
-    result->FilterMark = kWordListMark;
+    result->Marks.FilterMark = kWordListMark;
     ++wordResults;
   }
   results.SearchProfileDicWordsResults = wordResults;
@@ -177,22 +189,23 @@ void WordListFilter(const TFilterState& state, const std::string& keywords, cons
   for (const auto& item : results.List) {
     TResult& result = *item;
     if (!markable(result)) continue;
-    const bool inLink = std::any_of(profile.WordStrings.begin(), profile.WordStrings.end(),
-                                    [&](const std::string& entry) { return Contains(result.Link, WithoutSpaces(entry)); });
+    const bool inLink =
+        std::any_of(profile.WordStrings.begin(), profile.WordStrings.end(),
+                    [&](const std::string& entry) { return Contains(result.Source.Link, WithoutSpaces(entry)); });
     if (inLink) {
-      result.FilterMark = kWordListMark;
+      result.Marks.FilterMark = kWordListMark;
       ++urlResults;
-    } else if (profile.FindSearchTermsinHost && result.URI &&
+    } else if (profile.FindSearchTermsinHost && result.Facts.URI &&
                std::any_of(keywordWords.begin(), keywordWords.end(),
-                           [&](const TWord& word) { return Contains(result.URI->Host, word.Text); })) {
-      result.FilterMark = kWordListMark;
+                           [&](const TWord& word) { return Contains(result.Facts.URI->Host, word.Text); })) {
+      result.Marks.FilterMark = kWordListMark;
       ++hostResults;
     }
   }
   results.DicWordsUrlCount = urlResults;
   results.SearchTermHostResults = hostResults;
   for (const auto& result : results.List)
-    if (result->ProfileMark == -1 && result->FilterMark == 0) result->Visible = false;
+    if (result->Source.ProfileMark == -1 && result->Marks.FilterMark == 0) result->Marks.Visible = false;
   results.ResetCounts();
   if (lap) lap("Word List Filter ");
 

@@ -26,7 +26,7 @@ void HighlightWords(std::string& out, const std::string& text, uint8_t kind, con
   // The records of this text, from the highest position down; one pair of
   // tags per position.
   std::vector<const THighLightData*> records;
-  for (const THighLightData& record : result.HighLights)
+  for (const THighLightData& record : result.Marks.HighLights)
     if (record.Kind == kind && record.Occurrence && !record.Word.empty()) records.push_back(&record);
   std::stable_sort(records.begin(), records.end(), [](const THighLightData* a, const THighLightData* b) {
     return a->Occurrence->CharPos > b->Occurrence->CharPos;
@@ -73,7 +73,7 @@ void HighlightLink(std::string& out, const std::string& link, const TResult& res
     bool markup;
   };
   std::vector<TPiece> pieces{{link, false}};
-  for (const THighLightData& record : result.HighLights) {
+  for (const THighLightData& record : result.Marks.HighLights) {
     if (record.Word.empty()) continue;
     const std::string word = LowerCase(record.Word);
     std::vector<TPiece> next;
@@ -120,21 +120,21 @@ std::string GetResultsHTML(const TResults& results, const TPreferences& preferen
   const TTask* firstTask = results.FirstTask();
   for (size_t i = 0; i < results.List.size(); ++i) {
     const TResult& result = *results.List[i];
-    if (!result.Visible) continue;
+    if (!result.Marks.Visible) continue;
     // A link the browser would run as script is shown as text only.
-    const bool linked = IsSafeLink(result.Link);
+    const bool linked = IsSafeLink(result.Source.Link);
     if (!linked) {
       html += "<span class=\"regtext\">";
     } else {
       html += preferences.OpenInNewWindow ? "<a class=\"regtext\" target=\"_blank\" href=\"" : "<a class=\"regtext\" href=\"";
-      html += EscapeHTML(BrowserLink(result.Link));
+      html += EscapeHTML(BrowserLink(result.Source.Link));
       html += "\">";
     }
-    Highlight(html, result.Title, THighLightData::kTitle, result);
+    Highlight(html, result.Source.Title, THighLightData::kTitle, result);
     html += linked ? "</a><br/>" : "</span><br/>";
     Highlight(html, result.Description(), THighLightData::kDescription, result);
     html += "<div class=\"l\">";
-    Highlight(html, result.Link, THighLightData::kLink, result);
+    Highlight(html, result.Source.Link, THighLightData::kLink, result);
     html += "</div>";
     if (preferences.AdminMode) {
       html += "Orvane rank: <a href=\"#\" onclick=\"ExplainRank(";
@@ -143,10 +143,10 @@ std::string GetResultsHTML(const TResults& results, const TPreferences& preferen
       html += std::to_string(result.GetTotalRank(results.Profile));
       html += "</a>";
     }
-    const bool ofFirstTask = firstTask && result.Task == firstTask;
+    const bool ofFirstTask = firstTask && result.Source.Task == firstTask;
     if (ofFirstTask) {
       html += "(Location ";
-      html += std::to_string(result.EngineRank);
+      html += std::to_string(result.Source.EngineRank);
       html += " on ";
       AppendEngineText(html, preferences.SEName);
       html += ")";

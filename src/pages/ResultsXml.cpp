@@ -111,7 +111,7 @@ void MapSavedEngine(pugi::xml_node preferences, TResults& results) {
     now = kGoogle;
   } else if (now != index) {
     for (const auto& result : results.List)
-      if (result->Engine == index) result->Engine = now;
+      if (result->Source.Engine == index) result->Source.Engine = now;
   }
   if (now != index) id.text().set(IntToStr(now).c_str());
 }

@@ -113,7 +113,7 @@ std::string WordListScoring(const TResult& result, const TProfile& profile, cons
     auto count = [&](const std::string& text) {
       return word.FirstFlag ? CountWordStarts(word.Text, text) : CountOccurrences(word.Text, text);
     };
-    counts.push_back({count(result.Title), count(result.Description()), count(result.Link)});
+    counts.push_back({count(result.Source.Title), count(result.Description()), count(result.Source.Link)});
     totalTitle += counts.back().title;
     totalDescription += counts.back().description;
     totalLink += counts.back().link;
@@ -166,13 +166,15 @@ void FillStatistics(const TResults& results, const TFetchTotals& totals, const s
   Replace(text, "<ov:Statistics:TotalResults/>", Int(results.Count()));
   Replace(text, "<ov:Statistics:ResultsRank0/>",
           Int(CountResults(results, [&](const TResult& r) { return r.GetTotalRank(results.Profile) == 0; })));
-  Replace(text, "<ov:Statistics:HiddenResults/>", Int(CountResults(results, [](const TResult& r) { return !r.Visible; })));
+  Replace(text, "<ov:Statistics:HiddenResults/>",
+          Int(CountResults(results, [](const TResult& r) { return !r.Marks.Visible; })));
   Replace(text, "<ov:Statistics:ProfileResults/>", Int(results.ProfileResultCount()));
   Replace(text, "<ov:Statistics:ProfileDupResults/>", Int(results.ProfileMatchCount));
   Replace(text, "<ov:Statistics:SearchProfileDicWordsResults/>", Int(results.SearchProfileDicWordsResults));
   Replace(text, "<ov:Statistics:SearchTermHostResults/>", Int(results.SearchTermHostResults));
   Replace(text, "<ov:Statistics:DicWordsUrlCount/>", Int(results.DicWordsUrlCount));
-  Replace(text, "<ov:Statistics:SENestedResults/>", Int(CountResults(results, [](const TResult& r) { return r.IsNested; })));
+  Replace(text, "<ov:Statistics:SENestedResults/>",
+          Int(CountResults(results, [](const TResult& r) { return r.Facts.IsNested; })));
 
   // One pass over the match records for all ten figures.
   const TMatchKeywords keywords(results);
@@ -204,25 +206,25 @@ void FillRankExplanation(const TResults& results, const TProfile& profile, const
   Replace(text, "<ov:DescriptionRank/>", FloatToStr(profile.DescRank));
   Replace(text, "<ov:LinkRank/>", FloatToStr(profile.UrlRank));
   Replace(text, "<ov:TotalRank/>", FloatToStr(profile.TotalRank));
-  Replace(text, "<ov:Result:Title/>", EngineText(result.Title));
+  Replace(text, "<ov:Result:Title/>", EngineText(result.Source.Title));
   Replace(text, "<ov:Result:Description/>", EngineText(result.Description()));
-  Replace(text, "<ov:Result:Link/>", EngineText(result.Link));
+  Replace(text, "<ov:Result:Link/>", EngineText(result.Source.Link));
   Replace(text, "<ov:Result:Rank:Total/>", Int(result.GetTotalRank(&profile)));
-  Replace(text, "<ov:Result:Title:Score/>", FloatToStr(result.TitleScore));
-  Replace(text, "<ov:Result:Description:Score/>", FloatToStr(result.DescriptionScore));
-  Replace(text, "<ov:Result:Link:Score/>", FloatToStr(result.LinkScore));
-  Replace(text, "<ov:Result:Rank:Penalty/>", FloatToStr(result.PathFactor));
+  Replace(text, "<ov:Result:Title:Score/>", FloatToStr(result.Rank.TitleScore));
+  Replace(text, "<ov:Result:Description:Score/>", FloatToStr(result.Rank.DescriptionScore));
+  Replace(text, "<ov:Result:Link:Score/>", FloatToStr(result.Rank.LinkScore));
+  Replace(text, "<ov:Result:Rank:Penalty/>", FloatToStr(result.Rank.PathFactor));
   const std::string keep = FloatToStr(1 - profile.ProfileResultMatchPenalty);
-  if (profile.RunSearch && !(result.DomainMatch && result.FileMatch) && result.ProfileMark != -1)
+  if (profile.RunSearch && !(result.Rank.DomainMatch && result.Rank.FileMatch) && result.Source.ProfileMark != -1)
     Replace(text, "<ov:ProfileResultMatchPenaltyForCalc/>", " * " + keep);
   Replace(text, "<ov:ProfileResultMatchPenalty/>", keep);
-  Replace(text, "<ov:Result:WordRank/>", result.WordListScore == -1 ? "0" : Int(result.WordListScore));
-  Replace(text, "<ov:Result:MetaBoost/>", result.MetaRank == 101 ? "0" : Int(101 - result.MetaRank));
+  Replace(text, "<ov:Result:WordRank/>", result.Rank.WordListScore == -1 ? "0" : Int(result.Rank.WordListScore));
+  Replace(text, "<ov:Result:MetaBoost/>", result.Rank.MetaRank == 101 ? "0" : Int(101 - result.Rank.MetaRank));
   Replace(text, "<ov:Result:MetaBoost:Weight/>", FloatToStr(profile.MetaBoostWeight));
   const TClearArgument cleaner;
-  Replace(text, "<ov:Result:Title:Parsed/>", EngineText(cleaner.Clear(result.Title)));
+  Replace(text, "<ov:Result:Title:Parsed/>", EngineText(cleaner.Clear(result.Source.Title)));
   Replace(text, "<ov:Result:Description:Parsed/>", EngineText(cleaner.Clear(result.Description())));
-  Replace(text, "<ov:Result:Link:Parsed/>", EngineText(ExtractSiteName(result.Link, result.DomainExt)));
+  Replace(text, "<ov:Result:Link:Parsed/>", EngineText(ExtractSiteName(result.Source.Link, result.Facts.DomainExt)));
   const TMatchRecord match = TMatchKeywords(results).Of(result);
   Replace(text, "<ov:Result:Title:ExactMatch/>", Int(match[kMatchTitle]));
   Replace(text, "<ov:Result:Description:ExactMatch/>", Int(match[kMatchDescription]));
@@ -233,12 +235,12 @@ void FillRankExplanation(const TResults& results, const TProfile& profile, const
                                                      : WordListScoring(result, profile, profile.Words));
   if (!preferences.ShowOnlyWord.empty()) {
     Replace(text, "<ov:ShowOnlyWord/>", EscapeHTML(preferences.ShowOnlyWord));
-    Replace(text, "<ov:Word:Link:Position/>", FloatToStr(result.LinkWordProximity));
-    Replace(text, "<ov:Word:Title:Position/>", FloatToStr(result.TitleWordProximity));
-    Replace(text, "<ov:Word:Desc:Position/>", FloatToStr(result.DescriptionWordProximity));
-    Replace(text, "<ov:Word:Link:Weight/>", FloatToStr(profile.UrlRank * result.LinkWordProximity));
-    Replace(text, "<ov:Word:Title:Weight/>", FloatToStr(profile.TitleRank * result.TitleWordProximity));
-    Replace(text, "<ov:Word:Desc:Weight/>", FloatToStr(profile.DescRank * result.DescriptionWordProximity));
+    Replace(text, "<ov:Word:Link:Position/>", FloatToStr(result.Rank.LinkWordProximity));
+    Replace(text, "<ov:Word:Title:Position/>", FloatToStr(result.Rank.TitleWordProximity));
+    Replace(text, "<ov:Word:Desc:Position/>", FloatToStr(result.Rank.DescriptionWordProximity));
+    Replace(text, "<ov:Word:Link:Weight/>", FloatToStr(profile.UrlRank * result.Rank.LinkWordProximity));
+    Replace(text, "<ov:Word:Title:Weight/>", FloatToStr(profile.TitleRank * result.Rank.TitleWordProximity));
+    Replace(text, "<ov:Word:Desc:Weight/>", FloatToStr(profile.DescRank * result.Rank.DescriptionWordProximity));
   } else {
     Replace(text, "<ov:EmptyWord>", "<!--");
     Replace(text, "<ov:EmptyWord/>", "-->");

@@ -77,8 +77,8 @@ void FillResultsFrame(const TSessionView& session, TPage& text) {
   // Counted here, not through the results' cached count: the frames of one
   // session are built at the same time under a shared lock, so a page must
   // not write to the session.
-  const auto visible = static_cast<int32_t>(
-      std::count_if(results.List.begin(), results.List.end(), [](const auto& result) { return result->Visible; }));
+  const auto visible = static_cast<int32_t>(std::count_if(results.List.begin(), results.List.end(),
+                                                          [](const auto& result) { return result->Marks.Visible; }));
   if (visible == 0) {
     text.Replace("<ov:MinResultInPage/>", "0");
     text.Replace("<ov:MaxResultInPage/>", "0");

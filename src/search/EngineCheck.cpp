@@ -39,7 +39,7 @@ void CheckParsedResults(const TSearchEngines& definition, int engine, int32_t pa
   parsed.Parse(text);
   check.Results = static_cast<int32_t>(parsed.Results.size());
   for (size_t i = 0; i < parsed.Results.size() && i < kCheckedResultsShown; ++i)
-    check.FirstResults.push_back({parsed.Results[i]->Title, parsed.Results[i]->Link});
+    check.FirstResults.push_back({parsed.Results[i]->Source.Title, parsed.Results[i]->Source.Link});
 }
 
 }  // namespace

@@ -328,24 +328,24 @@ void TResultPage::Parse(std::string_view page) {
 
 std::unique_ptr<TResult> TResultPage::MakeResult(TBlockText fields, bool nested, int32_t rank) const {
   auto result = std::make_unique<TResult>();
-  result->Engine = query_.Engine;
-  result->Task = query_.Task;
-  result->SearchKeywords = query_.SearchKeywords;
-  result->ProfileMark = query_.ProfileMark;
-  result->IsNested = nested;
-  result->EngineRank = rank;
+  result->Source.Engine = query_.Engine;
+  result->Source.Task = query_.Task;
+  result->Source.SearchKeywords = query_.SearchKeywords;
+  result->Source.ProfileMark = query_.ProfileMark;
+  result->Facts.IsNested = nested;
+  result->Source.EngineRank = rank;
   result->SetDescription(CleanDescription(fields.Description));
-  result->Title = StripTags(fields.ShownTitle());
-  result->Link = std::move(fields.Link);
+  result->Source.Title = StripTags(fields.ShownTitle());
+  result->Source.Link = std::move(fields.Link);
 
   // Engines often give links without a scheme; parse them as http.
-  const std::string& link = result->Link;
-  result->URI = link.starts_with("http") ? TURI::Parse(link) : TURI::Parse("http", link);
-  result->IsHomePage = IsHomePage(*result->URI);
+  const std::string& link = result->Source.Link;
+  result->Facts.URI = link.starts_with("http") ? TURI::Parse(link) : TURI::Parse("http", link);
+  result->Facts.IsHomePage = IsHomePage(*result->Facts.URI);
   bool hasPath = false;
-  result->DomainExt = DomainExtension(link, hasPath);
+  result->Facts.DomainExt = DomainExtension(link, hasPath);
   const std::string fileExt = hasPath ? FileExtension(link) : std::string();
-  result->FileExt = fileExt.empty() ? "other" : LowerCase(fileExt);
+  result->Facts.FileExt = fileExt.empty() ? "other" : LowerCase(fileExt);
   return result;
 }
 

@@ -61,11 +61,11 @@ int32_t TResult::GetTotalRank(const TProfile* profile) const {
   // false with everything and break the order of the sort.
   auto finite = [](double value) { return std::isfinite(value) ? value : 0.0; };
   const double boostWeight = profile ? finite(profile->MetaBoostWeight) : 0.0;
-  double score = std::ceil((finite(TitleScore) + finite(DescriptionScore) + finite(LinkScore)) * 100);
-  if (WordListScore != -1) score += WordListScore;
-  score += std::ceil((101 - MetaRank) * boostWeight);
-  score = std::ceil(score * finite(PathFactor));
-  if (profile && profile->RunSearch && !(DomainMatch && FileMatch) && ProfileMark != -1)
+  double score = std::ceil((finite(Rank.TitleScore) + finite(Rank.DescriptionScore) + finite(Rank.LinkScore)) * 100);
+  if (Rank.WordListScore != -1) score += Rank.WordListScore;
+  score += std::ceil((101 - Rank.MetaRank) * boostWeight);
+  score = std::ceil(score * finite(Rank.PathFactor));
+  if (profile && profile->RunSearch && !(Rank.DomainMatch && Rank.FileMatch) && Source.ProfileMark != -1)
     score = std::ceil((1 - finite(profile->ProfileResultMatchPenalty)) * score);
   constexpr double kLowest = std::numeric_limits<int32_t>::min(), kHighest = std::numeric_limits<int32_t>::max();
   return static_cast<int32_t>(std::clamp(finite(score), kLowest, kHighest));
@@ -74,21 +74,21 @@ int32_t TResult::GetTotalRank(const TProfile* profile) const {
 // ---- saved results ----
 
 void TResult::WriteXml(pugi::xml_node node) const {
-  node.append_attribute("SER_ID").set_value(IntToStr(Engine).c_str());
-  node.append_attribute("SER_SE_Rank").set_value(IntToStr(EngineRank).c_str());
-  node.append_attribute("SER_Homepage").set_value(IsHomePage ? "-1" : "0");
-  node.append_attribute("SER_EngineNested").set_value(IsNested ? "-1" : "0");
+  node.append_attribute("SER_ID").set_value(IntToStr(Source.Engine).c_str());
+  node.append_attribute("SER_SE_Rank").set_value(IntToStr(Source.EngineRank).c_str());
+  node.append_attribute("SER_Homepage").set_value(Facts.IsHomePage ? "-1" : "0");
+  node.append_attribute("SER_EngineNested").set_value(Facts.IsNested ? "-1" : "0");
   // A result without a task (never the case after a search) has no TaskId,
   // and reads back without one.
-  if (Task) node.append_attribute("TaskId").set_value(IntToStr(Task->Index).c_str());
+  if (Source.Task) node.append_attribute("TaskId").set_value(IntToStr(Source.Task->Index).c_str());
   // The meta boost cannot be computed again without the other engines'
   // pages, so it travels with the result: a loaded search ranks as it did.
-  if (MetaRank != 101) node.append_attribute("MetaRank").set_value(IntToStr(MetaRank).c_str());
-  AddChildText(node, "SER_Title", Title);
+  if (Rank.MetaRank != 101) node.append_attribute("MetaRank").set_value(IntToStr(Rank.MetaRank).c_str());
+  AddChildText(node, "SER_Title", Source.Title);
   AddChildText(node, "SER_Description", description_);
-  AddChildText(node, "SER_Link", Link);
-  AddChildText(node, "DomainExtension", DomainExt);
-  AddChildText(node, "FileExtension", FileExt);
+  AddChildText(node, "SER_Link", Source.Link);
+  AddChildText(node, "DomainExtension", Facts.DomainExt);
+  AddChildText(node, "FileExtension", Facts.FileExt);
 }
 
 void TResult::ReadXml(pugi::xml_node node, const std::vector<std::unique_ptr<TTask>>& tasks) {
@@ -97,25 +97,25 @@ void TResult::ReadXml(pugi::xml_node node, const std::vector<std::unique_ptr<TTa
     const pugi::xml_attribute value = node.attribute(name);
     return value && std::string(value.value()) != "0";
   };
-  Engine = StrToIntDef(attribute("SER_ID"), 0);
-  EngineRank = StrToIntDef(attribute("SER_SE_Rank"), 0);
-  IsHomePage = flag("SER_Homepage");
-  IsNested = flag("SER_EngineNested");
-  MetaRank = StrToIntDef(attribute("MetaRank"), 101);
-  Task = nullptr;
+  Source.Engine = StrToIntDef(attribute("SER_ID"), 0);
+  Source.EngineRank = StrToIntDef(attribute("SER_SE_Rank"), 0);
+  Facts.IsHomePage = flag("SER_Homepage");
+  Facts.IsNested = flag("SER_EngineNested");
+  Rank.MetaRank = StrToIntDef(attribute("MetaRank"), 101);
+  Source.Task = nullptr;
   int32_t taskId = 0;
   if (node.attribute("TaskId") && TryStrToInt(attribute("TaskId"), taskId)) {
     if (taskId < 0 || static_cast<size_t>(taskId) >= tasks.size())
       throw std::out_of_range("TaskId " + IntToStr(taskId) + " names no task of the file");
-    Task = tasks[taskId].get();
+    Source.Task = tasks[taskId].get();
   }
-  Title = ChildText(node, "SER_Title");
+  Source.Title = ChildText(node, "SER_Title");
   description_ = ChildText(node, "SER_Description");
-  Link = ChildText(node, "SER_Link");
-  DomainExt = ChildText(node, "DomainExtension");
-  FileExt = ChildText(node, "FileExtension");
-  if (!tasks.empty()) SearchKeywords = tasks.front()->Keywords;
-  URI = StartsText("http", Link) ? TURI::Parse(Link) : TURI::Parse("http", Link);
+  Source.Link = ChildText(node, "SER_Link");
+  Facts.DomainExt = ChildText(node, "DomainExtension");
+  Facts.FileExt = ChildText(node, "FileExtension");
+  if (!tasks.empty()) Source.SearchKeywords = tasks.front()->Keywords;
+  Facts.URI = StartsText("http", Source.Link) ? TURI::Parse(Source.Link) : TURI::Parse("http", Source.Link);
 }
 
 // ---- TTask ----
@@ -178,8 +178,8 @@ bool DomainMatches(const TResult& result, const std::vector<std::string>& domain
   // A second-level entry ("co.") is compared with the host's label just
   // before its last one, taken with its trailing dot.
   std::string secondLevel;
-  if (result.URI) {
-    const std::string& host = result.URI->Host;
+  if (result.Facts.URI) {
+    const std::string& host = result.Facts.URI->Host;
     const size_t last = host.rfind('.');
     if (last != std::string::npos && last >= 3) {
       const size_t previous = host.rfind('.', last - 1);
@@ -190,7 +190,7 @@ bool DomainMatches(const TResult& result, const std::vector<std::string>& domain
   for (const std::string& entry : domainExtensions) {
     if (!entry.empty() && entry.back() == '.') {
       if (!secondLevel.empty() && entry == secondLevel) return true;
-    } else if (entry == result.DomainExt) {
+    } else if (entry == result.Facts.DomainExt) {
       return true;
     }
   }
@@ -199,13 +199,14 @@ bool DomainMatches(const TResult& result, const std::vector<std::string>& domain
 
 bool FileMatches(const TResult& result, const std::vector<std::string>& fileExtensions) {
   return fileExtensions.empty() ||
-         std::find(fileExtensions.begin(), fileExtensions.end(), result.FileExt) != fileExtensions.end();
+         std::find(fileExtensions.begin(), fileExtensions.end(), result.Facts.FileExt) != fileExtensions.end();
 }
 
 // ---- duplicate removal ----
 
 int32_t RemoveDuplicateLinks(TResultList& list, std::vector<TResult*>* profileMatches) {
-  std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return a->Link < b->Link; });
+  std::stable_sort(list.begin(), list.end(),
+                   [](const auto& a, const auto& b) { return a->Source.Link < b->Source.Link; });
   std::unordered_set<TResult*> remembered;
   std::vector<bool> removed(list.size(), false);
   int32_t count = 0;
@@ -213,23 +214,23 @@ int32_t RemoveDuplicateLinks(TResultList& list, std::vector<TResult*>* profileMa
   for (size_t next = 1; next < list.size(); ++next) {
     TResult* a = list[kept].get();
     TResult* b = list[next].get();
-    if (a->Link != b->Link) {
+    if (a->Source.Link != b->Source.Link) {
       kept = next;
       continue;
     }
     ++count;
     // Two results of the profile search are a plain duplicate: the ordinary
     // search found neither.
-    const bool oneIsProfileResult = profileMatches && (a->ProfileMark != -1) != (b->ProfileMark != -1);
+    const bool oneIsProfileResult = profileMatches && (a->Source.ProfileMark != -1) != (b->Source.ProfileMark != -1);
     bool dropFirst;
-    if (oneIsProfileResult && a->ProfileMark != -1) {
+    if (oneIsProfileResult && a->Source.ProfileMark != -1) {
       remembered.insert(b);
       dropFirst = true;
     } else if (oneIsProfileResult) {
       remembered.insert(a);
       dropFirst = false;
     } else {
-      dropFirst = a->EngineRank > b->EngineRank;
+      dropFirst = a->Source.EngineRank > b->Source.EngineRank;
     }
     if (dropFirst) {
       remembered.erase(a);
@@ -276,8 +277,8 @@ void TResults::DeleteTask(size_t index) {
 
 void TResults::ResetToFirstTask() {
   const TTask* first = FirstTask();
-  std::erase_if(List, [first](const auto& result) { return result->Task != first; });
-  for (const auto& result : List) result->ProfileMark = -1;
+  std::erase_if(List, [first](const auto& result) { return result->Source.Task != first; });
+  for (const auto& result : List) result->Source.ProfileMark = -1;
 }
 
 TResult* TResults::AddResult(std::unique_ptr<TResult> result) {
@@ -299,17 +300,17 @@ int32_t CountIf(const TResultList& list, Predicate predicate) {
 }  // namespace
 
 int32_t TResults::VisibleCount() {
-  if (VisibleCountCache == -1) VisibleCountCache = CountIf(List, [](const TResult& r) { return r.Visible; });
+  if (VisibleCountCache == -1) VisibleCountCache = CountIf(List, [](const TResult& r) { return r.Marks.Visible; });
   return VisibleCountCache;
 }
 
 int32_t TResults::HiddenCount() {
-  if (HiddenCountCache == -1) HiddenCountCache = CountIf(List, [](const TResult& r) { return !r.Visible; });
+  if (HiddenCountCache == -1) HiddenCountCache = CountIf(List, [](const TResult& r) { return !r.Marks.Visible; });
   return HiddenCountCache;
 }
 
 int32_t TResults::NestedCount() {
-  if (NestedCountCache == -1) NestedCountCache = CountIf(List, [](const TResult& r) { return r.IsNested; });
+  if (NestedCountCache == -1) NestedCountCache = CountIf(List, [](const TResult& r) { return r.Facts.IsNested; });
   return NestedCountCache;
 }
 
@@ -322,7 +323,7 @@ int32_t TResults::ZeroScoreCount() {
 void TResults::ResetCounts() { VisibleCountCache = ZeroScoreCountCache = HiddenCountCache = NestedCountCache = -1; }
 
 int32_t TResults::ProfileResultCount() const {
-  return CountIf(List, [](const TResult& r) { return r.ProfileMark != -1; });
+  return CountIf(List, [](const TResult& r) { return r.Source.ProfileMark != -1; });
 }
 
 void TResults::Rank(const TXMLManager* store) {
@@ -336,34 +337,35 @@ void TResults::Rank(const TXMLManager* store) {
 void TResults::ScoreWordList(const std::string& word, const TXMLManager* store) {
   TSERanking ranking(store);
   for (const auto& result : List)
-    result->WordListScore =
-        result->Visible && Profile ? ranking.WordListScore(*result, *Profile, word, result->SearchKeywords) : 0;
+    result->Rank.WordListScore = result->Marks.Visible && Profile
+                                     ? ranking.WordListScore(*result, *Profile, word, result->Source.SearchKeywords)
+                                     : 0;
   VisibleCountCache = ZeroScoreCountCache = -1;
 }
 
 void TResults::ClearWordListScores() {
-  for (const auto& result : List) result->WordListScore = -1;
+  for (const auto& result : List) result->Rank.WordListScore = -1;
 }
 
 void TResults::Sort(int order) {
   using Ptr = std::unique_ptr<TResult>;
   switch (order) {
     case kByScore:
-      for (const auto& result : List) result->TotalScore = result->GetTotalRank(Profile);
+      for (const auto& result : List) result->Rank.TotalScore = result->GetTotalRank(Profile);
       std::stable_sort(List.begin(), List.end(), [](const Ptr& a, const Ptr& b) {
-        if (a->TotalScore != b->TotalScore) return a->TotalScore > b->TotalScore;
-        return a->EngineRank < b->EngineRank;
+        if (a->Rank.TotalScore != b->Rank.TotalScore) return a->Rank.TotalScore > b->Rank.TotalScore;
+        return a->Source.EngineRank < b->Source.EngineRank;
       });
       break;
     case kByWordListScore:
       std::stable_sort(List.begin(), List.end(), [](const Ptr& a, const Ptr& b) {
-        if (a->WordListScore != b->WordListScore) return a->WordListScore > b->WordListScore;
-        return a->EngineRank < b->EngineRank;
+        if (a->Rank.WordListScore != b->Rank.WordListScore) return a->Rank.WordListScore > b->Rank.WordListScore;
+        return a->Source.EngineRank < b->Source.EngineRank;
       });
       break;
     case kByEngineRank:
       std::stable_sort(List.begin(), List.end(),
-                       [](const Ptr& a, const Ptr& b) { return a->EngineRank < b->EngineRank; });
+                       [](const Ptr& a, const Ptr& b) { return a->Source.EngineRank < b->Source.EngineRank; });
       break;
     default:
       break;
@@ -371,18 +373,20 @@ void TResults::Sort(int order) {
 }
 
 void TResults::SortByDomainExt() {
-  std::stable_sort(List.begin(), List.end(), [](const auto& a, const auto& b) { return a->DomainExt < b->DomainExt; });
+  std::stable_sort(List.begin(), List.end(),
+                   [](const auto& a, const auto& b) { return a->Facts.DomainExt < b->Facts.DomainExt; });
 }
 
 void TResults::SortByFileExt() {
-  std::stable_sort(List.begin(), List.end(), [](const auto& a, const auto& b) { return a->FileExt < b->FileExt; });
+  std::stable_sort(List.begin(), List.end(),
+                   [](const auto& a, const auto& b) { return a->Facts.FileExt < b->Facts.FileExt; });
 }
 
 void TResults::RemoveDuplicates(int32_t profileIndex) {
   std::vector<TResult*> matches;
   RemoveDuplicateLinks(List, &matches);
   ProfileMatchCount = static_cast<int32_t>(matches.size());
-  for (TResult* result : matches) result->ProfileMark = profileIndex;
+  for (TResult* result : matches) result->Source.ProfileMark = profileIndex;
 }
 
 }  // namespace orvane

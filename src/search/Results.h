@@ -33,6 +33,70 @@ struct TURI {
   static TURI Parse(std::string_view protocol, std::string_view rest);
 };
 
+// What the engine sent for one result.
+struct TSourceFields {
+  int32_t Engine = -1;
+  int32_t EngineRank = -1;
+  std::string Title;
+  std::string Link;
+  std::string SearchKeywords;
+  int32_t ProfileMark = -1;
+  TTask* Task = nullptr;  // borrowed from the owning TResults
+};
+
+// What the link tells of the page.
+struct TLinkFacts {
+  std::optional<TURI> URI;
+  bool IsHomePage = false;
+  bool IsNested = false;
+  std::string DomainExt;
+  std::string FileExt;
+};
+
+// The figures of the ranking.
+struct TRankData {
+  int32_t MetaRank = 101;  // 101: not boosted
+  double PathFactor = 1.0;
+  double LinkWordProximity = 0;
+  double DescriptionWordProximity = 0;
+  double TitleWordProximity = 0;
+  double TitleScore = 0;
+  double DescriptionScore = 0;
+  double LinkScore = 0;
+  int32_t TotalScore = 0;
+  int32_t WordListScore = -1;  // -1: not scored
+  int32_t ExactMatch = -1;
+  bool DomainMatch = false;
+  bool FileMatch = false;
+};
+
+// Where the extension clusters put the result (-1: nowhere).
+struct TClusterPlace {
+  int32_t DomainClusterIndex = -1;
+  int32_t DomainGroupIndex = -1;
+  int32_t FileClusterIndex = -1;
+  int32_t FileGroupIndex = -1;
+};
+
+// What the filters decided and marked.
+struct TFilterMarks {
+  bool Visible = true;
+  int32_t FilterMark = 0;  // 0 untouched, 2 found while narrowing, 1 kept
+  std::vector<THighLightData> HighLights;
+};
+
+// The result's words, split after a search.
+struct TResultWords {
+  bool WordsSplit = false;
+  TWordList TitleWords;
+  TWordList DescriptionWords;
+  // The word index's record of each entry of DescriptionWords and TitleWords
+  // (TWordStorage fills them; the session's storage owns the records).
+  std::vector<TOccurrence*> DescriptionOccurrences;
+  std::vector<TOccurrence*> TitleOccurrences;
+  int32_t ListPosition = -1;  // in the result list the word table was built over
+};
+
 class TResult {
  public:
   const std::string& Description() const { return description_; }
@@ -51,46 +115,13 @@ class TResult {
   // TaskId outside the list.
   void ReadXml(pugi::xml_node node, const std::vector<std::unique_ptr<TTask>>& tasks);
 
-  int32_t MetaRank = 101;  // 101: not boosted
-  double PathFactor = 1.0;
-  double LinkWordProximity = 0;
-  double DescriptionWordProximity = 0;
-  double TitleWordProximity = 0;
-  int32_t ListPosition = -1;
-  int32_t FilterMark = 0;  // 0 untouched, 2 found while narrowing, 1 kept
-  std::optional<TURI> URI;
-  int32_t TotalScore = 0;
-  bool DomainMatch = false;
-  bool FileMatch = false;
-  int32_t Engine = -1;
-  int32_t EngineRank = -1;
-  int32_t WordListScore = -1;  // -1: not scored
-  std::string Title;
-  std::string Link;
-  bool IsHomePage = false;
-  bool Visible = true;
-  bool IsNested = false;
-  int32_t ExactMatch = -1;
-  int32_t DomainClusterIndex = -1;
-  int32_t DomainGroupIndex = -1;
-  double TitleScore = 0;
-  double DescriptionScore = 0;
-  double LinkScore = 0;
-  std::string DomainExt;
-  std::string FileExt;
-  int32_t FileClusterIndex = -1;
-  int32_t FileGroupIndex = -1;
-  std::string SearchKeywords;
-  int32_t ProfileMark = -1;
-  bool WordsSplit = false;
-  TWordList TitleWords;        // filled by the word splitting after a search
-  TWordList DescriptionWords;
-  // The word index's record of each entry of DescriptionWords and TitleWords
-  // (TWordStorage fills them; the session's storage owns the records).
-  std::vector<TOccurrence*> DescriptionOccurrences;
-  std::vector<TOccurrence*> TitleOccurrences;
-  std::vector<THighLightData> HighLights;
-  TTask* Task = nullptr;  // borrowed from the owning TResults
+  // Each group has one owner that writes it; the later stages only read it.
+  TSourceFields Source;    // the parse stage (or a load of saved results)
+  TLinkFacts Facts;        // the parse stage, from the link
+  TRankData Rank;          // the ranking and the meta boost
+  TClusterPlace Clusters;  // the extension clusters
+  TFilterMarks Marks;      // the filters and the narrowing
+  TResultWords Words;      // the word splitting and the word index
 
  private:
   std::string description_;

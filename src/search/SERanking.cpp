@@ -163,21 +163,22 @@ double TSERanking::FieldScore(TField field, const std::string& text, bool exact,
 
 void TSERanking::RankResult(TResult& result, const TProfile& profile) {
   try {
-    PrepareKeywords(result.SearchKeywords);
-    const std::string title = cleaner_.Clear(result.Title);
+    PrepareKeywords(result.Source.SearchKeywords);
+    const std::string title = cleaner_.Clear(result.Source.Title);
     const std::string description = cleaner_.Clear(result.Description());
-    const std::string link = ExtractSiteName(result.Link, result.DomainExt);
+    const std::string link = ExtractSiteName(result.Source.Link, result.Facts.DomainExt);
     // Each field is searched for the joined keywords once.
     const bool titleExact = Occurs(title, joined_), descriptionExact = Occurs(description, joined_),
                linkExact = Occurs(link, joined_);
-    if (titleExact || descriptionExact || linkExact) result.ExactMatch = 2;
-    result.TitleScore = FieldScore(kTitle, title, titleExact, profile);
-    result.DescriptionScore =
+    if (titleExact || descriptionExact || linkExact) result.Rank.ExactMatch = 2;
+    result.Rank.TitleScore = FieldScore(kTitle, title, titleExact, profile);
+    result.Rank.DescriptionScore =
         description.empty() ? 0.0 : FieldScore(kDescription, description, descriptionExact, profile);
-    result.LinkScore = FieldScore(kLink, link, linkExact, profile);
-    result.PathFactor = PathFactor(result.URI ? result.URI->Path : TURI::Parse(result.Link).Path);
-    result.DomainMatch = DomainMatches(result, profile.DomainExtensions);
-    result.FileMatch = FileMatches(result, profile.FileExtensions);
+    result.Rank.LinkScore = FieldScore(kLink, link, linkExact, profile);
+    result.Rank.PathFactor =
+        PathFactor(result.Facts.URI ? result.Facts.URI->Path : TURI::Parse(result.Source.Link).Path);
+    result.Rank.DomainMatch = DomainMatches(result, profile.DomainExtensions);
+    result.Rank.FileMatch = FileMatches(result, profile.FileExtensions);
   } catch (const std::exception& e) {
     Log("TSERanking", std::string("Exception: ") + e.what());
   }
@@ -187,11 +188,12 @@ int32_t TSERanking::WordListScore(TResult& result, const TProfile& profile, cons
                                   const std::string& keywords) {
   const std::string w = LowerCase(word);
   const std::string q = LowerCase(keywords);
-  result.LinkWordProximity = Occurs(LowerCase(result.Link), w) ? 50 : 0;
-  result.TitleWordProximity = ProximityPart(result.TitleWords, w, q);
-  result.DescriptionWordProximity = ProximityPart(result.DescriptionWords, w, q);
-  const double score = profile.TitleRank * result.TitleWordProximity +
-                       profile.DescRank * result.DescriptionWordProximity + profile.UrlRank * result.LinkWordProximity;
+  result.Rank.LinkWordProximity = Occurs(LowerCase(result.Source.Link), w) ? 50 : 0;
+  result.Rank.TitleWordProximity = ProximityPart(result.Words.TitleWords, w, q);
+  result.Rank.DescriptionWordProximity = ProximityPart(result.Words.DescriptionWords, w, q);
+  const double score = profile.TitleRank * result.Rank.TitleWordProximity +
+                       profile.DescRank * result.Rank.DescriptionWordProximity +
+                       profile.UrlRank * result.Rank.LinkWordProximity;
   return static_cast<int32_t>(std::ceil(Finite(score)));
 }
 

@@ -23,10 +23,10 @@ struct TIndexed {
     const TSeperateWords splitter;
     for (const auto& [title, description] : texts) {
       auto result = std::make_unique<TResult>();
-      result->Title = title;
+      result->Source.Title = title;
       result->SetDescription(description);
-      splitter.Separate(result->Description(), result->DescriptionWords);
-      splitter.Separate(result->Title, result->TitleWords);
+      splitter.Separate(result->Description(), result->Words.DescriptionWords);
+      splitter.Separate(result->Source.Title, result->Words.TitleWords);
       results.AddResult(std::move(result));
     }
     storage.Build(results, 0);
@@ -63,7 +63,7 @@ TEST(ClusterHash, CountsDistinctResults) {
   EXPECT_EQ(jazz->Count, 2);
   EXPECT_EQ(jazz->Occurrences.size(), 4u);
   EXPECT_EQ(clusterer.FindWord("piano")->Count, 1);
-  EXPECT_EQ(indexed.results.Result(1)->ListPosition, 1);
+  EXPECT_EQ(indexed.results.Result(1)->Words.ListPosition, 1);
 }
 
 TEST(AutoWordClusters, SelectsOnlyWordsOfSeveralResultsLongEnoughAndNotNumbers) {
@@ -161,7 +161,7 @@ TEST(FindResultsWithPhrase, MatchesWithinOneTextAndMarksEveryWord) {
   clusterer.FindResultsWithPhrase("York City", found, "#ff0");
   ASSERT_EQ(found.size(), 1u);  // never from the end of a title into the description
   EXPECT_EQ(found[0], indexed.results.Result(1));
-  const auto& marks = found[0]->HighLights;
+  const auto& marks = found[0]->Marks.HighLights;
   ASSERT_EQ(marks.size(), 2u);
   EXPECT_EQ(marks[0].Word, "york");
   EXPECT_EQ(marks[0].Occurrence->CharPos, 5);

@@ -30,9 +30,9 @@ struct TFixture {
     results.Profile = &profile;
     for (size_t i = 0; i < domains.size(); ++i) {
       auto result = std::make_unique<TResult>();
-      result->DomainExt = domains[i];
-      result->FileExt = i < files.size() ? files[i] : "other";
-      result->TitleScore = 0.5;
+      result->Facts.DomainExt = domains[i];
+      result->Facts.FileExt = i < files.size() ? files[i] : "other";
+      result->Rank.TitleScore = 0.5;
       results.AddResult(std::move(result));
     }
   }
@@ -62,8 +62,8 @@ TEST(DomainCluster, GroupsComeFirstAndHideTheirExtensions) {
   EXPECT_EQ(names, (std::vector<std::string>{"Europe", "com"}));
   // The results learned their cluster and group, in extension order.
   for (const auto& result : fixture.results.List) {
-    EXPECT_EQ(cluster.NameOfIndex(result->DomainClusterIndex), result->DomainExt);
-    EXPECT_EQ(result->DomainGroupIndex, result->DomainExt == "com" ? -1 : 0);
+    EXPECT_EQ(cluster.NameOfIndex(result->Clusters.DomainClusterIndex), result->Facts.DomainExt);
+    EXPECT_EQ(result->Clusters.DomainGroupIndex, result->Facts.DomainExt == "com" ? -1 : 0);
   }
 }
 
@@ -82,13 +82,13 @@ TEST(DomainCluster, ShowsTheTenMostFrequentOfEleven) {
 
 TEST(ExtClusters, ZeroScoreResultsCountNowhere) {
   TFixture fixture({"com", "de"});
-  fixture.results.Result(1)->TitleScore = 0;
-  fixture.results.Result(1)->DomainClusterIndex = 7;  // from an earlier build
+  fixture.results.Result(1)->Rank.TitleScore = 0;
+  fixture.results.Result(1)->Clusters.DomainClusterIndex = 7;  // from an earlier build
   TDomainCluster cluster(nullptr);
   cluster.Build(fixture.results);
   ASSERT_EQ(cluster.Items.size(), 1u);
   EXPECT_EQ(cluster.Items[0].Text, "com");
-  EXPECT_EQ(fixture.results.Result(1)->DomainClusterIndex, -1);
+  EXPECT_EQ(fixture.results.Result(1)->Clusters.DomainClusterIndex, -1);
   ASSERT_EQ(cluster.PaneEntries().size(), 1u);
 
   // An empty list keeps the last build.

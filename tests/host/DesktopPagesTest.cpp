@@ -19,7 +19,8 @@ TEST(DesktopPages, TheExportFollowsTheSessionAndAnUnknownOneIsNotFound) {
   EXPECT_EQ(json.ResponseNo, 200);
   EXPECT_EQ(json.ContentType, "application/json; charset=utf-8");
   EXPECT_NE(json.ContentText.find("\"position\": 1, "), std::string::npos);
-  EXPECT_NE(json.ContentText.find("\"link\": \"" + session->Results->List.front()->Link + "\""), std::string::npos);
+  EXPECT_NE(json.ContentText.find("\"link\": \"" + session->Results->List.front()->Source.Link + "\""),
+            std::string::npos);
 
   // Results the filters hide are left out.
   pipeline.Get("/sliceresults.htm?showonlydomainextension=nowhere&currentpage=1&id=0");

@@ -33,7 +33,7 @@ class PreferenceActions : public ::testing::Test {
   }
   int Visible() const {
     const auto& list = session->Results->List;
-    return static_cast<int>(std::count_if(list.begin(), list.end(), [](const auto& r) { return r->Visible; }));
+    return static_cast<int>(std::count_if(list.begin(), list.end(), [](const auto& r) { return r->Marks.Visible; }));
   }
   TPreferences& Preferences() const { return *session->Preferences; }
   TProfile& Profile() const { return *session->Profile; }
@@ -51,11 +51,11 @@ TEST_F(PreferenceActions, ChangeOrderSwitchesBetweenEngineOrderAndScore) {
   EXPECT_EQ(Preferences().PreferenceType, "Clusters");
   const auto& list = session->Results->List;
   EXPECT_TRUE(std::is_sorted(list.begin(), list.end(),
-                             [](const auto& a, const auto& b) { return a->EngineRank < b->EngineRank; }));
+                             [](const auto& a, const auto& b) { return a->Source.EngineRank < b->Source.EngineRank; }));
   Page("/changeorder.htm");
   EXPECT_EQ(Profile().SortBy, 0);
   EXPECT_TRUE(std::is_sorted(list.begin(), list.end(),
-                             [](const auto& a, const auto& b) { return a->TotalScore > b->TotalScore; }));
+                             [](const auto& a, const auto& b) { return a->Rank.TotalScore > b->Rank.TotalScore; }));
 }
 
 TEST_F(PreferenceActions, SliceByExtensionPrefersTheDomainAndChecksTheOtherKind) {
@@ -106,7 +106,7 @@ TEST_F(PreferenceActions, ThePhraseTestAgreesWithTheMatchRecord) {
     int phrases = 0;
     for (const auto& result : session->Results->List) {
       const bool exact = match.Of(*result)[kOneOfThem] == 2;
-      EXPECT_EQ(match.HasPhrase(*result), exact) << keywords << ": " << result->Title;
+      EXPECT_EQ(match.HasPhrase(*result), exact) << keywords << ": " << result->Source.Title;
       phrases += exact;
     }
     EXPECT_EQ(CountMatches(*session->Results, kOneOfThem, 2), phrases) << keywords;
@@ -119,8 +119,7 @@ TEST_F(PreferenceActions, HomePagesAndExactMatchesOnly) {
   Page("/showotherresults.htm?WhatToShow=Homepageonly");
   EXPECT_TRUE(Profile().HomepageOnly);
   EXPECT_FALSE(Profile().ExactMatch);
-  for (const auto& result : session->Results->List)
-    EXPECT_TRUE(!result->Visible || result->IsHomePage);
+  for (const auto& result : session->Results->List) EXPECT_TRUE(!result->Marks.Visible || result->Facts.IsHomePage);
   Page("/showotherresults.htm?ExactMatch=2&currentpage=1");
   EXPECT_TRUE(Profile().ExactMatch);
   EXPECT_FALSE(Profile().HomepageOnly);
@@ -138,13 +137,14 @@ TEST_F(PreferenceActions, SelectWordShowsItsResultsAndTheClustersPageChecksAll) 
   EXPECT_TRUE(pipeline.WaitForLog("[SelectWord] showonlyword= glacier"));
   EXPECT_GT(Visible(), 0);
   for (const auto& result : session->Results->List) {
-    if (!result->Visible) continue;
-    EXPECT_EQ(result->FilterMark, 1);
-    EXPECT_FALSE(result->HighLights.empty());
+    if (!result->Marks.Visible) continue;
+    EXPECT_EQ(result->Marks.FilterMark, 1);
+    EXPECT_FALSE(result->Marks.HighLights.empty());
   }
   // The closing sort scores the word: the list is in word-list order.
   const auto& list = session->Results->List;
-  EXPECT_TRUE(std::all_of(list.begin(), list.end(), [](const auto& r) { return !r->Visible || r->WordListScore >= 0; }));
+  EXPECT_TRUE(std::all_of(list.begin(), list.end(),
+                          [](const auto& r) { return !r->Marks.Visible || r->Rank.WordListScore >= 0; }));
   Page("/selectword?showonlyword=glacier&currentpage=Advanced");
   EXPECT_FALSE(Preferences().CheckAllExt);
 }
@@ -156,7 +156,7 @@ TEST_F(PreferenceActions, NarrowingKeepsTheResultsWithTheWordAndAnEmptyOneClears
   EXPECT_GT(Visible(), 0);
   EXPECT_LT(Visible(), static_cast<int>(session->Results->Count()));
   for (const auto& result : session->Results->List)
-    EXPECT_TRUE(!result->Visible || !result->HighLights.empty());
+    EXPECT_TRUE(!result->Marks.Visible || !result->Marks.HighLights.empty());
   EXPECT_NE(Page("/mainframe.htm").find("(results narrowed down by \"walks\")"), std::string::npos);
   Page("/sliceresults.htm?showonlydomainextension=com");
   Page("/findnarrow?narrow=");

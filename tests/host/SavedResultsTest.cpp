@@ -181,7 +181,7 @@ TEST(SavedResults, AnEngineTheDataFileNoLongerDefinesIsNamedAndAMovedOneFoundByN
     const std::string json = pipeline.Get("/export.json?id=1").ContentText;
     EXPECT_NE(json.find(std::string("\"engine\": \"") + (row.named ? "Gone" : "Yahoo") + "\""), std::string::npos);
     if (!row.named) {
-      for (const auto& result : loaded->Results->List) EXPECT_EQ(result->Engine, row.chosen);
+      for (const auto& result : loaded->Results->List) EXPECT_EQ(result->Source.Engine, row.chosen);
     }
     const std::string note = "These results came from Gone, an engine the data file no longer defines.";
     EXPECT_EQ(pipeline.Get("/statistics.htm?id=1").ContentText.find(note) != std::string::npos, row.named);

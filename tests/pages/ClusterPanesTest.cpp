@@ -22,9 +22,9 @@ struct TFixture {
     results.Profile = &profile;
     for (size_t i = 0; i < domains.size(); ++i) {
       auto result = std::make_unique<TResult>();
-      result->DomainExt = domains[i];
-      result->FileExt = i < files.size() ? files[i] : "other";
-      result->TitleScore = 0.5;
+      result->Facts.DomainExt = domains[i];
+      result->Facts.FileExt = i < files.size() ? files[i] : "other";
+      result->Rank.TitleScore = 0.5;
       results.AddResult(std::move(result));
     }
   }

@@ -18,12 +18,12 @@ void AddThreeResults(TResults& results) {
   };
   for (const auto& row : rows) {
     auto result = std::make_unique<TResult>();
-    result->Title = row.title;
-    result->Link = row.link;
-    result->URI = TURI::Parse(row.link);
-    result->Engine = row.engine;
-    result->EngineRank = row.rank;
-    result->Visible = row.visible;
+    result->Source.Title = row.title;
+    result->Source.Link = row.link;
+    result->Facts.URI = TURI::Parse(row.link);
+    result->Source.Engine = row.engine;
+    result->Source.EngineRank = row.rank;
+    result->Marks.Visible = row.visible;
     result->SetDescription("about \xe9");
     results.AddResult(std::move(result));
   }

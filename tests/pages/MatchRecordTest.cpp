@@ -39,15 +39,15 @@ TEST(MatchRecord, RankingAndRecordAgreeOnTheExactPhrase) {
     TResults results;
     results.AddTask(row.keywords, "Google", nullptr, "");
     TResult result;
-    result.Title = row.title;
+    result.Source.Title = row.title;
     result.SetDescription(row.description);
-    result.Link = row.link;
-    result.DomainExt = row.link.find(".com") != std::string::npos ? "com" : "org";
-    result.SearchKeywords = row.keywords;
+    result.Source.Link = row.link;
+    result.Facts.DomainExt = row.link.find(".com") != std::string::npos ? "com" : "org";
+    result.Source.SearchKeywords = row.keywords;
     ranking.RankResult(result, profile);
     const TMatchKeywords keywords(results);
     const bool recorded = keywords.Of(result)[kOneOfThem] == 2;
-    EXPECT_EQ(result.ExactMatch == 2, recorded) << row.keywords << " | " << row.title;
+    EXPECT_EQ(result.Rank.ExactMatch == 2, recorded) << row.keywords << " | " << row.title;
     EXPECT_EQ(keywords.HasPhrase(result), recorded) << row.keywords << " | " << row.title;
     exact += recorded;
   }
@@ -67,10 +67,10 @@ TEST(MatchRecord, FlagsCombineTitleDescriptionAndSiteName) {
   };
   for (const auto& row : rows) {
     TResult result;
-    result.Title = row.title;
+    result.Source.Title = row.title;
     result.SetDescription(row.description);
-    result.Link = row.link;
-    result.DomainExt = row.domainExt;
+    result.Source.Link = row.link;
+    result.Facts.DomainExt = row.domainExt;
     EXPECT_EQ(keywords.Of(result), row.expected) << row.title;
   }
 }

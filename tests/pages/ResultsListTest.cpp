@@ -18,9 +18,9 @@ class ResultsList : public ::testing::Test {
  protected:
   TResult& Add(const std::string& title, const std::string& description, const std::string& link) {
     auto result = std::make_unique<TResult>();
-    result->Title = title;
+    result->Source.Title = title;
     result->SetDescription(description);
-    result->Link = link;
+    result->Source.Link = link;
     return *results.AddResult(std::move(result));
   }
   void Mark(TResult& result, uint8_t kind, const std::string& word, int32_t position, const std::string& color = "red") {
@@ -31,7 +31,7 @@ class ResultsList : public ::testing::Test {
       place = occurrence.get();
       places.push_back(std::move(occurrence));
     }
-    result.HighLights.push_back(THighLightData{color, kind, word, place});
+    result.Marks.HighLights.push_back(THighLightData{color, kind, word, place});
   }
   std::string Colored(const TResult& result, const std::string& text, uint8_t kind) {
     std::string out;
@@ -51,21 +51,21 @@ TEST_F(ResultsList, WordsAreColouredAtTheirPlacesOncePerPlace) {
   Mark(result, THighLightData::kTitle, "piano", 6, "blue");  // same place: one pair
   Mark(result, THighLightData::kTitle, "jazz", 1);
   Mark(result, THighLightData::kDescription, "jazz", 16);  // another text
-  EXPECT_EQ(Colored(result, result.Title, THighLightData::kTitle),
+  EXPECT_EQ(Colored(result, result.Source.Title, THighLightData::kTitle),
             "<font color=\"red\">Jazz</font> <font color=\"red\">piano</font> and jazz");
   // A place past the end closes at the end.
   TResult& shortOne = Add("ab", "", "");
   Mark(shortOne, THighLightData::kTitle, "abcdef", 2);
-  EXPECT_EQ(Colored(shortOne, shortOne.Title, THighLightData::kTitle), "a<font color=\"red\">b</font>");
+  EXPECT_EQ(Colored(shortOne, shortOne.Source.Title, THighLightData::kTitle), "a<font color=\"red\">b</font>");
 }
 
 TEST_F(ResultsList, LinkRecordsMatchWithoutCaseAndWriteTheStoredWord) {
   TResult& result = Add("Jazz jazz", "", "http://Jazz.example/JAZZ-font");
   Mark(result, THighLightData::kDescription, "jazz", 1);  // no place in the title
-  EXPECT_EQ(Colored(result, result.Title, THighLightData::kTitle), "Jazz jazz");
+  EXPECT_EQ(Colored(result, result.Source.Title, THighLightData::kTitle), "Jazz jazz");
   Mark(result, THighLightData::kLink, "jazz", 0);
   Mark(result, THighLightData::kLink, "font", 0);  // never matches inside our own tags
-  EXPECT_EQ(Colored(result, result.Link, THighLightData::kLink),
+  EXPECT_EQ(Colored(result, result.Source.Link, THighLightData::kLink),
             "http://<font color=\"red\">jazz</font>.example/<font color=\"red\">jazz</font>-"
             "<font color=\"red\">font</font>");
 }
@@ -77,11 +77,11 @@ TEST_F(ResultsList, EntriesCarryLinksRanksAndLocations) {
   results.Tasks.push_back(std::move(first));
   results.Tasks.push_back(std::move(later));
   TResult& a = Add("A", "da", "http://a.example/");
-  a.Task = firstTask;
-  a.EngineRank = 4;
-  Add("B", "db", "http://b.example/").Visible = false;
+  a.Source.Task = firstTask;
+  a.Source.EngineRank = 4;
+  Add("B", "db", "http://b.example/").Marks.Visible = false;
   TResult& c = Add("C", "dc", "http://c.example/");
-  c.Task = results.Tasks.back().get();
+  c.Source.Task = results.Tasks.back().get();
   preferences.SEName = "Google";
   EXPECT_EQ(GetResultsHTML(results, preferences),
             "<a class=\"regtext\" href=\"http://a.example/\">A</a><br/>da<div class=\"l\">http://a.example/</div>"
@@ -101,8 +101,8 @@ TEST_F(ResultsList, NothingAnEngineSendsCanRunScript) {
                            "java&#x09;script:alert(6)"}) {
     TResults one;
     auto result = std::make_unique<TResult>();
-    result->Link = link;
-    result->Title = "T";
+    result->Source.Link = link;
+    result->Source.Title = "T";
     one.AddResult(std::move(result));
     const std::string html = GetResultsHTML(one, preferences);
     EXPECT_EQ(html.rfind("<span class=\"regtext\">T</span><br/>", 0), 0u) << link;

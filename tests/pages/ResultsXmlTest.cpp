@@ -39,20 +39,20 @@ class ResultsXml : public ::testing::Test {
     }
     Add("Caf\xe9 <walks> & \"tours\"", "line\tone\r\ntwo \x01\x1f end", "http://www.example.com/a?b=1&c=2", 0);
     TResult& home = Add("Home", "", "www.example.org", 1);
-    home.IsHomePage = true;
-    home.IsNested = true;
-    home.Engine = 2;
-    home.EngineRank = 17;
+    home.Facts.IsHomePage = true;
+    home.Facts.IsNested = true;
+    home.Source.Engine = 2;
+    home.Source.EngineRank = 17;
     results.Narrow = "walks \xe9";
   }
   TResult& Add(const std::string& title, const std::string& description, const std::string& link, int task) {
     auto result = std::make_unique<TResult>();
-    result->Title = title;
+    result->Source.Title = title;
     result->SetDescription(description);
-    result->Link = link;
-    result->DomainExt = "com";
-    result->FileExt = "html";
-    result->Task = results.Tasks[task].get();
+    result->Source.Link = link;
+    result->Facts.DomainExt = "com";
+    result->Facts.FileExt = "html";
+    result->Source.Task = results.Tasks[task].get();
     return *results.AddResult(std::move(result));
   }
   void Save(const std::string& name) {
@@ -86,20 +86,20 @@ TEST_F(ResultsXml, EveryByteAndFieldComesBack) {
   ASSERT_EQ(loaded.List.size(), 2u);
   EXPECT_EQ(loaded.Narrow, "walks \xe9");
   const TResult& first = *loaded.List[0];
-  EXPECT_EQ(first.Title, "Caf\xe9 <walks> & \"tours\"");
+  EXPECT_EQ(first.Source.Title, "Caf\xe9 <walks> & \"tours\"");
   // Control bytes XML cannot carry become blanks; tab and line breaks stay.
   EXPECT_EQ(first.Description(), "line\tone\r\ntwo    end");
-  EXPECT_EQ(first.Link, "http://www.example.com/a?b=1&c=2");
-  EXPECT_EQ(first.Task, loaded.Tasks[0].get());
-  EXPECT_EQ(first.SearchKeywords, "glacier walks");
+  EXPECT_EQ(first.Source.Link, "http://www.example.com/a?b=1&c=2");
+  EXPECT_EQ(first.Source.Task, loaded.Tasks[0].get());
+  EXPECT_EQ(first.Source.SearchKeywords, "glacier walks");
   const TResult& home = *loaded.List[1];
-  EXPECT_TRUE(home.IsHomePage);
-  EXPECT_TRUE(home.IsNested);
-  EXPECT_EQ(home.Engine, 2);
-  EXPECT_EQ(home.EngineRank, 17);
-  EXPECT_EQ(home.Task, loaded.Tasks[1].get());
-  EXPECT_EQ(home.Link, "www.example.org");  // kept as stored; only the parsed link gets a scheme
-  EXPECT_EQ(home.URI->Host, "www.example.org");
+  EXPECT_TRUE(home.Facts.IsHomePage);
+  EXPECT_TRUE(home.Facts.IsNested);
+  EXPECT_EQ(home.Source.Engine, 2);
+  EXPECT_EQ(home.Source.EngineRank, 17);
+  EXPECT_EQ(home.Source.Task, loaded.Tasks[1].get());
+  EXPECT_EQ(home.Source.Link, "www.example.org");  // kept as stored; only the parsed link gets a scheme
+  EXPECT_EQ(home.Facts.URI->Host, "www.example.org");
   EXPECT_EQ(loaded.Tasks[1]->Keywords, "glacier walks (tours)");
   EXPECT_DOUBLE_EQ(loaded.Tasks[0]->TotalDuration, 812.5);
   EXPECT_DOUBLE_EQ(loaded.Tasks[0]->FetchDuration, 0.25);
@@ -140,12 +140,12 @@ TEST_F(ResultsXml, HandEditedFilesReadAsTheSpecSays) {
   TResults loaded;
   ASSERT_TRUE(Load("edited.xml", loaded));
   ASSERT_EQ(loaded.List.size(), 2u);
-  EXPECT_TRUE(loaded.List[0]->IsHomePage);  // anything but "0"
-  EXPECT_FALSE(loaded.List[0]->IsNested);
-  EXPECT_EQ(loaded.List[0]->Engine, 0);
-  EXPECT_EQ(loaded.List[0]->Task, nullptr);
-  EXPECT_EQ(loaded.List[0]->Title, "caf\xe9");  // UTF-8 without a declaration
-  EXPECT_EQ(loaded.List[1]->Task, nullptr);
+  EXPECT_TRUE(loaded.List[0]->Facts.IsHomePage);  // anything but "0"
+  EXPECT_FALSE(loaded.List[0]->Facts.IsNested);
+  EXPECT_EQ(loaded.List[0]->Source.Engine, 0);
+  EXPECT_EQ(loaded.List[0]->Source.Task, nullptr);
+  EXPECT_EQ(loaded.List[0]->Source.Title, "caf\xe9");  // UTF-8 without a declaration
+  EXPECT_EQ(loaded.List[1]->Source.Task, nullptr);
 }
 
 TEST_F(ResultsXml, AFailedLoadChangesNothing) {

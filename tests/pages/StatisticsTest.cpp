@@ -37,9 +37,9 @@ TEST(WordListScoring, TotalsThenOneBlockPerWordFound) {
   piano.Text = "piano";
   absent.Text = "violin";
   TResult result;
-  result.Title = "Jazz piano jazz";
+  result.Source.Title = "Jazz piano jazz";
   result.SetDescription("piano");
-  result.Link = "http://example.com/";
+  result.Source.Link = "http://example.com/";
   const std::string html = WordListScoring(result, profile, {jazz, absent, piano});
   EXPECT_EQ(html.rfind("<table border=0 cellpadding=0 cellspacing=0 class=regtext>"
                        "<tr><td>Total title occurrences:</td><td>3</td></tr>"
@@ -70,17 +70,17 @@ class InsightPages : public ::testing::Test {
     task->RankDuration = 3;
     session.Results->Tasks.push_back(std::move(task));
     Add("Glacier walks in Iceland", "guided tours", "http://tours.example/", true);
-    Add("Glacier photos", "walks and glacier walks", "http://photos.example/", false).IsNested = true;
-    Add("Harbour", "boats", "http://www.glacierwalks.example/", true).IsHomePage = true;
+    Add("Glacier photos", "walks and glacier walks", "http://photos.example/", false).Facts.IsNested = true;
+    Add("Harbour", "boats", "http://www.glacierwalks.example/", true).Facts.IsHomePage = true;
     session.Results->Profile = session.Profile.get();
   }
   TResult& Add(const std::string& title, const std::string& description, const std::string& link, bool visible) {
     auto result = std::make_unique<TResult>();
-    result->Title = title;
+    result->Source.Title = title;
     result->SetDescription(description);
-    result->Link = link;
-    result->DomainExt = "example";
-    result->Visible = visible;
+    result->Source.Link = link;
+    result->Facts.DomainExt = "example";
+    result->Marks.Visible = visible;
     return *session.Results->AddResult(std::move(result));
   }
   std::string Fill(const std::string& page, const std::string& text, int32_t rankId = 0) {
@@ -115,7 +115,7 @@ TEST_F(InsightPages, StatisticsShowTimingsAndCountsEveryResult) {
 TEST_F(InsightPages, ExplanationShowsTheTermsOfOneResult) {
   session.Profile->TitleRank = 0.6;
   session.Profile->ProfileResultMatchPenalty = 0.25;
-  session.Results->Result(1)->MetaRank = 96;
+  session.Results->Result(1)->Rank.MetaRank = 96;
   const std::string text =
       "<ov:TitleRank/>|<ov:Result:Title/>|<ov:Result:Title:Parsed/>|<ov:Result:Title:ExactMatch/>|"
       "<ov:Result:Description:ExactMatch/>|<ov:Result:MetaBoost/>|<ov:Result:WordRank/>|"

@@ -30,9 +30,9 @@ class TemplateEngine : public ::testing::Test {
   void AddResults(int visible, int hidden) {
     for (int i = 0; i < visible + hidden; ++i) {
       auto result = std::make_unique<TResult>();
-      result->Title = "title" + std::to_string(i);
-      result->Link = "http://example.com/" + std::to_string(i);
-      result->Visible = i < visible;
+      result->Source.Title = "title" + std::to_string(i);
+      result->Source.Link = "http://example.com/" + std::to_string(i);
+      result->Marks.Visible = i < visible;
       session.Results->List.push_back(std::move(result));
     }
   }
@@ -170,7 +170,7 @@ TEST(WeightLevel, HalvesGoToTheEvenNeighbour) {
 TEST_F(TemplateEngine, OptionsFrameFillsItsControlsFromTheSession) {
   AddTask("  solo  ");
   AddResults(3, 1);
-  session.Results->List[1]->IsHomePage = true;
+  session.Results->List[1]->Facts.IsHomePage = true;
   TProfile& profile = *session.Profile;
   profile.TotalRank = 10;
   profile.TitleRank = 0.25;  // 2.5: low
@@ -214,8 +214,8 @@ TEST(TemplateEngineConcurrency, FramesOfOneSessionAreBuiltAtOnce) {
   TSessionData session{0, global->DataDir, true};
   for (int i = 0; i < 40; ++i) {
     auto result = std::make_unique<TResult>();
-    result->Link = "http://example.com/" + std::to_string(i);
-    result->Visible = i % 2 == 0;
+    result->Source.Link = "http://example.com/" + std::to_string(i);
+    result->Marks.Visible = i % 2 == 0;
     session.Results->List.push_back(std::move(result));
   }
   const auto build = [&session](std::string& out) {
@@ -251,10 +251,10 @@ namespace {
 TEST_F(TemplateEngine, EngineTextNeverBecomesATagOrAnAttribute) {
   AddTask("k");
   auto result = std::make_unique<TResult>();
-  result->Title = "t<ov:id/>";
-  result->Link = "http://tag.example/<ov:";
+  result->Source.Title = "t<ov:id/>";
+  result->Source.Link = "http://tag.example/<ov:";
   result->SetDescription("\" onmouseover=\"alert(8)\" style=\"position:fixed\" x=\"");
-  result->Visible = true;
+  result->Marks.Visible = true;
   session.Results->List.push_back(std::move(result));
   const std::string html = WithSession("mainframe.htm", "[<ov:results/>]");
   EXPECT_EQ(html,

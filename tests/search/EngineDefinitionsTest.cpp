@@ -169,8 +169,8 @@ TEST(EngineDefinitions, AnAddedEngineIsSearchedEndToEndWithItsOwnRequestsAndLink
   EXPECT_EQ(query, "caf\xe9 noir");  // "percent" sends the Latin-1 byte as it is
   std::set<std::string> links;
   for (const auto& result : fetched.Main) {
-    EXPECT_EQ(result->Engine, 3);
-    links.insert(result->Link);
+    EXPECT_EQ(result->Source.Engine, 3);
+    links.insert(result->Source.Link);
   }
   EXPECT_EQ(links.size(), 25u);
   EXPECT_TRUE(links.count("http://site1.org/"));

@@ -97,8 +97,9 @@ std::string ParseRecord() {
              " first=" + IntToStr(parsed.FirstRank) + " results=" + IntToStr(static_cast<int64_t>(parsed.Results.size())) +
              "\n";
       for (const auto& r : parsed.Results)
-        out += "  " + IntToStr(r->EngineRank) + "|" + IntToStr(r->IsNested) + "|" + IntToStr(r->IsHomePage) + "|" +
-               r->DomainExt + "|" + r->FileExt + "|" + r->Link + "|" + r->Title + "|" + r->Description() + "\n";
+        out += "  " + IntToStr(r->Source.EngineRank) + "|" + IntToStr(r->Facts.IsNested) + "|" +
+               IntToStr(r->Facts.IsHomePage) + "|" + r->Facts.DomainExt + "|" + r->Facts.FileExt + "|" +
+               r->Source.Link + "|" + r->Source.Title + "|" + r->Description() + "\n";
     }
   }
   return out;

@@ -98,9 +98,9 @@ TEST(FeedEngine, AnAtomEngineIsSearchedAndHostileEntriesAreDefused) {
   FetchResults(Global->FetchContext(session), 3, "quantum", task, false, fetched);
   std::set<int32_t> ranks;
   for (const auto& result : fetched.Main) {
-    ranks.insert(result->EngineRank);
-    EXPECT_EQ(result->Title.find('<'), std::string::npos) << result->Title;
-    EXPECT_EQ(result->Link.find("javascript"), std::string::npos);
+    ranks.insert(result->Source.EngineRank);
+    EXPECT_EQ(result->Source.Title.find('<'), std::string::npos) << result->Source.Title;
+    EXPECT_EQ(result->Source.Link.find("javascript"), std::string::npos);
   }
   EXPECT_EQ(ranks.size(), 45u);
   ReleaseKeptConnections();

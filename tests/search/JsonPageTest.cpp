@@ -120,10 +120,11 @@ TEST(JsonEngine, ASearchGetsEveryResultWhetherTheProbeIsInsideOrPastTheEnd) {
     FetchResults(Global->FetchContext(session), 3, "jazz", task, false, fetched);
     std::set<int32_t> ranks;
     for (const auto& result : fetched.Main) {
-      ranks.insert(result->EngineRank);
-      EXPECT_EQ(result->Link.find("alert"), std::string::npos);
-      EXPECT_FALSE(result->Link.starts_with("data:"));
-      EXPECT_EQ(result->Title.find('<'), std::string::npos) << result->Title;  // tags stripped as for HTML
+      ranks.insert(result->Source.EngineRank);
+      EXPECT_EQ(result->Source.Link.find("alert"), std::string::npos);
+      EXPECT_FALSE(result->Source.Link.starts_with("data:"));
+      EXPECT_EQ(result->Source.Title.find('<'), std::string::npos)
+          << result->Source.Title;  // tags stripped as for HTML
     }
     const int expected = std::min(total, 50);  // at most MaxPages of PerPage
     EXPECT_EQ(static_cast<int>(ranks.size()), expected);

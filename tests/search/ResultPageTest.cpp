@@ -184,10 +184,10 @@ TEST_F(ResultPageTest, ClassifiesEachLink) {
     const TResultList found = Parse(kMSN, 0, MakePage("Page 1 of 1", {{row.link, "T", "D"}}));
     ASSERT_EQ(found.size(), 1u) << row.link;
     const TResult& result = *found[0];
-    EXPECT_EQ(result.Link, row.link);
-    EXPECT_EQ(result.IsHomePage, row.homePage) << row.link;
-    EXPECT_EQ(result.DomainExt, row.domainExt) << row.link;
-    EXPECT_EQ(result.FileExt, row.fileExt) << row.link;
+    EXPECT_EQ(result.Source.Link, row.link);
+    EXPECT_EQ(result.Facts.IsHomePage, row.homePage) << row.link;
+    EXPECT_EQ(result.Facts.DomainExt, row.domainExt) << row.link;
+    EXPECT_EQ(result.Facts.FileExt, row.fileExt) << row.link;
   }
 }
 
@@ -207,16 +207,16 @@ TEST_F(ResultPageTest, RanksFromTheCountAndSkipsRejectedLinks) {
       {"http://a.org/more", 302, true, "http://a.org/more", ""},
       {"http://d.org/", 303, false, "D", ""}};
   for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(found[i]->Link, expected[i].link);
-    EXPECT_EQ(found[i]->EngineRank, expected[i].rank);
-    EXPECT_EQ(found[i]->IsNested, expected[i].nested) << i;
-    EXPECT_EQ(found[i]->Title, expected[i].title);
+    EXPECT_EQ(found[i]->Source.Link, expected[i].link);
+    EXPECT_EQ(found[i]->Source.EngineRank, expected[i].rank);
+    EXPECT_EQ(found[i]->Facts.IsNested, expected[i].nested) << i;
+    EXPECT_EQ(found[i]->Source.Title, expected[i].title);
     EXPECT_EQ(found[i]->Description(), expected[i].description);
   }
   // Only Google nests.
   const TResultList yahoo = Parse(kYahoo, 3, page);
   ASSERT_EQ(yahoo.size(), 4u);
-  EXPECT_FALSE(yahoo[1]->IsNested);
+  EXPECT_FALSE(yahoo[1]->Facts.IsNested);
 }
 
 TEST_F(ResultPageTest, UnparsedBlockIsSavedButYieldsNoResult) {
@@ -224,8 +224,8 @@ TEST_F(ResultPageTest, UnparsedBlockIsSavedButYieldsNoResult) {
   std::string page = MakePage("Page 2 of 200", {{"http://a.org/", "A", ""}, {"", "broken", ""}, {"http://b.org/", "B", ""}});
   const TResultList found = Parse(kMSN, 1, page, dir.Path());
   ASSERT_EQ(found.size(), 2u);
-  EXPECT_EQ(found[0]->EngineRank, 101);
-  EXPECT_EQ(found[1]->EngineRank, 102);
+  EXPECT_EQ(found[0]->Source.EngineRank, 101);
+  EXPECT_EQ(found[1]->Source.EngineRank, 102);
   const std::string saved = testing::ReadFile(dir.Path() + "MSN_file_101.htm");
   EXPECT_EQ(saved, "<a href=\"\">broken</a></div>\n\n");
 }

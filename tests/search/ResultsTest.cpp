@@ -9,16 +9,16 @@ namespace {
 
 std::unique_ptr<TResult> MakeResult(const std::string& link, int32_t rank, int engine = 0, int32_t profileMark = -1) {
   auto result = std::make_unique<TResult>();
-  result->Link = link;
-  result->EngineRank = rank;
-  result->Engine = engine;
-  result->ProfileMark = profileMark;
+  result->Source.Link = link;
+  result->Source.EngineRank = rank;
+  result->Source.Engine = engine;
+  result->Source.ProfileMark = profileMark;
   return result;
 }
 
 std::vector<std::pair<std::string, int32_t>> LinksAndRanks(const TResultList& list) {
   std::vector<std::pair<std::string, int32_t>> out;
-  for (const auto& result : list) out.emplace_back(result->Link, result->EngineRank);
+  for (const auto& result : list) out.emplace_back(result->Source.Link, result->Source.EngineRank);
   return out;
 }
 
@@ -55,8 +55,8 @@ TEST(RemoveDuplicates, ProfileResultYieldsToTheOrdinaryOne) {
     results.AddResult(MakeResult("y", 2, 0, 4));
     results.RemoveDuplicates(4);
     ASSERT_EQ(results.Count(), 2u) << row.name;
-    EXPECT_EQ(results.Result(0)->EngineRank, row.keptRank) << row.name;
-    EXPECT_EQ(results.Result(0)->ProfileMark, row.keptMark) << row.name;
+    EXPECT_EQ(results.Result(0)->Source.EngineRank, row.keptRank) << row.name;
+    EXPECT_EQ(results.Result(0)->Source.ProfileMark, row.keptMark) << row.name;
     EXPECT_EQ(results.ProfileMatchCount, row.matches) << row.name;
     EXPECT_EQ(results.ProfileResultCount(), row.keptMark == 4 ? 2 : 1) << row.name;
   }
@@ -86,7 +86,7 @@ TEST(MetaBoost, AveragesTheRanksOfLinksTheOtherEnginesFoundToo) {
     meta.RemoveDuplicates();
     meta.Merge(main);
     EXPECT_EQ(meta.Boost(2), row.boosts) << row.name;
-    for (size_t i = 0; i < main.size(); ++i) EXPECT_EQ(main[i]->MetaRank, row.metaRanks[i]) << row.name;
+    for (size_t i = 0; i < main.size(); ++i) EXPECT_EQ(main[i]->Rank.MetaRank, row.metaRanks[i]) << row.name;
   }
 }
 
@@ -95,24 +95,24 @@ TEST(TotalRank, RoundsEachStepUp) {
   profile.MetaBoostWeight = 0.5;
   profile.ProfileResultMatchPenalty = 1;
   TResult result;
-  result.TitleScore = 0.25;
-  result.DescriptionScore = 0.125;
-  result.LinkScore = 0.0625;
+  result.Rank.TitleScore = 0.25;
+  result.Rank.DescriptionScore = 0.125;
+  result.Rank.LinkScore = 0.0625;
   EXPECT_EQ(result.GetTotalRank(&profile), 44);
-  result.MetaRank = 11;
+  result.Rank.MetaRank = 11;
   EXPECT_EQ(result.GetTotalRank(&profile), 89);
-  result.PathFactor = 0.75;
+  result.Rank.PathFactor = 0.75;
   EXPECT_EQ(result.GetTotalRank(&profile), 67);
-  result.WordListScore = 10;
+  result.Rank.WordListScore = 10;
   EXPECT_EQ(result.GetTotalRank(nullptr), 41);  // (44 + 10) * 0.75 = 40.5
   // A subject profile's penalty hits only results of its own search that miss it.
   profile.RunSearch = true;
-  result.ProfileMark = 3;
+  result.Source.ProfileMark = 3;
   EXPECT_EQ(result.GetTotalRank(&profile), 0);
-  result.DomainMatch = result.FileMatch = true;
+  result.Rank.DomainMatch = result.Rank.FileMatch = true;
   EXPECT_EQ(result.GetTotalRank(&profile), 75);  // (44 + 10 + 45) * 0.75 = 74.25
-  result.DomainMatch = false;
-  result.ProfileMark = -1;
+  result.Rank.DomainMatch = false;
+  result.Source.ProfileMark = -1;
   EXPECT_EQ(result.GetTotalRank(&profile), 75);
 }
 
@@ -122,13 +122,13 @@ TEST(ResultsSort, OrdersByScoreWordListOrEngineRank) {
       {0.1, 5, 3}, {0.3, -1, 2}, {0.1, 5, 1}, {0.0, 9, 4}};
   for (const auto& item : items) {
     auto result = MakeResult("l" + std::to_string(item.rank), item.rank);
-    result->TitleScore = item.title;
-    result->WordListScore = item.wordList;
+    result->Rank.TitleScore = item.title;
+    result->Rank.WordListScore = item.wordList;
     results.AddResult(std::move(result));
   }
   auto ranks = [&results] {
     std::vector<int32_t> out;
-    for (const auto& result : results.List) out.push_back(result->EngineRank);
+    for (const auto& result : results.List) out.push_back(result->Source.EngineRank);
     return out;
   };
   results.Sort(TResults::kByEngineRank);
@@ -138,7 +138,7 @@ TEST(ResultsSort, OrdersByScoreWordListOrEngineRank) {
   results.ClearWordListScores();
   results.Sort(TResults::kByScore);
   EXPECT_EQ(ranks(), (std::vector<int32_t>{2, 1, 3, 4}));
-  EXPECT_EQ(results.Result(0)->TotalScore, 30);
+  EXPECT_EQ(results.Result(0)->Rank.TotalScore, 30);
   EXPECT_EQ(results.ZeroScoreCount(), 1);
   results.Sort(7);
   EXPECT_EQ(ranks(), (std::vector<int32_t>{2, 1, 3, 4}));
@@ -151,7 +151,7 @@ TEST(ResultsTasks, ResetToFirstTaskDropsNarrowingResults) {
   EXPECT_EQ(second->Index, 1);
   for (auto [link, task, mark] : {std::tuple{"a", first, 2}, {"b", second, 2}, {"c", first, -1}}) {
     auto result = MakeResult(link, 1, 0, mark);
-    result->Task = task;
+    result->Source.Task = task;
     results.AddResult(std::move(result));
   }
   results.ResetToFirstTask();
@@ -173,12 +173,12 @@ TEST(ProfileMatching, ComparesDomainAndFileExtensions) {
   };
   for (const auto& row : rows) {
     TResult result;
-    result.URI = TURI::Parse(std::string("http://") + row.host + "/");
-    result.DomainExt = row.domainExt;
+    result.Facts.URI = TURI::Parse(std::string("http://") + row.host + "/");
+    result.Facts.DomainExt = row.domainExt;
     EXPECT_EQ(DomainMatches(result, row.domains), row.matches) << row.host;
   }
   TResult result;
-  result.FileExt = "pdf";
+  result.Facts.FileExt = "pdf";
   EXPECT_TRUE(FileMatches(result, {}));
   EXPECT_TRUE(FileMatches(result, {"doc", "pdf"}));
   EXPECT_FALSE(FileMatches(result, {"other"}));

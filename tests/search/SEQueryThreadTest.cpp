@@ -76,8 +76,8 @@ TEST_F(SEQueryThreadTest, ReplaysASavedPageAndHandsInItsResults) {
   EXPECT_EQ(thread.LastShown(), 950);
   EXPECT_EQ(thread.PageCount(), 10);
   ASSERT_EQ(session_->Results->Count(), 1u);
-  EXPECT_EQ(session_->Results->Result(0)->Link, "http://site1.org/");
-  EXPECT_EQ(session_->Results->Result(0)->EngineRank, 901);
+  EXPECT_EQ(session_->Results->Result(0)->Source.Link, "http://site1.org/");
+  EXPECT_EQ(session_->Results->Result(0)->Source.EngineRank, 901);
   EXPECT_EQ(session_->Totals.DownloadCount, 1);
   EXPECT_EQ(session_->Totals.ParseCount, 1);
   EXPECT_EQ(ReadFile(install_ + "Google_file_901.htm"), "<a href=\"\">T2</a> <span class=\"d\">D</span></div>\n</body></html>\n");
@@ -136,9 +136,10 @@ TEST_F(SEQueryThreadConcurrency, EachPageStaysContiguousInTheSharedList) {
   const TResults& results = *session_->Results;
   ASSERT_EQ(results.Count(), static_cast<size_t>(kPages * kPerPage));
   for (size_t start = 0; start < results.Count(); start += kPerPage) {
-    const int32_t firstRank = results.Result(start)->EngineRank;
+    const int32_t firstRank = results.Result(start)->Source.EngineRank;
     EXPECT_EQ((firstRank - 1) % 100, 0);
-    for (size_t i = 1; i < kPerPage; ++i) EXPECT_EQ(results.Result(start + i)->EngineRank, firstRank + static_cast<int32_t>(i));
+    for (size_t i = 1; i < kPerPage; ++i)
+      EXPECT_EQ(results.Result(start + i)->Source.EngineRank, firstRank + static_cast<int32_t>(i));
   }
   EXPECT_EQ(session_->Totals.DownloadCount, kPages);
   EXPECT_EQ(session_->Totals.ParseCount, kPages);

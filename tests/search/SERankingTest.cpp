@@ -13,11 +13,11 @@ namespace {
 
 TResult Scored(double title, double description, double link, int32_t metaRank = 101, double pathFactor = 1) {
   TResult result;
-  result.TitleScore = title;
-  result.DescriptionScore = description;
-  result.LinkScore = link;
-  result.MetaRank = metaRank;
-  result.PathFactor = pathFactor;
+  result.Rank.TitleScore = title;
+  result.Rank.DescriptionScore = description;
+  result.Rank.LinkScore = link;
+  result.Rank.MetaRank = metaRank;
+  result.Rank.PathFactor = pathFactor;
   return result;
 }
 
@@ -30,7 +30,7 @@ TEST(TotalRank, SumsInFloatingPointAndRoundsEveryStepUp) {
   EXPECT_EQ(Scored(0.25, 0.125, 0.0625, 11, 0.75).GetTotalRank(&profile), 67);  // 66.75
   EXPECT_EQ(Scored(0.1, 0.2, 0.0).GetTotalRank(&noBoost), 31);  // 30.000000000000004
   TResult withWord = Scored(0.25, 0.125, 0.0625);
-  withWord.WordListScore = 6;
+  withWord.Rank.WordListScore = 6;
   EXPECT_EQ(withWord.GetTotalRank(&noBoost), 50);
 }
 
@@ -39,14 +39,14 @@ TEST(TotalRank, ProfilePenaltyHitsOnlyProfileResultsOutsideItsExtensions) {
   subject.RunSearch = true;
   subject.ProfileResultMatchPenalty = 1;
   TResult result = Scored(0.25, 0.125, 0.0625);
-  result.ProfileMark = 3;
-  result.DomainMatch = false;
-  result.FileMatch = true;
+  result.Source.ProfileMark = 3;
+  result.Rank.DomainMatch = false;
+  result.Rank.FileMatch = true;
   EXPECT_EQ(result.GetTotalRank(&subject), 0);
-  result.ProfileMark = -1;
+  result.Source.ProfileMark = -1;
   EXPECT_EQ(result.GetTotalRank(&subject), 44);
-  result.ProfileMark = 3;
-  result.DomainMatch = true;
+  result.Source.ProfileMark = 3;
+  result.Rank.DomainMatch = true;
   EXPECT_EQ(result.GetTotalRank(&subject), 44);
 }
 
@@ -126,12 +126,12 @@ TSERanking FlatRanking() {
 TResult Result(const std::string& keywords, const std::string& title, const std::string& description,
                const std::string& link = "http://www.example.com/") {
   TResult result;
-  result.SearchKeywords = keywords;
-  result.Title = title;
+  result.Source.SearchKeywords = keywords;
+  result.Source.Title = title;
   result.SetDescription(description);
-  result.Link = link;
-  result.DomainExt = "com";
-  result.URI = TURI::Parse(link);
+  result.Source.Link = link;
+  result.Facts.DomainExt = "com";
+  result.Facts.URI = TURI::Parse(link);
   return result;
 }
 
@@ -144,9 +144,9 @@ TEST(RankResult, PartialScoreCountsCoverRepetitionAndPresence) {
   TResult result = Result("alpha zulu", "alpha bbbbbbbbbb cccccccccc alpha dddddddddd", "");
   ranking.RankResult(result, profile);
   const double coverage = 5.0 / 40;
-  EXPECT_DOUBLE_EQ(result.TitleScore, coverage * 1 / 3 * (1.0 / 3));
-  EXPECT_EQ(result.DescriptionScore, 0);  // empty description
-  EXPECT_EQ(result.ExactMatch, -1);
+  EXPECT_DOUBLE_EQ(result.Rank.TitleScore, coverage * 1 / 3 * (1.0 / 3));
+  EXPECT_EQ(result.Rank.DescriptionScore, 0);  // empty description
+  EXPECT_EQ(result.Rank.ExactMatch, -1);
 }
 
 TEST(RankResult, ExactPhraseUsesCoverAndPlaceAndMarksTheResult) {
@@ -159,9 +159,9 @@ TEST(RankResult, ExactPhraseUsesCoverAndPlaceAndMarksTheResult) {
   // Cleaned title "redgiantsxx" (11 letters) against minimum 30; phrase at 1.
   TResult result = Result("Red Giants", "Red giants xx", "no match here");
   ranking.RankResult(result, profile);
-  EXPECT_DOUBLE_EQ(result.TitleScore, 0.3 * 2 * 1);  // cover 9/30 = 0.3 takes y2
-  EXPECT_EQ(result.ExactMatch, 2);
-  EXPECT_EQ(result.DescriptionScore, 0);
+  EXPECT_DOUBLE_EQ(result.Rank.TitleScore, 0.3 * 2 * 1);  // cover 9/30 = 0.3 takes y2
+  EXPECT_EQ(result.Rank.ExactMatch, 2);
+  EXPECT_EQ(result.Rank.DescriptionScore, 0);
 }
 
 TEST(RankResult, EmptyKeywordsMatchNothingAndNeverHang) {
@@ -171,20 +171,20 @@ TEST(RankResult, EmptyKeywordsMatchNothingAndNeverHang) {
   for (const char* keywords : {" padded ", "two  blanks", "", "   "}) {
     TResult result = Result(keywords, "padded two blanks", "padded two blanks");
     ranking.RankResult(result, profile);
-    EXPECT_TRUE(std::isfinite(result.TitleScore)) << keywords;
-    EXPECT_TRUE(std::isfinite(result.DescriptionScore)) << keywords;
+    EXPECT_TRUE(std::isfinite(result.Rank.TitleScore)) << keywords;
+    EXPECT_TRUE(std::isfinite(result.Rank.DescriptionScore)) << keywords;
   }
   TResult blank = Result("   ", "anything at all", "anything");
   ranking.RankResult(blank, profile);
-  EXPECT_EQ(blank.TitleScore, 0);
-  EXPECT_EQ(blank.LinkScore, 0);
-  EXPECT_EQ(blank.ExactMatch, -1);
+  EXPECT_EQ(blank.Rank.TitleScore, 0);
+  EXPECT_EQ(blank.Rank.LinkScore, 0);
+  EXPECT_EQ(blank.Rank.ExactMatch, -1);
 }
 
 TResult WithTitleWords(const std::vector<std::string>& words) {
   TResult result;
-  result.Link = "http://example.com/";
-  for (size_t i = 0; i < words.size(); ++i) result.TitleWords.push_back({words[i], static_cast<int32_t>(i + 1)});
+  result.Source.Link = "http://example.com/";
+  for (size_t i = 0; i < words.size(); ++i) result.Words.TitleWords.push_back({words[i], static_cast<int32_t>(i + 1)});
   return result;
 }
 
@@ -203,14 +203,14 @@ TEST(WordListScore, NearerWordsScoreHigher) {
     TResult result = WithTitleWords(row.title);
     const std::string word = row.title.size() == 1 && row.title[0] == "house" ? "house" : "opera";
     const int32_t score = ranking.WordListScore(result, profile, word, "House");
-    EXPECT_DOUBLE_EQ(result.TitleWordProximity, row.part) << row.title.size();
+    EXPECT_DOUBLE_EQ(result.Rank.TitleWordProximity, row.part) << row.title.size();
     EXPECT_EQ(score, static_cast<int32_t>(std::ceil(row.part)));
   }
   TResult inLink = WithTitleWords({});
-  inLink.Link = "http://opera.example.com/";
+  inLink.Source.Link = "http://opera.example.com/";
   profile.UrlRank = 0.5;
   EXPECT_EQ(ranking.WordListScore(inLink, profile, "Opera", "house"), 25);
-  EXPECT_EQ(inLink.LinkWordProximity, 50);
+  EXPECT_EQ(inLink.Rank.LinkWordProximity, 50);
   EXPECT_EQ(ranking.WordListScore(inLink, profile, "", "house"), 0);  // an empty word is nowhere
 }
 
@@ -224,8 +224,8 @@ TEST(ResultsRank, ScoresEveryResultAndForgetsTheCachedCounts) {
   results.ZeroScoreCountCache = 5;
   results.Rank(nullptr);
   EXPECT_EQ(results.ZeroScoreCountCache, -1);
-  EXPECT_EQ(results.Result(0)->ExactMatch, 2);
-  EXPECT_TRUE(results.Result(0)->DomainMatch);  // a profile without extensions takes all
+  EXPECT_EQ(results.Result(0)->Rank.ExactMatch, 2);
+  EXPECT_TRUE(results.Result(0)->Rank.DomainMatch);  // a profile without extensions takes all
 }
 
 }  // namespace

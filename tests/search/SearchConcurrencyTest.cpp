@@ -113,7 +113,7 @@ TEST(SearchConcurrency, PagesRuledOutByTheProbeWhileOthersAppend) {
     TFetchedResults fetched;
     FetchResults(Global->FetchContext(*session), sim::kGoogle, keywords, task, false, fetched, std::chrono::seconds(30));
     std::set<int32_t> ranks;
-    for (const auto& result : fetched.Main) EXPECT_TRUE(ranks.insert(result->EngineRank).second) << round;
+    for (const auto& result : fetched.Main) EXPECT_TRUE(ranks.insert(result->Source.EngineRank).second) << round;
     EXPECT_GT(ranks.size(), 250u) << round;
     EXPECT_LE(*ranks.rbegin(), 300) << round;
     EXPECT_TRUE(fetched.Failed.empty()) << round;

@@ -73,10 +73,10 @@ TEST(SearchRequest, ProbeTellsHowManyPagesAndTheOtherEnginesBoost) {
     EXPECT_FALSE(session->SearchPending);
     EXPECT_GT(session->Results->Count(), 0u);
     EXPECT_LE(session->Results->Count(), static_cast<size_t>(row.total));
-    for (const auto& result : session->Results->List) EXPECT_EQ(result->Engine, row.selected);
+    for (const auto& result : session->Results->List) EXPECT_EQ(result->Source.Engine, row.selected);
     for (int list = 0; list < 2; ++list)
       for (const auto& result : session->MetaResults->GetList(list))
-        EXPECT_EQ(result->Engine, list == 0 ? row.meta0 : row.meta1);
+        EXPECT_EQ(result->Source.Engine, list == 0 ? row.meta0 : row.meta1);
     const TTask* task = session->Results->LastTask();
     ASSERT_TRUE(task);
     // Pages beyond the count leave no trace in the statistics.
@@ -122,11 +122,12 @@ TEST(SearchRequest, AddedEnginesThatJoinTheBoostGiveTheirFirstPage) {
     }
     for (size_t list = 0; list < row.boosting.size(); ++list) {
       EXPECT_FALSE(session->MetaResults->GetList(list).empty()) << list;
-      for (const auto& result : session->MetaResults->GetList(list)) EXPECT_EQ(result->Engine, row.boosting[list]);
+      for (const auto& result : session->MetaResults->GetList(list))
+        EXPECT_EQ(result->Source.Engine, row.boosting[list]);
     }
     EXPECT_TRUE(session->MetaResults->GetList(row.boosting.size()).empty());
     EXPECT_GT(session->Results->Count(), 0u);
-    for (const auto& result : session->Results->List) EXPECT_EQ(result->Engine, row.selected);
+    for (const auto& result : session->Results->List) EXPECT_EQ(result->Source.Engine, row.selected);
   }
 }
 
@@ -142,7 +143,7 @@ TEST(SearchRequest, OneFailingPageCostsOnlyItselfAndTheFramesSaySo) {
   EXPECT_GT(session->Results->Count(), whole - 110);
   EXPECT_LT(session->Results->Count(), whole - 90);
   for (const auto& result : session->Results->List)
-    EXPECT_TRUE(result->EngineRank <= 200 || result->EngineRank > 300) << result->EngineRank;
+    EXPECT_TRUE(result->Source.EngineRank <= 200 || result->Source.EngineRank > 300) << result->Source.EngineRank;
 
   const std::string notice = "<p class=\"failedpages\" role=\"alert\">Google: 1 of 5 pages failed (it answered 500)</p>";
   EXPECT_NE(pipeline.Get("/mainframe.htm?id=1").ContentText.find(notice), std::string::npos);
@@ -317,9 +318,9 @@ TEST(SearchRequest, ProfileSearchAsksTwoPagesWithTheSubjectWords) {
   EXPECT_EQ(session->Results->LastTask()->Keywords, "alpine lakes simtotal:500 (hiking OR camping)");
   EXPECT_GT(session->Results->ProfileResultCount(), 0);
   for (const auto& result : session->Results->List) {
-    EXPECT_EQ(result->SearchKeywords, "alpine lakes simtotal:500");
-    if (result->Task == session->Results->LastTask()) {
-      EXPECT_EQ(result->ProfileMark, 4);
+    EXPECT_EQ(result->Source.SearchKeywords, "alpine lakes simtotal:500");
+    if (result->Source.Task == session->Results->LastTask()) {
+      EXPECT_EQ(result->Source.ProfileMark, 4);
     }
   }
 }
@@ -341,9 +342,9 @@ TEST(SearchRequest, ResultsComeBackInScoreOrderEvenWithPaddedKeywords) {
     int32_t previous = std::numeric_limits<int32_t>::max();
     size_t scored = 0;
     for (const auto& result : results.List) {
-      EXPECT_LE(result->TotalScore, previous) << keywords;
-      previous = result->TotalScore;
-      if (result->TotalScore > 0) ++scored;
+      EXPECT_LE(result->Rank.TotalScore, previous) << keywords;
+      previous = result->Rank.TotalScore;
+      if (result->Rank.TotalScore > 0) ++scored;
     }
     EXPECT_GT(scored, 0u) << keywords;
     EXPECT_FALSE(session->Panes.DomainCluster->PaneEntries().empty());

@@ -58,15 +58,15 @@ TEST(ShippedSources, EachFormatIsSearchedRankedClusteredExportedSavedAndLoaded) 
       expected.insert(entry.Link);
     std::set<std::string> found;
     for (const auto& result : session->Results->List) {
-      EXPECT_EQ(result->Engine, index);
-      EXPECT_GT(result->EngineRank, 0);
-      found.insert(result->Link);
+      EXPECT_EQ(result->Source.Engine, index);
+      EXPECT_GT(result->Source.EngineRank, 0);
+      found.insert(result->Source.Link);
     }
     EXPECT_EQ(found, expected);
     EXPECT_EQ(session->Results->Count(), expected.size());
     // Ranked: the list is in score order.
     const auto& list = session->Results->List;
-    for (size_t i = 1; i < list.size(); ++i) EXPECT_GE(list[i - 1]->TotalScore, list[i]->TotalScore);
+    for (size_t i = 1; i < list.size(); ++i) EXPECT_GE(list[i - 1]->Rank.TotalScore, list[i]->Rank.TotalScore);
     // Clustered: every result has a domain extension.
     ASSERT_TRUE(session->Panes.DomainCluster);
     int32_t clustered = 0;
@@ -95,8 +95,8 @@ TEST(ShippedSources, EachFormatIsSearchedRankedClusteredExportedSavedAndLoaded) 
     ASSERT_TRUE(loaded);
     std::set<std::string> reloaded;
     for (const auto& result : loaded->Results->List) {
-      EXPECT_EQ(result->Engine, index);
-      reloaded.insert(result->Link);
+      EXPECT_EQ(result->Source.Engine, index);
+      reloaded.insert(result->Source.Link);
     }
     EXPECT_EQ(reloaded, expected);
     pipeline.Get("/deleteresults?xmlfilename=source&id=1");

@@ -93,13 +93,13 @@ TEST(SimulatorPages, ParserTakesEveryRenderedResultInOrder) {
         const TResult& got = *parsed.Results[i];
         SCOPED_TRACE("result " + std::to_string(i) + " " + want.Link);
         // With an unreadable count the ranks still run on from the first rank.
-        EXPECT_EQ(got.EngineRank, lastShown ? want.Rank : c.FirstRank + static_cast<int32_t>(i));
-        EXPECT_EQ(got.Link, want.Link);
-        EXPECT_EQ(got.Title, want.Title.empty() ? want.Link : want.Title);
+        EXPECT_EQ(got.Source.EngineRank, lastShown ? want.Rank : c.FirstRank + static_cast<int32_t>(i));
+        EXPECT_EQ(got.Source.Link, want.Link);
+        EXPECT_EQ(got.Source.Title, want.Title.empty() ? want.Link : want.Title);
         EXPECT_EQ(got.Description(), want.Description);
-        EXPECT_EQ(got.IsNested, want.Nested);
-        EXPECT_EQ(got.Link.find("/click?u="), std::string::npos);
-        nested += got.IsNested;
+        EXPECT_EQ(got.Facts.IsNested, want.Nested);
+        EXPECT_EQ(got.Source.Link.find("/click?u="), std::string::npos);
+        nested += got.Facts.IsNested;
         untitled += want.Title.empty();
         bare += want.Description.empty();
       }
@@ -130,7 +130,7 @@ TEST(SimulatorPages, AFullSearchYieldsAThousandDistinctRanks) {
       TResultPage parsed(*ShippedEngines().at(engine), query, "test", "");
       parsed.Parse(sim::RenderPage(engine, keywords, pageIndex * 100).Html);
       EXPECT_EQ(parsed.PageCount, pageIndex + 1);
-      for (const auto& result : parsed.Results) ranks.push_back(result->EngineRank);
+      for (const auto& result : parsed.Results) ranks.push_back(result->Source.EngineRank);
     }
     // Google's rejected boxes use up no rank: no gap, no repeat.
     std::vector<int32_t> expected(1000);
