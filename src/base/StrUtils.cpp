@@ -264,10 +264,11 @@ bool StartsText(std::string_view prefix, std::string_view text) {
   return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
 }
 
-bool ContainsText(std::string_view text, std::string_view part) {
+size_t FindText(std::string_view text, std::string_view part, size_t from) {
+  if (from > text.size()) return std::string_view::npos;
   const size_t m = part.size();
-  if (m == 0) return true;
-  if (m > text.size()) return false;
+  if (m == 0) return from;
+  if (m > text.size() - from) return std::string_view::npos;
   // Horspool's skips, for both cases of each letter: a text without the part
   // is read a few bytes per step instead of byte by byte.
   uint8_t skip[256];
@@ -279,13 +280,15 @@ bool ContainsText(std::string_view text, std::string_view part) {
     skip[static_cast<unsigned char>(AsciiUpper(part[i]))] = step;
   }
   const char last = AsciiLower(part[m - 1]);
-  for (size_t i = 0; i + m <= text.size();) {
+  for (size_t i = from; i + m <= text.size();) {
     const char c = text[i + m - 1];
-    if (AsciiLower(c) == last && SameText(text.substr(i, m - 1), part.substr(0, m - 1))) return true;
+    if (AsciiLower(c) == last && SameText(text.substr(i, m - 1), part.substr(0, m - 1))) return i;
     i += skip[static_cast<unsigned char>(c)];
   }
-  return false;
+  return std::string_view::npos;
 }
+
+bool ContainsText(std::string_view text, std::string_view part) { return FindText(text, part) != std::string_view::npos; }
 
 bool EndsText(std::string_view suffix, std::string_view text) {
   return text.size() >= suffix.size() && SameText(text.substr(text.size() - suffix.size()), suffix);

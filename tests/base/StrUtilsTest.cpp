@@ -68,6 +68,20 @@ TEST(StrUtils, ContainsTextIgnoresAsciiCaseOnly) {
   EXPECT_FALSE(ContainsText("y" + longPart.substr(1) + "y", longPart));
 }
 
+TEST(StrUtils, FindTextGivesTheFirstPlaceAtOrAfterTheStart) {
+  const struct { const char* text; const char* part; size_t from, at; } rows[] = {
+      {"abc", "", 2, 2},
+      {"abc", "", 4, std::string_view::npos},
+      {"xBRy<br>", "<BR>", 0, 4},
+      {"<br><br>", "<br>", 1, 4},
+      {"<br><br>", "<br>", 5, std::string_view::npos},
+      {"aab", "ab", 0, 1},
+      {"ab", "ab", 1, std::string_view::npos},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(FindText(row.text, row.part, row.from), row.at) << row.text << " / " << row.part << " @" << row.from;
+}
+
 TEST(StrUtils, TrimInPlaceMatchesTrim) {
   for (std::string text : {"", " ", "a", "  a b \t", "\x01x\x20", "x  "}) {
     const std::string expected = Trim(text);
