@@ -102,6 +102,23 @@ TEST(StrUtils, TryURLDecodeStopsAtTheFirstMalformedEscape) {
   std::string out;
   EXPECT_TRUE(TryURLDecode("%41%62", out));
   EXPECT_EQ(out, "Ab");
+  EXPECT_FALSE(TryURLDecode("a+b%zz%41", out));
+  EXPECT_EQ(out, "a b");  // what came before the bad escape
+}
+
+TEST(StrUtils, URLDecodeMixesBlanksEscapesAndBrokenEscapes) {
+  const struct { const char* text; const char* decoded; } rows[] = {
+      {"", ""},           {"+", " "},           {"++%", "  %"},          {"%%41", "%A"},
+      {"%4%41", "%4A"},   {"a%2", "a%2"},       {"%41+%2b+", "A + "},    {"%ZZ+", "%ZZ "},
+      {"+%2B%", " +%"},   {"%252B", "%2B"},     {"plain/path", "plain/path"},
+  };
+  std::string out = "a longer text left from an earlier call";
+  for (const auto& row : rows) {
+    EXPECT_EQ(URLDecode(row.text), row.decoded) << row.text;
+    if (TryURLDecode(row.text, out)) {  // over what an earlier call left
+      EXPECT_EQ(out, row.decoded) << row.text;
+    }
+  }
 }
 
 TEST(DecodeHTMLEntities, DecodesTheCommonAndNumericEntitiesAndLeavesTheRest) {
