@@ -269,6 +269,18 @@ size_t FindText(std::string_view text, std::string_view part, size_t from) {
   const size_t m = part.size();
   if (m == 0) return from;
   if (m > text.size() - from) return std::string_view::npos;
+  const char last = AsciiLower(part[m - 1]);
+  if (last == AsciiUpper(last)) {
+    // A last byte that is no letter ("file format:", "<br>") is found by
+    // memchr, and only there is the rest compared.
+    for (size_t i = from + m - 1; i < text.size(); ++i) {
+      const auto* hit = static_cast<const char*>(std::memchr(text.data() + i, last, text.size() - i));
+      if (!hit) break;
+      i = static_cast<size_t>(hit - text.data());
+      if (SameText(text.substr(i + 1 - m, m - 1), part.substr(0, m - 1))) return i + 1 - m;
+    }
+    return std::string_view::npos;
+  }
   // Horspool's skips, for both cases of each letter: a text without the part
   // is read a few bytes per step instead of byte by byte.
   uint8_t skip[256];
@@ -279,7 +291,6 @@ size_t FindText(std::string_view text, std::string_view part, size_t from) {
     skip[static_cast<unsigned char>(AsciiLower(part[i]))] = step;
     skip[static_cast<unsigned char>(AsciiUpper(part[i]))] = step;
   }
-  const char last = AsciiLower(part[m - 1]);
   for (size_t i = from; i + m <= text.size();) {
     const char c = text[i + m - 1];
     if (AsciiLower(c) == last && SameText(text.substr(i, m - 1), part.substr(0, m - 1))) return i;

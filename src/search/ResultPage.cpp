@@ -66,6 +66,8 @@ std::vector<std::string_view> SplitBlocks(const TSearchEngines& engine, std::str
   std::vector<std::string_view> blocks;
   const TRegex* regex = engine.ResultBlockRegex();
   if (!regex) return blocks;
+  // A page holds about its count of results: one allocation, not a growing list.
+  blocks.reserve(static_cast<size_t>(std::max(engine.ResultsPerPage(), 0)) + 1);
   TMatch match(*regex);
   size_t from = 0;
   size_t blockStart = std::string_view::npos;
@@ -163,8 +165,10 @@ size_t RemoveTags(std::string_view text, bool stopAtLineBreaks, char* out) {
   while (true) {
     const auto* open = static_cast<const char*>(std::memchr(copied, '<', static_cast<size_t>(end - copied)));
     if (!open) break;
-    const auto* close = static_cast<const char*>(std::memchr(open + 1, '>', static_cast<size_t>(end - open - 1)));
-    if (!close) break;
+    // Tags are short: a plain walk to the ">" beats another memchr.
+    const char* close = open + 1;
+    while (close != end && *close != '>') ++close;
+    if (close == end) break;
     if (stopAtLineBreaks && std::any_of(open + 1, close, IsLineBreak)) return std::string_view::npos;
     std::memcpy(written, copied, static_cast<size_t>(open - copied));
     written += open - copied;
@@ -351,6 +355,7 @@ void TResultPage::Parse(std::string_view page) {
   const std::vector<std::string_view> blocks = SplitBlocks(engine_, page);
   TElementMatcher matcher(engine_);
   TResultList parsed;
+  parsed.reserve(blocks.size());
   int32_t rank = FirstRank;
   for (size_t i = 0; i < blocks.size(); ++i) {
     TBlockText fields = ReadBlock(matcher, blocks[i]);
