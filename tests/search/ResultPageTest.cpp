@@ -148,6 +148,14 @@ TEST(CleanDescription, ShortCutsGiveWhatThePatternsGive) {
       "[translate this page] one ] two\ntranslate this page",
       "x translate this page\n] y translate this page ]",
       "Translate this page ] <b>File Format:</b> doc<br>\n<b>a</b>\nz",
+      // Texts longer than the sixteen bytes looked at in one go, with the
+      // "<" on either side of each edge.
+      "0123456789abcde<b>0123456789abcdef<i>x",
+      "0123456789abcdef<b>0123456789abcdefg</b>tail of the text",
+      "<b>0123456789abcdef0123456789abcdef</b><i></i>0123456789abcdef0",
+      "a text of more than sixteen bytes without a tag at all",
+      "0123456789abcdefghij < an open tag that never closes",
+      "0123456789abcdefghij <a\nb> 0123456789abcdefghij <c>",
   };
   TTextCleaner reused;  // long texts first, then short ones over their stale bytes
   for (const std::string& text : rows) {
