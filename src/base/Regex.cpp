@@ -171,6 +171,14 @@ std::string TRegex::ReplaceAll(std::string_view subject, std::string_view replac
   return out;
 }
 
+bool TRegex::NewlineIsLineFeed() {
+  static const bool lineFeed = [] {
+    uint32_t newline = 0;
+    return pcre2_config(PCRE2_CONFIG_NEWLINE, &newline) >= 0 && newline == PCRE2_NEWLINE_LF;
+  }();
+  return lineFeed;
+}
+
 int TRegex::GroupNumber(const char* name) const {
   const int number = pcre2_substring_number_from_name(code_, reinterpret_cast<PCRE2_SPTR>(name));
   return number < 0 ? -1 : number;

@@ -66,6 +66,10 @@ class TRegex {
   // Replaces every match by `replacement` taken literally.
   std::string ReplaceAll(std::string_view subject, std::string_view replacement) const;
 
+  // Whether "." without kDotAll stops at "\n" alone (PCRE2's newline
+  // convention is LF), so hand-written short cuts can tell lines apart.
+  static bool NewlineIsLineFeed();
+
   // Group number of a named group, or -1.
   int GroupNumber(const char* name) const;
   int GroupCount() const;

@@ -264,10 +264,23 @@ bool StartsText(std::string_view prefix, std::string_view text) {
   return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
 }
 
-bool ContainsText(std::string_view text, std::string_view part) {
+size_t FindText(std::string_view text, std::string_view part, size_t from) {
+  if (from > text.size()) return std::string_view::npos;
   const size_t m = part.size();
-  if (m == 0) return true;
-  if (m > text.size()) return false;
+  if (m == 0) return from;
+  if (m > text.size() - from) return std::string_view::npos;
+  const char last = AsciiLower(part[m - 1]);
+  if (last == AsciiUpper(last)) {
+    // A last byte that is no letter ("file format:", "<br>") is found by
+    // memchr, and only there is the rest compared.
+    for (size_t i = from + m - 1; i < text.size(); ++i) {
+      const auto* hit = static_cast<const char*>(std::memchr(text.data() + i, last, text.size() - i));
+      if (!hit) break;
+      i = static_cast<size_t>(hit - text.data());
+      if (SameText(text.substr(i + 1 - m, m - 1), part.substr(0, m - 1))) return i + 1 - m;
+    }
+    return std::string_view::npos;
+  }
   // Horspool's skips, for both cases of each letter: a text without the part
   // is read a few bytes per step instead of byte by byte.
   uint8_t skip[256];
@@ -278,13 +291,16 @@ bool ContainsText(std::string_view text, std::string_view part) {
     skip[static_cast<unsigned char>(AsciiLower(part[i]))] = step;
     skip[static_cast<unsigned char>(AsciiUpper(part[i]))] = step;
   }
-  const char last = AsciiLower(part[m - 1]);
-  for (size_t i = 0; i + m <= text.size();) {
+  for (size_t i = from; i + m <= text.size();) {
     const char c = text[i + m - 1];
-    if (AsciiLower(c) == last && SameText(text.substr(i, m - 1), part.substr(0, m - 1))) return true;
+    if (AsciiLower(c) == last && SameText(text.substr(i, m - 1), part.substr(0, m - 1))) return i;
     i += skip[static_cast<unsigned char>(c)];
   }
-  return false;
+  return std::string_view::npos;
+}
+
+bool ContainsText(std::string_view text, std::string_view part) {
+  return FindText(text, part) != std::string_view::npos;
 }
 
 bool EndsText(std::string_view suffix, std::string_view text) {
@@ -331,33 +347,44 @@ std::string DecodeHTMLEntities(std::string_view text) {
 namespace {
 
 // Decodes into out; a malformed "%" escape is kept as it is unless strict,
-// which stops there and returns its offset. npos means the whole text decoded.
+// which stops there (out holding what came before it) and returns its
+// offset. npos means the whole text decoded.
 size_t DecodeURL(std::string_view text, std::string& out, bool strict) {
+  // Most links hold no "+" and few "%": memchr finds them, and the bytes
+  // between go over in one copy each, into room that never needs to grow.
   out.clear();
-  out.reserve(text.size());
+  if (text.empty()) return std::string_view::npos;  // its data may be null, which memcpy must not see
+  out.resize(text.size());
+  char* const start = out.data();
+  char* written = start;
   size_t copied = 0;  // text before this is in out
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c != '+' && c != '%') continue;
-    out.append(text.substr(copied, i - copied));
-    copied = i + 1;
-    if (c == '+') {
-      out += ' ';
+  size_t plus = text.find('+'), percent = text.find('%');
+  while (plus != percent) {  // equal only when both are npos
+    const size_t at = std::min(plus, percent);
+    std::memcpy(written, text.data() + copied, at - copied);
+    written += at - copied;
+    copied = at + 1;
+    if (at == plus) {
+      *written++ = ' ';
+      plus = text.find('+', copied);
       continue;
     }
-    const int high = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
-    const int low = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
+    const int high = at + 1 < text.size() ? HexValue(text[at + 1]) : -1;
+    const int low = at + 2 < text.size() ? HexValue(text[at + 2]) : -1;
     if (high >= 0 && low >= 0) {
-      out += static_cast<char>(high * 16 + low);
-      i += 2;
-      copied = i + 1;
+      *written++ = static_cast<char>(high * 16 + low);
+      copied = at + 3;
     } else if (strict) {
-      return i;
+      out.resize(static_cast<size_t>(written - start));
+      return at;
     } else {
-      out += c;
+      *written++ = '%';
     }
+    percent = text.find('%', copied);
   }
-  out.append(text.substr(copied));
+  std::memcpy(written, text.data() + copied, text.size() - copied);
+  written += text.size() - copied;
+  out.resize(static_cast<size_t>(written - start));
   return std::string_view::npos;
 }
 

@@ -57,6 +57,8 @@ std::string ReplaceAllText(std::string_view text, std::string_view from, std::st
 bool StartsText(std::string_view prefix, std::string_view text);
 // Whether `part` occurs in `text`, without regard to ASCII letter case.
 bool ContainsText(std::string_view text, std::string_view part);
+// Where it first occurs at or after `from`; npos when nowhere.
+size_t FindText(std::string_view text, std::string_view part, size_t from = 0);
 bool EndsText(std::string_view suffix, std::string_view text);
 
 // Remote-log encoding: letters and "*-.@_" stay, a blank becomes "+", every

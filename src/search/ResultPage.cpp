@@ -5,6 +5,10 @@
 #include <fstream>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "base/Log.h"
 #include "base/OvException.h"
 #include "base/Regex.h"
@@ -66,6 +70,8 @@ std::vector<std::string_view> SplitBlocks(const TSearchEngines& engine, std::str
   std::vector<std::string_view> blocks;
   const TRegex* regex = engine.ResultBlockRegex();
   if (!regex) return blocks;
+  // A page holds about its count of results: one allocation, not a growing list.
+  blocks.reserve(static_cast<size_t>(std::max(engine.ResultsPerPage(), 0)) + 1);
   TMatch match(*regex);
   size_t from = 0;
   size_t blockStart = std::string_view::npos;
@@ -143,31 +149,82 @@ namespace {
 // Bytes that end a line under one of PCRE2's newline conventions.
 bool IsLineBreak(char c) { return c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == '\x85' || c == '\0'; }
 
+// Room for `size` bytes at the start of a buffer kept from text to text: its
+// size only grows, and what it holds beyond a view handed out is stale.
+char* Room(std::string& buffer, size_t size) {
+  if (buffer.size() < size) buffer.resize(size);
+  return buffer.data();
+}
+
+// Copies the bytes before the next "<" (all up to `end` when there is none)
+// to `out`, which has room for as many bytes as lie from `at` to `end`;
+// gives how many. The words between tags are short, so sixteen bytes are
+// looked at and copied in one go rather than a call to memchr and memcpy for
+// each.
+size_t CopyToTag(const char* at, const char* end, char* out) {
+  size_t copied = 0;
+#if defined(__SSE2__)
+  const __m128i open = _mm_set1_epi8('<');
+  for (; end - at - static_cast<ptrdiff_t>(copied) >= 16; copied += 16) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + copied));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + copied), chunk);  // bytes past the "<" are overwritten later
+    const auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, open)));
+    if (hits) return copied + static_cast<size_t>(__builtin_ctz(hits));
+  }
+#endif
+  for (; at + copied != end && at[copied] != '<'; ++copied) out[copied] = at[copied];
+  return copied;
+}
+
 // What <.*?> removes: each "<" up to the next ">". A "<" without a ">" after
 // it ends the matches, as it does the pattern's. Where "." stops at line
 // breaks and a tag holds one, which "<" matches depends on the newline
-// convention: false, and the caller asks the pattern itself.
-bool RemoveTags(std::string_view text, bool stopAtLineBreaks, std::string& out) {
-  out.clear();
-  if (text.empty()) return true;  // its data may be null, which memchr must not see
-  out.reserve(text.size());
+// convention: npos, and the caller asks the pattern itself. Otherwise the
+// length of what is left, written to `out` (room for the whole text).
+size_t RemoveTags(std::string_view text, bool stopAtLineBreaks, char* out) {
   const char* const end = text.data() + text.size();
-  const char* copied = text.data();
-  while (true) {
-    const auto* open = static_cast<const char*>(std::memchr(copied, '<', static_cast<size_t>(end - copied)));
-    if (!open) break;
-    // Tags are short: a plain walk to the ">" beats another memchr, and it
-    // sees the line breaks on the way.
-    const char* close = open + 1;
-    bool lineBreak = false;
-    for (; close != end && *close != '>'; ++close) lineBreak |= IsLineBreak(*close);
-    if (close == end) break;
-    if (stopAtLineBreaks && lineBreak) return false;
-    out.append(copied, open);
-    copied = close + 1;
+  const char* at = text.data();
+  char* written = out;
+  while (at != end) {
+    const size_t words = CopyToTag(at, end, written);
+    at += words;
+    written += words;
+    if (at == end) break;
+    // Tags are short too: a plain walk to the ">".
+    const char* close = at + 1;
+    while (close != end && *close != '>') ++close;
+    if (close == end) {
+      std::memcpy(written, at, static_cast<size_t>(end - at));
+      written += end - at;
+      break;
+    }
+    if (stopAtLineBreaks && std::any_of(at + 1, close, IsLineBreak)) return std::string_view::npos;
+    at = close + 1;
   }
-  out.append(copied, end);
-  return true;
+  return static_cast<size_t>(written - out);
+}
+
+// What ".*?<note>.*?<end>" (caseless, "." stopping at line feeds) replaced by
+// nothing leaves: on each line, from where the last cut ended, everything up
+// to the first `end` after the first `note`. Written to `out` (room for the
+// whole text); its length.
+size_t CutNotes(std::string_view text, std::string_view note, std::string_view end, char* out) {
+  char* written = out;
+  size_t from = 0;
+  while (from < text.size()) {
+    const std::string_view line = text.substr(0, std::min(text.find('\n', from), text.size()));
+    const size_t at = FindText(line, note, from);
+    const size_t stop = at == std::string_view::npos ? at : FindText(line, end, at + note.size());
+    if (stop != std::string_view::npos) {
+      from = stop + end.size();
+      continue;
+    }
+    const size_t next = std::min(line.size() + 1, text.size());
+    std::memcpy(written, text.data() + from, next - from);
+    written += next - from;
+    from = next;
+  }
+  return static_cast<size_t>(written - out);
 }
 
 // A block is full of "<" but has few "q": look at each "q" as the one in
@@ -182,28 +239,41 @@ bool HasBlockquote(std::string_view block) {
 
 }  // namespace
 
-std::string StripTags(std::string_view text) {
-  std::string out;
-  RemoveTags(text, false, out);
-  return out;
+std::string_view TTextCleaner::Title(std::string_view text) {
+  char* const out = Room(title_, text.size());
+  return {out, RemoveTags(text, false, out)};
 }
 
-std::string CleanDescription(std::string_view text) {
+std::string_view TTextCleaner::Description(std::string_view text) {
   // Engine notes that are not part of the page's own description. A note
-  // pattern cannot match without its words and its "]" or ":", and looking
-  // for those is far cheaper than trying the pattern at every line.
+  // cannot be there without its words and its "]" or ":", and looking for
+  // those is far cheaper than trying the pattern at every line.
   static const TRegex translate(".*?translate this page.*?]", TRegex::kCaseless);
   static const TRegex fileFormat(".*?file format:.*?<br>", TRegex::kCaseless);
   static const TRegex tag("<.*?>", TRegex::kCaseless);
-  std::string noted;
-  if (text.find(']') != std::string_view::npos && ContainsText(text, "translate this page"))
-    text = noted = translate.ReplaceAll(text, "");
-  if (text.find(':') != std::string_view::npos && ContainsText(text, "file format:"))
-    text = noted = fileFormat.ReplaceAll(text, "");
-  std::string cleaned;
-  if (RemoveTags(text, true, cleaned)) return cleaned;
-  return tag.ReplaceAll(text, "");
+  // `mark`: a byte that is no letter and that the note cannot be without.
+  const auto cut = [](std::string_view text, const TRegex& regex, std::string_view note, std::string_view end,
+                      char mark, std::string& buffer) -> std::string_view {
+    if (text.find(mark) == std::string_view::npos || !ContainsText(text, note)) return text;
+    if (TRegex::NewlineIsLineFeed()) {
+      char* const out = Room(buffer, text.size());
+      return {out, CutNotes(text, note, end, out)};
+    }
+    buffer = regex.ReplaceAll(text, "");
+    return buffer;
+  };
+  text = cut(text, translate, "translate this page", "]", ']', translated_);
+  text = cut(text, fileFormat, "file format:", "<br>", ':', formatted_);
+  char* const out = Room(description_, text.size());
+  const size_t length = RemoveTags(text, true, out);
+  if (length != std::string_view::npos) return {out, length};
+  description_ = tag.ReplaceAll(text, "");
+  return description_;
 }
+
+std::string StripTags(std::string_view text) { return std::string(TTextCleaner().Title(text)); }
+
+std::string CleanDescription(std::string_view text) { return std::string(TTextCleaner().Description(text)); }
 
 bool NormaliseLink(int engine, std::string& link) { return NormaliseLink(BuiltInShape(EngineName(engine)), link); }
 
@@ -310,6 +380,7 @@ void TResultPage::Parse(std::string_view page) {
   const std::vector<std::string_view> blocks = SplitBlocks(engine_, page);
   TElementMatcher matcher(engine_);
   TResultList parsed;
+  parsed.reserve(blocks.size());
   int32_t rank = FirstRank;
   for (size_t i = 0; i < blocks.size(); ++i) {
     TBlockText fields = ReadBlock(matcher, blocks[i]);
@@ -326,7 +397,7 @@ void TResultPage::Parse(std::string_view page) {
   Results = std::move(parsed);
 }
 
-std::unique_ptr<TResult> TResultPage::MakeResult(TBlockText fields, bool nested, int32_t rank) const {
+std::unique_ptr<TResult> TResultPage::MakeResult(TBlockText fields, bool nested, int32_t rank) {
   auto result = std::make_unique<TResult>();
   result->Source.Engine = query_.Engine;
   result->Source.Task = query_.Task;
@@ -334,8 +405,8 @@ std::unique_ptr<TResult> TResultPage::MakeResult(TBlockText fields, bool nested,
   result->Source.ProfileMark = query_.ProfileMark;
   result->Facts.IsNested = nested;
   result->Source.EngineRank = rank;
-  result->SetDescription(CleanDescription(fields.Description));
-  result->Source.Title = StripTags(fields.ShownTitle());
+  result->SetDescription(Trim(cleaner_.Description(fields.Description)));
+  result->Source.Title = std::string(cleaner_.Title(fields.ShownTitle()));  // sized to the text
   result->Source.Link = std::move(fields.Link);
 
   // Engines often give links without a scheme; parse them as http.

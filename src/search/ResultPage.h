@@ -82,6 +82,17 @@ bool NormaliseLink(int engine, std::string& link);
 bool NormaliseLink(const TEngineShape& shape, std::string& link);
 std::string StripTags(std::string_view text);
 std::string CleanDescription(std::string_view text);
+// StripTags and CleanDescription in buffers kept from text to text, so that
+// only the copy a result keeps is allocated. A view it gives lasts until the
+// next call of the same function.
+class TTextCleaner {
+ public:
+  std::string_view Title(std::string_view text);
+  std::string_view Description(std::string_view text);
+
+ private:
+  std::string title_, translated_, formatted_, description_;
+};
 // "+" to a blank and "%" with two hex digits to that byte; raises on a "%"
 // without two hex digits.
 std::string DecodeLink(std::string_view text);
@@ -112,13 +123,14 @@ class TResultPage {
  private:
   // A "json", "atom" or "rss" engine's page: no patterns.
   void ParseData(std::string_view page);
-  std::unique_ptr<TResult> MakeResult(TBlockText fields, bool nested, int32_t rank) const;
+  std::unique_ptr<TResult> MakeResult(TBlockText fields, bool nested, int32_t rank);
   void SaveFailedBlock(std::string_view block, int32_t number) const;
 
   const TSearchEngines& engine_;
   const TSearchQuery& query_;
   const std::string logModule_;
   const std::string failedBlockFolder_;
+  TTextCleaner cleaner_;
 };
 
 // Writes text plus a line break, replacing the file; failures are ignored.

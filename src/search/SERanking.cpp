@@ -122,10 +122,10 @@ void TSERanking::PrepareKeywords(const std::string& keywords) {
   prepared_ = true;
 }
 
-double TSERanking::ExactScore(TField field, const std::string& text, const TProfile& profile) const {
+double TSERanking::ExactScore(TField field, const std::string& text, size_t at, const TProfile& profile) const {
   const auto keywordLength = static_cast<double>(joined_.size());
   const auto length = static_cast<double>(text.size());
-  const auto place = static_cast<double>(text.find(joined_) + 1);
+  const auto place = static_cast<double>(at + 1);
   switch (field) {
     case kTitle:
       return Lookup(LengthExactTitle, Ratio(keywordLength, std::max(length, double(MinLengthExactTitle)))) *
@@ -144,10 +144,12 @@ double TSERanking::ExactScore(TField field, const std::string& text, const TProf
 double TSERanking::PartialScore(TField field, const std::string& text, const TProfile& profile) const {
   double covered = 0, found = 0, occurrences = 0;
   for (const std::string& keyword : keywords_) {
-    if (!Occurs(text, keyword)) continue;
+    // Counting finds whether it occurs at all on the way.
+    const int32_t count = CountNonOverlapping(text, keyword);
+    if (count == 0) continue;
     covered += static_cast<double>(keyword.size());
     found += 1;
-    occurrences += CountNonOverlapping(text, keyword);
+    occurrences += count;
   }
   const auto length = static_cast<double>(text.size());
   const double divisor = field == kTitle ? std::max(length, double(MinLengthNotExactTitle)) : length;
@@ -157,8 +159,8 @@ double TSERanking::PartialScore(TField field, const std::string& text, const TPr
   return base * weight * presence;
 }
 
-double TSERanking::FieldScore(TField field, const std::string& text, bool exact, const TProfile& profile) const {
-  return Finite(exact ? ExactScore(field, text, profile) : PartialScore(field, text, profile));
+double TSERanking::FieldScore(TField field, const std::string& text, size_t at, const TProfile& profile) const {
+  return Finite(at != std::string::npos ? ExactScore(field, text, at, profile) : PartialScore(field, text, profile));
 }
 
 void TSERanking::RankResult(TResult& result, const TProfile& profile) {
@@ -167,14 +169,18 @@ void TSERanking::RankResult(TResult& result, const TProfile& profile) {
     const std::string title = cleaner_.Clear(result.Source.Title);
     const std::string description = cleaner_.Clear(result.Description());
     const std::string link = ExtractSiteName(result.Source.Link, result.Facts.DomainExt);
-    // Each field is searched for the joined keywords once.
-    const bool titleExact = Occurs(title, joined_), descriptionExact = Occurs(description, joined_),
-               linkExact = Occurs(link, joined_);
-    if (titleExact || descriptionExact || linkExact) result.Rank.ExactMatch = 2;
-    result.Rank.TitleScore = FieldScore(kTitle, title, titleExact, profile);
+    // Each field is searched for the joined keywords once; where they stand
+    // is also what the exact score needs.
+    const auto place = [this](const std::string& text) {
+      return joined_.empty() ? std::string::npos : text.find(joined_);
+    };
+    const size_t titleAt = place(title), descriptionAt = place(description), linkAt = place(link);
+    if (titleAt != std::string::npos || descriptionAt != std::string::npos || linkAt != std::string::npos)
+      result.Rank.ExactMatch = 2;
+    result.Rank.TitleScore = FieldScore(kTitle, title, titleAt, profile);
     result.Rank.DescriptionScore =
-        description.empty() ? 0.0 : FieldScore(kDescription, description, descriptionExact, profile);
-    result.Rank.LinkScore = FieldScore(kLink, link, linkExact, profile);
+        description.empty() ? 0.0 : FieldScore(kDescription, description, descriptionAt, profile);
+    result.Rank.LinkScore = FieldScore(kLink, link, linkAt, profile);
     result.Rank.PathFactor =
         PathFactor(result.Facts.URI ? result.Facts.URI->Path : TURI::Parse(result.Source.Link).Path);
     result.Rank.DomainMatch = DomainMatches(result, profile.DomainExtensions);

@@ -58,10 +58,11 @@ class TSERanking {
   enum TField { kTitle, kDescription, kLink };
 
   void PrepareKeywords(const std::string& keywords);
-  double ExactScore(TField field, const std::string& text, const TProfile& profile) const;
+  // `at`: where the joined keywords stand in `text`.
+  double ExactScore(TField field, const std::string& text, size_t at, const TProfile& profile) const;
   double PartialScore(TField field, const std::string& text, const TProfile& profile) const;
-  // `exact`: the joined keywords occur in `text`.
-  double FieldScore(TField field, const std::string& text, bool exact, const TProfile& profile) const;
+  // `at`: where the joined keywords stand in `text`; npos when they do not.
+  double FieldScore(TField field, const std::string& text, size_t at, const TProfile& profile) const;
 
   std::string currentKeywords_;
   bool prepared_ = false;

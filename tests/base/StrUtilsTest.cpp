@@ -68,6 +68,24 @@ TEST(StrUtils, ContainsTextIgnoresAsciiCaseOnly) {
   EXPECT_FALSE(ContainsText("y" + longPart.substr(1) + "y", longPart));
 }
 
+TEST(StrUtils, FindTextGivesTheFirstPlaceAtOrAfterTheStart) {
+  const struct {
+    const char* text;
+    const char* part;
+    size_t from, at;
+  } rows[] = {
+      {"abc", "", 2, 2},
+      {"abc", "", 4, std::string_view::npos},
+      {"xBRy<br>", "<BR>", 0, 4},
+      {"<br><br>", "<br>", 1, 4},
+      {"<br><br>", "<br>", 5, std::string_view::npos},
+      {"aab", "ab", 0, 1},
+      {"ab", "ab", 1, std::string_view::npos},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(FindText(row.text, row.part, row.from), row.at) << row.text << " / " << row.part << " @" << row.from;
+}
+
 TEST(StrUtils, TrimInPlaceMatchesTrim) {
   for (std::string text : {"", " ", "a", "  a b \t", "\x01x\x20", "x  "}) {
     const std::string expected = Trim(text);
@@ -88,6 +106,34 @@ TEST(StrUtils, TryURLDecodeStopsAtTheFirstMalformedEscape) {
   std::string out;
   EXPECT_TRUE(TryURLDecode("%41%62", out));
   EXPECT_EQ(out, "Ab");
+  EXPECT_FALSE(TryURLDecode("a+b%zz%41", out));
+  EXPECT_EQ(out, "a b");  // what came before the bad escape
+}
+
+TEST(StrUtils, URLDecodeMixesBlanksEscapesAndBrokenEscapes) {
+  const struct {
+    const char* text;
+    const char* decoded;
+  } rows[] = {
+      {"", ""},
+      {"+", " "},
+      {"++%", "  %"},
+      {"%%41", "%A"},
+      {"%4%41", "%4A"},
+      {"a%2", "a%2"},
+      {"%41+%2b+", "A + "},
+      {"%ZZ+", "%ZZ "},
+      {"+%2B%", " +%"},
+      {"%252B", "%2B"},
+      {"plain/path", "plain/path"},
+  };
+  std::string out = "a longer text left from an earlier call";
+  for (const auto& row : rows) {
+    EXPECT_EQ(URLDecode(row.text), row.decoded) << row.text;
+    if (TryURLDecode(row.text, out)) {  // over what an earlier call left
+      EXPECT_EQ(out, row.decoded) << row.text;
+    }
+  }
 }
 
 TEST(DecodeHTMLEntities, DecodesTheCommonAndNumericEntitiesAndLeavesTheRest) {

@@ -137,12 +137,36 @@ TEST(CleanDescription, ShortCutsGiveWhatThePatternsGive) {
       "file format: x <br",
       "file format:\n<br> z",
       "<b>File Format:</b> PDF<br>Summary <i>more</i>",
+      // Several notes, across lines: each line is cut on its own.
+      "a file format: x<br>b file format: y<br>c",
+      "x\nFile Format: a<br>tail\nmore file format: b <BR> end",
+      "file format: a\n<br> x file format: b<br>",
+      "<br>file format: x",
+      "file format:<br>file format:<br",
+      "\r\nfile format: x<br>y\r\n",
+      std::string("one\0file format: two<br>three", 29),
+      "[translate this page] one ] two\ntranslate this page",
+      "x translate this page\n] y translate this page ]",
+      "Translate this page ] <b>File Format:</b> doc<br>\n<b>a</b>\nz",
+      // Texts longer than the sixteen bytes looked at in one go, with the
+      // "<" on either side of each edge.
+      "0123456789abcde<b>0123456789abcdef<i>x",
+      "0123456789abcdef<b>0123456789abcdefg</b>tail of the text",
+      "<b>0123456789abcdef0123456789abcdef</b><i></i>0123456789abcdef0",
+      "a text of more than sixteen bytes without a tag at all",
+      "0123456789abcdefghij < an open tag that never closes",
+      "0123456789abcdefghij <a\nb> 0123456789abcdefghij <c>",
   };
+  TTextCleaner reused;  // long texts first, then short ones over their stale bytes
   for (const std::string& text : rows) {
     const std::string expected =
         tag.ReplaceAll(fileFormat.ReplaceAll(translate.ReplaceAll(text, ""), ""), "");
     EXPECT_EQ(CleanDescription(text), expected) << text;
     EXPECT_EQ(StripTags(text), anyTag.ReplaceAll(text, "")) << text;
+  }
+  for (auto row = std::rbegin(rows); row != std::rend(rows); ++row) {
+    EXPECT_EQ(reused.Description(*row), CleanDescription(*row)) << *row;
+    EXPECT_EQ(reused.Title(*row), StripTags(*row)) << *row;
   }
 }
 
