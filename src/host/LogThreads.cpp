@@ -41,16 +41,22 @@ bool TLineThread::Running() const {
 void TLineThread::Run() {
   try {
     while (true) {
-      std::string line;
+      std::deque<std::string> lines;
       {
         std::unique_lock guard(lock_);
         wake_.wait(guard, [this] { return quit_ || !queue_.empty(); });
         // The last lines before a shutdown are often the ones that matter.
         if (queue_.empty() || (quit_ && !FinishQueueOnStop())) break;
-        line = std::move(queue_.front());
-        queue_.pop_front();
+        // A thread that may drop its queue on a stop takes one line at a
+        // time, so a stop is seen between any two.
+        if (FinishQueueOnStop()) {
+          lines.swap(queue_);
+        } else {
+          lines.push_back(std::move(queue_.front()));
+          queue_.pop_front();
+        }
       }
-      Handle(line);
+      HandleLines(lines);
     }
   } catch (const std::exception& e) {
     Failed(e.what());
@@ -64,12 +70,15 @@ TLogFile::TLogFile(std::string fileName) : FileName(std::move(fileName)) { Start
 
 TLogFile::~TLogFile() { Stop(); }
 
-void TLogFile::Handle(const std::string& line) {
-  // Opened and closed for every line, so other programs may read or even
-  // delete the file while the server runs.
+void TLogFile::Handle(const std::string& line) { HandleLines({line}); }
+
+void TLogFile::HandleLines(const std::deque<std::string>& lines) {
+  // Opened and closed for every batch of lines, so other programs may read
+  // or even delete the file while the server runs.
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
   FILE* file = std::fopen(FileName.c_str(), "ab");
   if (!file) throw std::runtime_error("Cannot open file \"" + FileName + "\"");
-  const std::string text = line + "\r\n";
   const size_t written = std::fwrite(text.data(), 1, text.size(), file);
   std::fclose(file);
   if (written != text.size()) throw std::runtime_error("Cannot write file \"" + FileName + "\"");

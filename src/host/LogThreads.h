@@ -30,6 +30,11 @@ class TLineThread {
   void StartThread();
   // Handles one line; an exception ends the thread for good.
   virtual void Handle(const std::string& line) = 0;
+  // The lines taken from the queue together, in order; one by one unless a
+  // thread can do better with them at once.
+  virtual void HandleLines(const std::deque<std::string>& lines) {
+    for (const std::string& line : lines) Handle(line);
+  }
   virtual void Failed(const std::string& message) = 0;
   // Whether the lines posted before Stop are still handled.
   virtual bool FinishQueueOnStop() const { return true; }
@@ -53,6 +58,7 @@ class TLogFile : public TLineThread {
 
  protected:
   void Handle(const std::string& line) override;
+  void HandleLines(const std::deque<std::string>& lines) override;
   void Failed(const std::string& message) override;
 };
 
