@@ -1,9 +1,13 @@
 #include "platform/HttpClient.h"
 
 #include <curl/curl.h>
+
 #include <charconv>
+#include <iterator>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/Log.h"
@@ -20,7 +24,7 @@ const char* const kUserAgent =
     "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; .NET CLR 1.1.4322; .NET CLR 2.0.40903)";
 
 struct TBody {
-  std::string Text;
+  std::string& Text;
   size_t Limit;
   bool CutOff = false;
 };
@@ -45,43 +49,56 @@ int Progress(void* client, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 
 // Easy handles are kept for the next transfer once done: making one sets up
 // its connection and resolver caches anew, which every page would pay for.
+// Each handle keeps the connection of its last transfer, so a page goes to a
+// handle that last spoke to the same site where one is free: a search asks
+// the same engine for many pages, and then none of them connects again.
 class THandlePool {
  public:
   static constexpr size_t kMaxKept = 32;
 
-  CURL* Take() {
+  CURL* Take(std::string_view site) {
     {
       std::lock_guard guard(lock_);
       if (!kept_.empty()) {
-        CURL* handle = kept_.back();
-        kept_.pop_back();
+        auto match = kept_.end() - 1;
+        for (auto it = kept_.rbegin(); it != kept_.rend(); ++it)
+          if (it->Site == site) {
+            match = std::prev(it.base());
+            break;
+          }
+        CURL* handle = match->Handle;
+        kept_.erase(match);
         return handle;
       }
     }
     return curl_easy_init();
   }
   // The options go; live connections stay for the next transfer.
-  void Give(CURL* handle) {
+  void Give(CURL* handle, std::string site) {
     curl_easy_reset(handle);
     std::lock_guard guard(lock_);
     if (kept_.size() < kMaxKept) {
-      kept_.push_back(handle);
+      kept_.push_back({handle, std::move(site)});
       return;
     }
     curl_easy_cleanup(handle);
   }
   void CloseAll() {
-    std::vector<CURL*> kept;
+    std::vector<TKept> kept;
     {
       std::lock_guard guard(lock_);
       kept.swap(kept_);
     }
-    for (CURL* handle : kept) curl_easy_cleanup(handle);
+    for (const TKept& entry : kept) curl_easy_cleanup(entry.Handle);
   }
 
  private:
+  struct TKept {
+    CURL* Handle;
+    std::string Site;  // scheme, host and port of its last transfer
+  };
   std::mutex lock_;
-  std::vector<CURL*> kept_;
+  std::vector<TKept> kept_;
 };
 
 THandlePool& Handles() {
@@ -90,8 +107,27 @@ THandlePool& Handles() {
   return *pool;
 }
 
-struct CurlDeleter {
-  void operator()(CURL* curl) const { Handles().Give(curl); }
+// The part of a URL that names where its connection goes.
+std::string_view SiteOf(std::string_view url) {
+  const size_t scheme = url.find("://");
+  if (scheme == std::string_view::npos) return url.substr(0, 0);
+  return url.substr(0, url.find_first_of("/?#", scheme + 3));
+}
+
+// Hands the handle back to the pool, to be found again by its site.
+class THandleLease {
+ public:
+  explicit THandleLease(std::string_view site) : site_(site), handle_(Handles().Take(site)) {}
+  ~THandleLease() {
+    if (handle_) Handles().Give(handle_, std::move(site_));
+  }
+  THandleLease(const THandleLease&) = delete;
+  THandleLease& operator=(const THandleLease&) = delete;
+  CURL* get() const { return handle_; }
+
+ private:
+  std::string site_;
+  CURL* handle_;
 };
 struct HeaderListDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
@@ -198,15 +234,22 @@ std::string EscapeUnsafeURLBytes(const std::string& url) {
 }
 
 std::string THttpClient::Get(const std::string& url) {
+  std::string body;
+  GetInto(url, body);
+  return body;
+}
+
+void THttpClient::GetInto(const std::string& url, std::string& text) {
+  text.clear();
   EnsureCurlInitialised();
-  std::unique_ptr<CURL, CurlDeleter> curl(Handles().Take());
-  if (!curl) throw TOvException("Cannot create an HTTP client", "HttpClient", "Get");
+  const std::string target = EscapeUnsafeURLBytes(url);
+  const THandleLease curl(SiteOf(target));
+  if (!curl.get()) throw TOvException("Cannot create an HTTP client", "HttpClient", "Get");
   if (RefusePlainHttpBeyondLoopback) CheckTransport(url);
   const std::string userAgent = HeaderOr(Headers, "User-Agent", kUserAgent);
   const std::unique_ptr<curl_slist, HeaderListDeleter> headers = RequestHeaders(Headers);
 
-  const std::string target = EscapeUnsafeURLBytes(url);
-  TBody body{{}, MaxBodyBytes};
+  TBody body{text, MaxBodyBytes};
   char errorText[CURL_ERROR_SIZE] = "";
   CURL* handle = curl.get();
   curl_easy_setopt(handle, CURLOPT_URL, target.c_str());
@@ -250,7 +293,6 @@ std::string THttpClient::Get(const std::string& url) {
                      "page larger than " + std::to_string(megabytes ? MaxBodyBytes >> 20 : MaxBodyBytes) +
                          (megabytes ? " MB" : " bytes"));
   }
-  return std::move(body.Text);
 }
 
 bool IsLoopbackHost(std::string_view host) {

@@ -70,6 +70,9 @@ class THttpClient {
   // and other bytes that cannot stand in a URL
   // are sent percent-encoded.
   std::string Get(const std::string& url);
+  // The same into `body` (cleared first), which keeps its memory: a caller
+  // fetching page after page reads each into the room the last one left.
+  void GetInto(const std::string& url, std::string& body);
 };
 
 // libcurl's process-wide set-up, done once before the first transfer of any

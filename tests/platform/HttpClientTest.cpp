@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
-
 #include <zlib.h>
 
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "base/OvException.h"
@@ -80,6 +80,65 @@ TEST(HttpClient, KeepsItsConnectionUntilReleased) {
   ASSERT_EQ(ports.size(), 3u);
   EXPECT_EQ(ports[0], ports[1]);
   EXPECT_NE(ports[1], ports[2]);
+}
+
+// Two sites fetched at once leave a kept handle for each; the next page of
+// either goes out on the connection its own site already has, whichever
+// handle came back last.
+TEST(HttpClient, NextPageOfASiteTakesThatSitesConnection) {
+  testing::TLocalHttpStub first, second;
+  std::mutex lock;
+  std::condition_variable changed;
+  bool secondArrived = false, secondMayAnswer = false;
+  std::vector<int> firstPorts, secondPorts;
+  first.Server().Get("/page", [&](const httplib::Request& request, httplib::Response& response) {
+    std::lock_guard guard(lock);
+    firstPorts.push_back(request.remote_port);
+    response.set_content("first", "text/html");
+  });
+  second.Server().Get("/page", [&](const httplib::Request& request, httplib::Response& response) {
+    std::unique_lock guard(lock);
+    secondPorts.push_back(request.remote_port);
+    secondArrived = true;
+    changed.notify_all();
+    changed.wait(guard, [&] { return secondMayAnswer; });
+    response.set_content("second", "text/html");
+  });
+  const std::string firstURL = "http://" + first.Host() + "/page", secondURL = "http://" + second.Host() + "/page";
+  ReleaseKeptConnections();
+  {
+    // The second site's transfer holds its handle while the first's is made.
+    std::thread held([&] { EXPECT_EQ(THttpClient().Get(secondURL), "second"); });
+    {
+      std::unique_lock guard(lock);
+      changed.wait(guard, [&] { return secondArrived; });
+    }
+    EXPECT_EQ(THttpClient().Get(firstURL), "first");
+    {
+      std::lock_guard guard(lock);
+      secondMayAnswer = true;
+    }
+    changed.notify_all();
+    held.join();
+  }
+  EXPECT_EQ(THttpClient().Get(firstURL), "first");
+  EXPECT_EQ(THttpClient().Get(secondURL), "second");
+  std::lock_guard guard(lock);
+  ASSERT_EQ(firstPorts.size(), 2u);
+  ASSERT_EQ(secondPorts.size(), 2u);
+  EXPECT_EQ(firstPorts[0], firstPorts[1]);
+  EXPECT_EQ(secondPorts[0], secondPorts[1]);
+}
+
+// A buffer given to the client keeps no trace of what it held before.
+TEST(HttpClient, GetIntoReplacesWhatTheBufferHeld) {
+  testing::TLocalHttpStub stub;
+  stub.Server().Get("/page", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content("short", "text/html");
+  });
+  std::string body(100000, 'x');
+  THttpClient().GetInto("http://" + stub.Host() + "/page", body);
+  EXPECT_EQ(body, "short");
 }
 
 TEST(HttpClient, FailuresRaise) {

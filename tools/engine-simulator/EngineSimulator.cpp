@@ -1,12 +1,14 @@
 #include "EngineSimulator.h"
 
 #include <httplib.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <fstream>
-#include <sys/socket.h>
 
 #include "DataLayouts.h"
 #include "Layouts.h"
@@ -248,15 +250,21 @@ void TEngineSimulator::Start() {
   }
   for (int e = 0; e < kEngineCount; ++e) {
     auto server = std::make_unique<httplib::Server>();
-    // A search asks for up to ten pages of one engine at once.
-    server->new_task_queue = [] { return new httplib::ThreadPool(16); };
-    server->set_keep_alive_max_count(1);
+    // A search asks for up to ten pages of one engine at once, and keeps
+    // its connections for the next search, as real engines let it: each
+    // connection holds a thread until it has been idle for a second.
+    server->new_task_queue = [] { return new httplib::ThreadPool(48); };
+    server->set_keep_alive_max_count(1000);
+    server->set_keep_alive_timeout(1);
     // Address reuse only: sharing the port with another listener would hide a
     // second simulator (or anything else) bound to the same port.
     int listener = -1;
     server->set_socket_options([&listener](int sock) {
       int yes = 1;
       setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+      // Accepted connections inherit it: on a kept connection the head and
+      // the body would otherwise wait for the client's delayed ACK.
+      setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
       listener = sock;
     });
     server->Get(PathOf(e),
