@@ -44,6 +44,31 @@ class TPageRefused : public TOvException {
   std::string Reason;
 };
 
+// Each pool thread reads its pages into one buffer that keeps its room, so a
+// search does not take the memory of its pages fresh from the system. An
+// unusually large page gives its room back.
+class TPageBuffer {
+ public:
+  TPageBuffer() : page_(Kept()) { page_.clear(); }
+  ~TPageBuffer() {
+    if (page_.capacity() > kKeptBytes)
+      std::string().swap(page_);
+    else
+      page_.clear();
+  }
+  TPageBuffer(const TPageBuffer&) = delete;
+  TPageBuffer& operator=(const TPageBuffer&) = delete;
+  std::string& Page() { return page_; }
+
+ private:
+  static constexpr size_t kKeptBytes = 1u << 20;
+  static std::string& Kept() {
+    thread_local std::string page;
+    return page;
+  }
+  std::string& page_;
+};
+
 }  // namespace
 
 TSEQueryThread::TSEQueryThread(const TFetchContext& context, TSearchQuery& query, const TSearchEngines* engine)
@@ -124,11 +149,12 @@ void TSEQueryThread::FetchParse() {
     Log(module, "Start, tid=" + tid);
     const TMonotonic downloadStart = MonotonicNow();
     const double fetchCpuStart = ThreadCpuMs();
-    std::string page;
+    TPageBuffer buffer;
+    std::string& page = buffer.Page();
     std::exception_ptr downloadFailure;
     bool sent = true;  // a resting engine's page is refused before it is sent
     try {
-      page = FetchPage();
+      FetchPage(page);
     } catch (const TPageRefused&) {
       downloadFailure = std::current_exception();
       sent = false;
@@ -206,12 +232,15 @@ void TSEQueryThread::Fail(const std::string& module, const std::string& message,
   reason_ = std::move(reason);
 }
 
-std::string TSEQueryThread::FetchPage() {
+void TSEQueryThread::FetchPage(std::string& page) {
   const std::string engineName = engine_ ? engine_->Name : EngineName(query_.Engine);
   const std::string fileName = engineName + "_file_" + IntToStr(query_.Page) + ".htm";
   const std::string loadPath = DebugSetting("LoadPath");
   // Replaying saved pages lets a search run without the network.
-  if (!loadPath.empty()) return ReadWholeFile(loadPath + "/" + fileName);
+  if (!loadPath.empty()) {
+    page = ReadWholeFile(loadPath + "/" + fileName);
+    return;
+  }
   if (context_.Rest) {
     const std::string resting = context_.Rest->RestingReason(query_.Engine);
     if (!resting.empty()) throw TPageRefused(engineName + " is " + resting, resting);
@@ -226,9 +255,8 @@ std::string TSEQueryThread::FetchPage() {
     if (!held_ || !Dropped()) Log("OnProgress: " + IntToStr(query_.Page), "Terminating...");
     return false;
   };
-  std::string page;
   try {
-    page = client.Get(query_.GetURL(engine_));
+    client.GetInto(query_.GetURL(engine_), page);
   } catch (const THttpError& e) {
     if (TEngineRest::AsksForRest(e.Status) && context_.Rest)
       context_.Rest->Rest(query_.Engine, e.Status, e.RetryAfterSeconds);
@@ -236,7 +264,6 @@ std::string TSEQueryThread::FetchPage() {
   }
   const std::string savePath = DebugSetting("SavePath");
   if (!savePath.empty()) SaveDebugPage(savePath + "/" + fileName, page);
-  return page;
 }
 
 void TSEQueryThread::Parse(const std::string& page, const std::string& module) {

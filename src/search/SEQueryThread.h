@@ -71,7 +71,8 @@ class TSEQueryThread {
  private:
   enum TDecision { kUndecided, kCount, kDrop };
 
-  std::string FetchPage();
+  // Into `page`, the pool thread's buffer.
+  void FetchPage(std::string& page);
   void Parse(const std::string& page, const std::string& module);
   // The download's share of the statistics and the engine's tally.
   void CountDownload(bool answered, double seconds, double cpuMs);
