@@ -322,9 +322,12 @@ void TGlobal::CleanUpSessions() {
   }
   if (expired.empty()) return;
   expired.clear();
+  if (!none) return;
   // Nobody has used the server for a session's lifetime: connections kept
-  // for the engines would long have been closed at their end.
-  if (none) ReleaseKeptConnections();
+  // for the engines would long have been closed at their end. While other
+  // sessions live, the freed memory stays for the next search, which would
+  // otherwise take every page of it fresh from the system again.
+  ReleaseKeptConnections();
   ReturnFreedMemory();
 }
 
