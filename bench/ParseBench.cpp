@@ -8,12 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include <zlib.h>
-
 #include "AllocationCounter.h"
 #include "EngineSimulator.h"
 #include "base/Regex.h"
 #include "data/XMLManager.h"
+#include "platform/ContentDecoding.h"
 #include "search/ResultPage.h"
 #include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
@@ -146,18 +145,10 @@ void BM_BareScanSearch(benchmark::State& state) {
 }
 BENCHMARK(BM_BareScanSearch)->Arg(kGoogle)->Arg(kMSN)->Arg(kYahoo)->Unit(benchmark::kMillisecond);
 
-// Inflates a gzip body into `out`, whose memory is kept from call to call.
+// Inflates a gzip body into `out`, whose memory is kept from call to call,
+// the way the server inflates a page it fetched.
 bool Gunzip(const std::string& body, std::string& out, size_t size) {
-  z_stream stream{};
-  if (inflateInit2(&stream, 15 + 16) != Z_OK) return false;
-  out.resize(size);
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(body.data()));
-  stream.avail_in = static_cast<uInt>(body.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  const bool done = inflate(&stream, Z_FINISH) == Z_STREAM_END && stream.total_out == size;
-  inflateEnd(&stream);
-  return done;
+  return DecodeContent("gzip", body, out, size).Outcome == TDecodeOutcome::kDecoded && out.size() == size;
 }
 
 // The floor of a whole fresh search: the twelve pages the server asks for

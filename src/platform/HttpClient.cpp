@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/Log.h"
+#include "platform/ContentDecoding.h"
 
 namespace orvane {
 
@@ -201,10 +202,46 @@ std::unique_ptr<curl_slist, HeaderListDeleter> RequestHeaders(
   const std::string acceptLanguage = "Accept-Language: " + HeaderOr(given, "Accept-Language", kAcceptLanguage);
   std::unique_ptr<curl_slist, HeaderListDeleter> headers(curl_slist_append(nullptr, accept.c_str()));
   curl_slist_append(headers.get(), acceptLanguage.c_str());
+  // The body is decoded here, not by libcurl (see ContentDecoding.h).
+  if (HeaderOr(given, "Accept-Encoding", "").empty())
+    curl_slist_append(headers.get(), "Accept-Encoding: gzip, deflate");
   for (const auto& [name, value] : given)
     if (!SameName(name, "Accept") && !SameName(name, "Accept-Language") && !SameName(name, "User-Agent"))
       curl_slist_append(headers.get(), (name + ": " + value).c_str());
   return headers;
+}
+
+// Half a page would pass for a page with fewer results.
+[[noreturn]] void RaiseCutOff(const std::string& url, size_t limit) {
+  Log("HttpClient", "Page cut off at " + std::to_string(limit) + " bytes: " + url);
+  const bool megabytes = limit >= (1u << 20);
+  throw THttpError(
+      "Page cut off at " + std::to_string(limit) + " bytes",
+      "page larger than " + std::to_string(megabytes ? limit >> 20 : limit) + (megabytes ? " MB" : " bytes"));
+}
+
+// The Content-Encoding of the last answer, its headers joined.
+std::string ContentEncodingOf(CURL* handle) {
+  std::string encoding;
+  curl_header* header = nullptr;
+  for (size_t index = 0; curl_easy_header(handle, "Content-Encoding", index, CURLH_HEADER, -1, &header) == CURLHE_OK &&
+                         header->value && index < header->amount;
+       ++index)
+    encoding += (index ? std::string(",") : std::string()) + header->value;
+  return encoding;
+}
+
+// The raw body in `text` becomes the decoded one.
+void DecodeBody(CURL* handle, std::string& text, const std::string& url, size_t limit) {
+  const std::string encoding = ContentEncodingOf(handle);
+  if (encoding.empty()) return;
+  thread_local std::string decoded;  // keeps its room, like the caller's buffer
+  const TDecoded result = DecodeContent(encoding, text, decoded, limit);
+  if (result.Outcome == TDecodeOutcome::kTooLarge) RaiseCutOff(url, limit);
+  if (result.Outcome == TDecodeOutcome::kUndecodable)
+    throw THttpError("Error while processing content unencoding: " + result.Problem, "undecodable page");
+  text.swap(decoded);
+  if (decoded.capacity() > (1u << 20)) std::string().swap(decoded);
 }
 
 }  // namespace
@@ -260,7 +297,6 @@ void THttpClient::GetInto(const std::string& url, std::string& text) {
   curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 5L);
   curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
   curl_easy_setopt(handle, CURLOPT_USERAGENT, userAgent.c_str());
-  curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, AppendBody);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
   curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
@@ -285,14 +321,8 @@ void THttpClient::GetInto(const std::string& url, std::string& text) {
   if (status >= 400)
     throw THttpError("HTTP error " + std::to_string(status), "it answered " + std::to_string(status), status,
                      RetryAfterOf(handle));
-  if (cutOff) {
-    Log("HttpClient", "Page cut off at " + std::to_string(MaxBodyBytes) + " bytes: " + url);
-    // Half a page would pass for a page with fewer results.
-    const bool megabytes = MaxBodyBytes >= (1u << 20);
-    throw THttpError("Page cut off at " + std::to_string(MaxBodyBytes) + " bytes",
-                     "page larger than " + std::to_string(megabytes ? MaxBodyBytes >> 20 : MaxBodyBytes) +
-                         (megabytes ? " MB" : " bytes"));
-  }
+  if (cutOff) RaiseCutOff(url, MaxBodyBytes);
+  DecodeBody(handle, text, url, MaxBodyBytes);
 }
 
 bool IsLoopbackHost(std::string_view host) {

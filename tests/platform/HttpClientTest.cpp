@@ -161,16 +161,29 @@ TEST(HttpClient, FailuresSayWhyInPlainWordsAndCarryRetryAfter) {
   stub.Server().Get("/big", [](const httplib::Request&, httplib::Response& response) {
     response.set_content(std::string(3000, 'x'), "text/html");
   });
+  // Small on the wire, too large once inflated.
+  stub.Server().Get("/bomb", [](const httplib::Request&, httplib::Response& response) {
+    response.set_header("Content-Encoding", "gzip");
+    response.set_content(Compress(std::string(3000, 'x'), 31), "text/html");
+  });
+  stub.Server().Get("/broken", [](const httplib::Request&, httplib::Response& response) {
+    response.set_header("Content-Encoding", "gzip");
+    response.set_content("\x1f\x8b but no gzip after all", "text/html");
+  });
   const std::string closed = "http://127.0.0.1:" + std::to_string(test::FreePort()) + "/";
-  const struct { std::string url; const char* reason; long status; long retryAfter; } rows[] = {
+  const struct { std::string url; const char* reason; long status; long retryAfter;
+  } rows[] = {
       {"http://" + stub.Host() + "/status?code=500", "it answered 500", 500, -1},
       {"http://" + stub.Host() + "/status?code=429&retry=120", "it answered 429", 429, 120},
       {"http://" + stub.Host() + "/status?code=429&retry=0", "it answered 429", 429, 0},
       // A date long past means now; a value that is neither a number nor a date counts as none.
-      {"http://" + stub.Host() + "/status?code=503&retry=Wed,%2021%20Oct%202015%2007:28:00%20GMT", "it answered 503", 503, 0},
+      {"http://" + stub.Host() + "/status?code=503&retry=Wed,%2021%20Oct%202015%2007:28:00%20GMT", "it answered 503",
+       503, 0},
       {"http://" + stub.Host() + "/status?code=503&retry=soon", "it answered 503", 503, -1},
       {"http://" + stub.Host() + "/status?code=503", "it answered 503", 503, -1},
       {"http://" + stub.Host() + "/big", "page larger than 1000 bytes", 0, -1},
+      {"http://" + stub.Host() + "/bomb", "page larger than 1000 bytes", 0, -1},
+      {"http://" + stub.Host() + "/broken", "undecodable page", 0, -1},
       {closed, "connection refused", 0, -1},
   };
   for (const auto& row : rows) {
