@@ -1,6 +1,7 @@
 #include "pages/ResultFilters.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_set>
 
 #include "base/StrUtils.h"
@@ -21,8 +22,8 @@ constexpr int32_t kWordListMark = 3;
 
 std::string WithoutSpaces(const std::string& text) { return ReplaceAll(text, " ", ""); }
 
-bool Contains(const std::string& text, const std::string& needle) {
-  return !needle.empty() && text.find(needle) != std::string::npos;
+bool Contains(std::string_view text, std::string_view needle) {
+  return !needle.empty() && text.find(needle) != std::string_view::npos;
 }
 
 std::string FirstKeywords(const TFilterState& state) {
@@ -197,7 +198,7 @@ void WordListFilter(const TFilterState& state, const std::string& keywords, cons
       ++urlResults;
     } else if (profile.FindSearchTermsinHost && result.Facts.URI &&
                std::any_of(keywordWords.begin(), keywordWords.end(),
-                           [&](const TWord& word) { return Contains(result.Facts.URI->Host, word.Text); })) {
+                           [&](const TWord& word) { return Contains(result.Facts.URI->Host(), word.Text); })) {
       result.Marks.FilterMark = kWordListMark;
       ++hostResults;
     }

@@ -286,10 +286,9 @@ bool NormaliseLink(const TEngineShape& shape, std::string& link) {
 }
 
 bool IsHomePage(const TURI& uri) {
-  if (uri.Path != "/") return false;
-  return uri.Document.empty() ||
-         std::any_of(std::begin(kHomeDocuments), std::end(kHomeDocuments),
-                     [&uri](const char* name) { return uri.Document == name; });
+  if (uri.Path() != "/") return false;
+  return uri.Document().empty() || std::any_of(std::begin(kHomeDocuments), std::end(kHomeDocuments),
+                                               [&uri](const char* name) { return uri.Document() == name; });
 }
 
 std::string DomainExtension(std::string_view link, bool& hasPath) {

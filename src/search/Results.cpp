@@ -23,27 +23,36 @@ TURI TURI::Parse(std::string_view url) {
 }
 
 TURI TURI::Parse(std::string_view protocol, std::string_view rest) {
-  TURI uri;
-  uri.Protocol = protocol;
+  std::string_view parts[kParts];
+  parts[kProtocol] = protocol;
   if (const size_t hash = rest.find('#'); hash != std::string_view::npos) {
-    uri.Bookmark = rest.substr(hash + 1);
+    parts[kBookmark] = rest.substr(hash + 1);
     rest = rest.substr(0, hash);
   }
   if (const size_t question = rest.find('?'); question != std::string_view::npos) {
-    uri.Params = rest.substr(question + 1);
+    parts[kParams] = rest.substr(question + 1);
     rest = rest.substr(0, question);
   }
   const size_t slash = rest.find('/');
   std::string_view authority = rest.substr(0, slash);
   const std::string_view path = slash == std::string_view::npos ? std::string_view("/") : rest.substr(slash);
   if (const size_t colon = authority.rfind(':'); colon != std::string_view::npos) {
-    uri.Port = authority.substr(colon + 1);
+    parts[kPort] = authority.substr(colon + 1);
     authority = authority.substr(0, colon);
   }
-  uri.Host = authority;
+  parts[kHost] = authority;
   const size_t lastSlash = path.rfind('/');
-  uri.Path = path.substr(0, lastSlash + 1);
-  uri.Document = path.substr(lastSlash + 1);
+  parts[kPath] = path.substr(0, lastSlash + 1);
+  parts[kDocument] = path.substr(lastSlash + 1);
+
+  TURI uri;
+  size_t size = 0;
+  for (const std::string_view part : parts) size += part.size();
+  uri.text_.reserve(size);
+  for (int part = 0; part < kParts; ++part) {
+    uri.text_ += parts[part];
+    uri.ends_[part] = static_cast<uint32_t>(uri.text_.size());
+  }
   return uri;
 }
 
@@ -179,12 +188,11 @@ bool DomainMatches(const TResult& result, const std::vector<std::string>& domain
   // before its last one, taken with its trailing dot.
   std::string secondLevel;
   if (result.Facts.URI) {
-    const std::string& host = result.Facts.URI->Host;
+    const std::string_view host = result.Facts.URI->Host();
     const size_t last = host.rfind('.');
-    if (last != std::string::npos && last >= 3) {
+    if (last != std::string_view::npos && last >= 3) {
       const size_t previous = host.rfind('.', last - 1);
-      if (previous != std::string::npos && previous >= 1)
-        secondLevel = host.substr(previous + 1, last - previous);
+      if (previous != std::string_view::npos && previous >= 1) secondLevel = host.substr(previous + 1, last - previous);
     }
   }
   for (const std::string& entry : domainExtensions) {

@@ -9,13 +9,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <pugixml.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "search/HighLight.h"
 #include "words/WordUtils.h"
-
-#include <pugixml.hpp>
 
 namespace orvane {
 
@@ -25,12 +25,32 @@ struct TTask;
 
 // A link taken apart: "http://host:8080/docs/a.pdf?x=1#top" gives Protocol
 // "http", Host "host", Port "8080", Path "/docs/", Document "a.pdf", Params
-// "x=1", Bookmark "top". Path always begins and ends with "/".
-struct TURI {
-  std::string Protocol, Host, Port, Path, Document, Params, Bookmark;
+// "x=1", Bookmark "top". Path always begins and ends with "/". The parts
+// are kept one after another in a single string: a search holds one of
+// these per result.
+class TURI {
+ public:
   static TURI Parse(std::string_view url);
   // The same for a link whose scheme is already cut off: `rest` follows "://".
   static TURI Parse(std::string_view protocol, std::string_view rest);
+
+  std::string_view Protocol() const { return Part(kProtocol); }
+  std::string_view Host() const { return Part(kHost); }
+  std::string_view Port() const { return Part(kPort); }
+  std::string_view Path() const { return Part(kPath); }
+  std::string_view Document() const { return Part(kDocument); }
+  std::string_view Params() const { return Part(kParams); }
+  std::string_view Bookmark() const { return Part(kBookmark); }
+
+ private:
+  enum TPart { kProtocol, kHost, kPort, kPath, kDocument, kParams, kBookmark, kParts };
+  std::string_view Part(TPart part) const {
+    const uint32_t start = part == kProtocol ? 0 : ends_[part - 1];
+    return std::string_view(text_).substr(start, ends_[part] - start);
+  }
+
+  std::string text_;
+  uint32_t ends_[kParts] = {};  // where each part ends in text_
 };
 
 // What the engine sent for one result.

@@ -107,7 +107,7 @@ double TSERanking::Lookup(const TLookupTable& table, double v) {
   return table[1];
 }
 
-double TSERanking::PathFactor(const std::string& path) const {
+double TSERanking::PathFactor(std::string_view path) const {
   const auto depth = static_cast<int>(std::count(path.begin(), path.end(), '/')) - 1;
   double factor = 1.0;
   if (depth > 0) factor = 1 - BaseURLPenalty;
@@ -182,7 +182,7 @@ void TSERanking::RankResult(TResult& result, const TProfile& profile) {
         description.empty() ? 0.0 : FieldScore(kDescription, description, descriptionAt, profile);
     result.Rank.LinkScore = FieldScore(kLink, link, linkAt, profile);
     result.Rank.PathFactor =
-        PathFactor(result.Facts.URI ? result.Facts.URI->Path : TURI::Parse(result.Source.Link).Path);
+        PathFactor(result.Facts.URI ? result.Facts.URI->Path() : TURI::Parse(result.Source.Link).Path());
     result.Rank.DomainMatch = DomainMatches(result, profile.DomainExtensions);
     result.Rank.FileMatch = FileMatches(result, profile.FileExtensions);
   } catch (const std::exception& e) {

@@ -40,7 +40,7 @@ class TSERanking {
   static double Lookup(const TLookupTable& table, double v);
   // 1 for the root, 1 - BaseURLPenalty one directory deep, and a further
   // (1 - DeepURLPenalty) for every level below that.
-  double PathFactor(const std::string& path) const;
+  double PathFactor(std::string_view path) const;
 
   TLookupTable LengthExactDescription{};
   TLookupTable LengthExactTitle{};

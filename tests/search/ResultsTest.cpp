@@ -22,6 +22,30 @@ std::vector<std::pair<std::string, int32_t>> LinksAndRanks(const TResultList& li
   return out;
 }
 
+// Every part comes back whole, including the empty ones between full ones.
+TEST(URI, TakesALinkApartIntoItsParts) {
+  const struct {
+    const char* link;
+    const char* parts[7];  // protocol, host, port, path, document, params, bookmark
+  } rows[] = {
+      {"http://host:8080/docs/a.pdf?x=1#top", {"http", "host", "8080", "/docs/", "a.pdf", "x=1", "top"}},
+      {"https://www.example.org", {"https", "www.example.org", "", "/", "", "", ""}},
+      {"http://h/?#", {"http", "h", "", "/", "", "", ""}},
+      {"ftp://h/a/b/c/", {"ftp", "h", "", "/a/b/c/", "", "", ""}},
+      {"no-scheme.example/x#a?b", {"", "no-scheme.example", "", "/", "x", "", "a?b"}},
+  };
+  for (const auto& row : rows) {
+    const TURI uri = TURI::Parse(row.link);
+    const std::string_view got[7] = {uri.Protocol(), uri.Host(),   uri.Port(),    uri.Path(),
+                                     uri.Document(), uri.Params(), uri.Bookmark()};
+    for (int part = 0; part < 7; ++part) EXPECT_EQ(got[part], row.parts[part]) << row.link << " part " << part;
+  }
+  const TURI copied = TURI::Parse("http", "copied.example:81/p/q.htm");
+  const TURI kept = copied;  // the parts belong to each copy
+  EXPECT_EQ(kept.Host(), "copied.example");
+  EXPECT_EQ(kept.Document(), "q.htm");
+}
+
 TEST(RemoveDuplicates, KeepsTheBetterEngineRank) {
   using Rows = std::vector<std::pair<std::string, int32_t>>;
   const struct { Rows input, kept; } rows[] = {
