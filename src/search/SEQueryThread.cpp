@@ -266,23 +266,31 @@ void TSEQueryThread::FetchPage(std::string& page) {
   if (!savePath.empty()) SaveDebugPage(savePath + "/" + fileName, page);
 }
 
+// The page an engine shows instead of results when it wants a person holds
+// no results; one that does is a result page, whatever its texts say (a
+// search for the words of a CAPTCHA page finds pages that quote them).
+void TSEQueryThread::RefuseBlockPage(const std::string& page) const {
+  const TRegex* blockPage = engine_->BlockPageRegex();
+  if (!blockPage || !blockPage->Matches(page)) return;
+  const std::string reason = "asked for a CAPTCHA: open " + query_.HomePage(engine_) + " in your browser once";
+  throw TPageRefused(reason, reason);
+}
+
 void TSEQueryThread::Parse(const std::string& page, const std::string& module) {
   if (!engine_) throw TOvException("Unknown search engine " + IntToStr(query_.Engine), "SEQueryThread", "FetchParse");
   if (!query_.Results) throw TOvException("No result list for the query", "SEQueryThread", "FetchParse");
-  if (const TRegex* blockPage = engine_->BlockPageRegex(); blockPage && blockPage->Matches(page)) {
-    const std::string reason = "asked for a CAPTCHA: open " + query_.HomePage(engine_) + " in your browser once";
-    throw TPageRefused(reason, reason);
-  }
   const TMonotonic parseStart = MonotonicNow();
   const double parseCpuStart = ThreadCpuMs();
   TResultPage parsed(*engine_, query_, module, context_.FailedBlockFolder);
   try {
     parsed.Parse(page);
   } catch (...) {
+    RefuseBlockPage(page);
     lastShown_ = parsed.Count.LastShown;
     pageCount_ = parsed.PageCount;
     throw;
   }
+  if (parsed.Results.empty()) RefuseBlockPage(page);
   lastShown_ = parsed.Count.LastShown;
   pageCount_ = parsed.PageCount;
   const size_t found = parsed.Results.size();

@@ -74,6 +74,8 @@ class TSEQueryThread {
   // Into `page`, the pool thread's buffer.
   void FetchPage(std::string& page);
   void Parse(const std::string& page, const std::string& module);
+  // Raises TPageRefused when the page is the engine's CAPTCHA or consent page.
+  void RefuseBlockPage(const std::string& page) const;
   // The download's share of the statistics and the engine's tally.
   void CountDownload(bool answered, double seconds, double cpuMs);
   // The page's results into the query's list, with the parse statistics.

@@ -23,9 +23,9 @@ constexpr int64_t kWaitMs = 20000;
 // session whose results the threads fill. Saved pages live in dir_.
 class SEQueryThreadTest : public ::testing::Test {
  protected:
-  void StartGlobal(const std::string& config) {
+  void StartGlobal(const std::string& config, const std::string& googleMore = "") {
     global_ = std::make_unique<testing::TestGlobal>(
-        config, testing::DataXml(testing::EngineSectionXml("Google") + testing::EngineSectionXml("MSN") +
+        config, testing::DataXml(testing::EngineSectionXml("Google", googleMore) + testing::EngineSectionXml("MSN") +
                                  testing::EngineSectionXml("Yahoo")));
     install_ = global_->Install();
     session_ = std::make_unique<TSessionData>(1, (*global_)->DataDir, true);
@@ -112,6 +112,33 @@ TEST_F(SEQueryThreadTest, FailuresBecomeTheThreadsError) {
   EXPECT_EQ(session_->Totals.DownloadCount, 1);  // the missing file was never downloaded
   EXPECT_EQ(session_->Totals.ParseCount, 0);
   EXPECT_TRUE(LogHas("Exception: Current page number is too high"));
+}
+
+// Only a page without results can be the engine's CAPTCHA page: a result
+// page that quotes one is still read.
+TEST_F(SEQueryThreadTest, OnlyAPageWithoutResultsIsABlockPage) {
+  StartGlobal("LoadPath=" + dir_.Path() + "pages\n", "<BlockPage><![CDATA[solve\\s+the\\s+puzzle]]></BlockPage>");
+  std::vector<TBlock> quoting = {{"http://puzzles.org/", "Puzzles", "how to solve the puzzle"}};
+  WriteFile(dir_.Path() + "pages/Google_file_0.htm", MakePage("Results 1 - 1 of about 1", quoting));
+  WriteFile(dir_.Path() + "pages/Google_file_1.htm", "<html><body>Please solve the puzzle first</body></html>");
+  WriteFile(dir_.Path() + "pages/Google_file_2.htm", MakePage("No results", {}) + "solve the puzzle");
+  const struct {
+    int page;
+    bool refused;
+  } rows[] = {{0, false}, {1, true}, {2, true}};
+  for (const auto& row : rows) {
+    const auto query = Query(kGoogle, row.page);
+    TSEQueryThread thread(context_, *query);
+    thread.Start();
+    ASSERT_TRUE(thread.WaitFor(kWaitMs));
+    EXPECT_EQ(thread.Error().has_value(), row.refused) << row.page;
+    if (row.refused) {
+      EXPECT_TRUE(thread.Reason().starts_with("asked for a CAPTCHA: open ")) << thread.Reason();
+    }
+  }
+  ASSERT_EQ(session_->Results->Count(), 1u);
+  EXPECT_EQ(session_->Results->Result(0)->Source.Link, "http://puzzles.org/");
+  EXPECT_EQ(session_->Totals.ParseCount, 1);
 }
 
 // Run under ThreadSanitizer in CI: several threads hand in to one list.

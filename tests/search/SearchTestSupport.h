@@ -29,11 +29,13 @@ inline std::unique_ptr<TSearchEngines> MakeTestEngine(int index) {
   return std::make_unique<TSearchEngines>(EngineName(index), kCountPattern, kBlockPattern, kElementPatterns);
 }
 
-inline std::string EngineSectionXml(const std::string& name) {
+// `more`: further elements of the section, as written in the data file.
+inline std::string EngineSectionXml(const std::string& name, const std::string& more = "") {
   return "<" + name + "><ResultCount><![CDATA[" + kCountPattern + "]]></ResultCount><ResultBlock><![CDATA[" +
          kBlockPattern + "]]></ResultBlock><ResultElements><![CDATA[" + kElementPatterns +
          "]]></ResultElements><Seperator>OR</Seperator><LeftParinhesis>(</LeftParinhesis>"
-         "<RightParinhesis>)</RightParinhesis></" + name + ">";
+         "<RightParinhesis>)</RightParinhesis>" +
+         more + "</" + name + ">";
 }
 
 inline std::string DataXml(const std::string& engineSections) {
