@@ -13,6 +13,7 @@ namespace orvane {
 namespace {
 
 constexpr size_t kFirstSlots = 64;
+constexpr size_t kFirstTextBlock = 4096;
 constexpr size_t kTextBlock = 64 * 1024;
 
 // The slot a hash starts probing at, of a power-of-two count: the rotating
@@ -21,6 +22,9 @@ size_t HomeSlot(uint32_t hash, size_t slots) {
   const int shift = 32 - std::countr_zero(slots);
   return shift >= 32 ? 0 : static_cast<size_t>((hash * 0x9E3779B1u) >> shift);
 }
+
+// Kept out of line, so that the short comparisons need few registers.
+[[gnu::noinline]] bool LongSame(const char* a, const char* b, size_t size) { return std::memcmp(a, b, size) == 0; }
 
 // Equal bytes, with short runs (most words) compared in two loads each.
 bool SameBytes(const char* a, const char* b, size_t size) {
@@ -34,12 +38,19 @@ bool SameBytes(const char* a, const char* b, size_t size) {
     std::memcpy(&value, p, sizeof value);
     return value;
   };
-  if (size > 16) return std::memcmp(a, b, size) == 0;
+  if (size > 16) return LongSame(a, b, size);
   if (size >= 8) return load8(a) == load8(b) && load8(a + size - 8) == load8(b + size - 8);
   if (size >= 4) return load4(a) == load4(b) && load4(a + size - 4) == load4(b + size - 4);
   for (size_t i = 0; i < size; ++i)
     if (a[i] != b[i]) return false;
   return true;
+}
+
+// Tells the texts that equal `word`.
+auto SameAs(std::string_view word) {
+  return [word](std::string_view text) {
+    return text.size() == word.size() && SameBytes(text.data(), word.data(), word.size());
+  };
 }
 
 }  // namespace
@@ -71,47 +82,39 @@ TWordRecord* TClusterHash::RecordOf(THashEntry* entry) {
   return record;
 }
 
-bool TClusterHash::Matches(const THashEntry& entry, const TKey& key) const {
-  const std::string_view word = entry.Word;
-  const size_t first = key.First.size();
-  if (word.size() != key.Size() || !SameBytes(word.data(), key.First.data(), first)) return false;
-  return !key.Joined || (word[first] == ' ' && SameBytes(word.data() + first + 1, key.Second.data(), key.Second.size()));
-}
-
-THashEntry* TClusterHash::Lookup(const TKey& key) const {
+// Inlined into its callers: the call cost as much as the probe.
+template <typename Same>
+[[gnu::always_inline]] inline THashEntry* TClusterHash::Probe(uint32_t hash, const Same& same, size_t& slot) const {
   if (slots_.empty()) return nullptr;
   const size_t mask = slots_.size() - 1;
-  for (size_t slot = HomeSlot(key.Hash, slots_.size());; slot = (slot + 1) & mask) {
-    const TSlot& probe = slots_[slot];
+  for (slot = HomeSlot(hash, slots_.size());; slot = (slot + 1) & mask) {
+    const TSlot probe = slots_[slot];
     if (probe.Entry == 0) return nullptr;
-    if (probe.Hash != key.Hash) continue;
-    THashEntry* entry = const_cast<THashEntry*>(&entries_[probe.Entry - 1]);
-    if (Matches(*entry, key)) return entry;
+    if (probe.Hash != hash) continue;
+    const THashEntry& entry = entries_[probe.Entry - 1];
+    if (same(entry.Word)) return const_cast<THashEntry*>(&entry);
   }
 }
 
 THashEntry* TClusterHash::Find(std::string_view word) const {
   LayOut();
-  THashEntry* entry = Lookup(TKey{word, {}, false, Hash(word)});
+  size_t slot = 0;
+  const auto same = SameAs(word);
+  THashEntry* entry = Probe(Hash(word), same, slot);
   if (entry) RecordOf(entry);
   return entry;
 }
 
-std::string_view TClusterHash::Store(const TKey& key) {
-  const size_t size = key.Size();
+char* TClusterHash::Reserve(size_t size) {
   if (blockUsed_ + size > blockSize_) {
-    blockSize_ = std::max(kTextBlock, size);
-    textBlocks_.push_back(std::make_unique<char[]>(blockSize_));
+    // Small at first: most tables of a search hold a few thousand words.
+    blockSize_ = std::max(std::min(kTextBlock, 4 * blockSize_ + kFirstTextBlock), size);
+    textBlocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
     blockUsed_ = 0;
   }
   char* text = textBlocks_.back().get() + blockUsed_;
   blockUsed_ += size;
-  std::memcpy(text, key.First.data(), key.First.size());
-  if (key.Joined) {
-    text[key.First.size()] = ' ';
-    std::memcpy(text + key.First.size() + 1, key.Second.data(), key.Second.size());
-  }
-  return {text, size};
+  return text;
 }
 
 void TClusterHash::GrowIndex() {
@@ -126,27 +129,29 @@ void TClusterHash::GrowIndex() {
   }
 }
 
-THashEntry* TClusterHash::Insert(const TKey& key, TOccurrence* occurrence) {
+template <typename Same, typename Write>
+THashEntry* TClusterHash::Insert(uint32_t hash, size_t size, const Same& same, const Write& write,
+                                 TOccurrence* occurrence) {
   if (laidOut_) throw std::logic_error("word table added to after it was read");
-  THashEntry* entry = Lookup(key);
+  // Grown ahead, so that the probe below ends at the slot a new entry takes.
+  if (!slots_.empty() && 2 * (entries_.size() + 1) > slots_.size()) GrowIndex();
+  size_t slot = 0;
+  THashEntry* entry = Probe(hash, same, slot);
   if (!entry) {
     // The arrays were sized for every addition: growing them would move
     // what the occurrences and the cluster lists point at.
     if (entries_.size() == entries_.capacity()) throw std::length_error("word table is full");
-    if (2 * (entries_.size() + 1) > slots_.size()) GrowIndex();
     TWordRecord& record = records_.emplace_back();
     entry = &entries_.emplace_back();
-    entry->Word = Store(key);
+    char* text = Reserve(size);
+    write(text);
+    entry->Word = {text, size};
     entry->Record = &record;
-    entry->Hash = key.Hash;
+    entry->Hash = hash;
     record.Forms.emplace_back(entry->Word);
-    const size_t mask = slots_.size() - 1;
-    size_t slot = HomeSlot(key.Hash, slots_.size());
-    while (slots_[slot].Entry != 0) slot = (slot + 1) & mask;
-    slots_[slot] = TSlot{key.Hash, static_cast<uint32_t>(entries_.size())};
-  } else {
-    RecordOf(entry);
+    slots_[slot] = TSlot{hash, static_cast<uint32_t>(entries_.size())};
   }
+  // No fold happens before the table is read: the record is the entry's own.
   TWordRecord& record = *entry->Record;
   // A result's places come one after another.
   if (record.Count == 0 || record.LastResult != occurrence->Result) ++record.Count;
@@ -156,12 +161,25 @@ THashEntry* TClusterHash::Insert(const TKey& key, TOccurrence* occurrence) {
 }
 
 THashEntry* TClusterHash::Add(std::string_view word, TOccurrence* occurrence) {
-  return Insert(TKey{word, {}, false, Hash(word)}, occurrence);
+  const auto same = SameAs(word);
+  auto write = [&](char* text) { std::memcpy(text, word.data(), word.size()); };
+  return Insert(Hash(word), word.size(), same, write, occurrence);
 }
 
 THashEntry* TClusterHash::AddPhrase(const THashEntry& first, const THashEntry& second, TOccurrence* occurrence) {
-  return Insert(TKey{first.Word, second.Word, true, JoinedHash(first.Hash, second.Hash, second.Word.size())},
-                occurrence);
+  const std::string_view one = first.Word;
+  const std::string_view two = second.Word;
+  const size_t size = one.size() + 1 + two.size();
+  auto same = [&](std::string_view text) {
+    return text.size() == size && SameBytes(text.data(), one.data(), one.size()) && text[one.size()] == ' ' &&
+           SameBytes(text.data() + one.size() + 1, two.data(), two.size());
+  };
+  auto write = [&](char* text) {
+    std::memcpy(text, one.data(), one.size());
+    text[one.size()] = ' ';
+    std::memcpy(text + one.size() + 1, two.data(), two.size());
+  };
+  return Insert(JoinedHash(first.Hash, second.Hash, two.size()), size, same, write, occurrence);
 }
 
 const std::vector<uint32_t>& TClusterHash::Order() const {
@@ -187,9 +205,9 @@ void TClusterHash::LayOutPlaces() {
   std::vector<uint32_t> next(records_.size() + 1, 0);
   for (const TAddition& addition : additions_) ++next[addition.Record - records_.data() + 1];
   for (size_t i = 1; i < next.size(); ++i) next[i] += next[i - 1];
-  places_.resize(additions_.size());
+  places_ = std::make_unique_for_overwrite<TOccurrence*[]>(additions_.size());
   for (size_t i = 0; i < records_.size(); ++i)
-    records_[i].Occurrences = {places_.data() + next[i], next[i + 1] - next[i]};
+    records_[i].Occurrences = {places_.get() + next[i], next[i + 1] - next[i]};
   for (const TAddition& addition : additions_) places_[next[addition.Record - records_.data()]++] = addition.Occurrence;
   additions_ = {};
 }

@@ -78,14 +78,6 @@ class TClusterHash {
   size_t RecordCount() const { return records_.size(); }
 
  private:
-  // A word, or two words joined by a blank.
-  struct TKey {
-    std::string_view First;
-    std::string_view Second;
-    bool Joined = false;
-    uint32_t Hash = 0;
-    size_t Size() const { return First.size() + (Joined ? 1 + Second.size() : 0); }
-  };
   struct TSlot {
     uint32_t Hash = 0;
     uint32_t Entry = 0;  // 1-based, 0 for an empty slot
@@ -95,10 +87,15 @@ class TClusterHash {
     TOccurrence* Occurrence;
   };
 
-  THashEntry* Lookup(const TKey& key) const;
-  THashEntry* Insert(const TKey& key, TOccurrence* occurrence);
-  bool Matches(const THashEntry& entry, const TKey& key) const;
-  std::string_view Store(const TKey& key);
+  // The entry of `hash` that `same` accepts; none, with `slot` the empty
+  // slot the probe ended at.
+  template <typename Same>
+  THashEntry* Probe(uint32_t hash, const Same& same, size_t& slot) const;
+  // Adds the place to the entry `same` accepts, or to a new one whose text
+  // of `size` bytes `write` fills in.
+  template <typename Same, typename Write>
+  THashEntry* Insert(uint32_t hash, size_t size, const Same& same, const Write& write, TOccurrence* occurrence);
+  char* Reserve(size_t size);
   void GrowIndex();
   const std::vector<uint32_t>& Order() const;
   // Done once, on the first read; const because reads are.
@@ -115,7 +112,7 @@ class TClusterHash {
   mutable std::vector<uint32_t> order_;  // entry indexes; stale when shorter
   // The places in the order added, until laid out record by record.
   std::vector<TAddition> additions_;
-  TBigArray<TOccurrence*> places_;
+  std::unique_ptr<TOccurrence*[]> places_;
   bool laidOut_ = false;
   std::vector<std::vector<TOccurrence*>> mergedPlaces_;  // one list per fold
 };
