@@ -50,7 +50,7 @@ void TSeperateWords::Separate(std::string_view text, TWordList& words) const {
   // tables have them) and no "&", "." or "#", and runs on over letters,
   // digits, "_" and "/"; it is two characters long at least. Each byte's
   // part in that is looked up once, for its lower-case form.
-  enum : uint8_t { kStart = 1, kPart = 2, kBlocks = 4 };
+  enum : uint8_t { kStart = 1, kPart = 2, kBlocks = 4, kUpper = 8 };
   auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
   static const std::array<uint8_t, 256> kClass = [&] {
     const TRegex word("\\w", 0);
@@ -60,7 +60,7 @@ void TSeperateWords::Separate(std::string_view text, TWordList& words) const {
       const bool start = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
       const bool blocks = word.Matches(std::string(1, c)) || c == '&' || c == '.' || c == '#';
       table[static_cast<size_t>(byte)] = (start ? kStart | kPart : 0) | (c == '_' || c == '/' ? kPart : 0) |
-                                         (blocks ? kBlocks : 0);
+                                         (blocks ? kBlocks : 0) | (c != static_cast<char>(byte) ? kUpper : 0);
     }
     return table;
   }();
@@ -76,11 +76,14 @@ void TSeperateWords::Separate(std::string_view text, TWordList& words) const {
       continue;
     }
     size_t end = pos + 1;
-    while (end < size && (classOf(end) & kPart)) ++end;
+    uint8_t kinds = kind;
+    for (; end < size && (classOf(end) & kPart); ++end) kinds |= classOf(end);
     if (end - pos >= 2) {
       TWord& word = words.emplace_back();
       word.Text.assign(text.data() + pos, end - pos);
-      for (char& c : word.Text) c = lower(c);
+      // Most words are lower case already.
+      if (kinds & kUpper)
+        for (char& c : word.Text) c = lower(c);
       word.Position = static_cast<int32_t>(pos + 1);
     }
     blocked = classOf(end - 1) & kBlocks;
