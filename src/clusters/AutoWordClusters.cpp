@@ -137,6 +137,8 @@ void TAutoWordClusters::Prepare(const std::vector<std::string>& ignoreList) {
     TFoldableTable foldable(*WordTable);
     plural_->MergePlurals(foldable);
   }
+  // From here on the tables are only read.
+  PhraseTable->LayOut();
 }
 
 void TAutoWordClusters::IgnoreWord(const std::string& word) {

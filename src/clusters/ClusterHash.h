@@ -76,6 +76,8 @@ class TClusterHash {
   }
 
   size_t RecordCount() const { return records_.size(); }
+  // Ends the additions and lays out the places; the first read does it too.
+  void LayOut() const;
 
  private:
   struct TSlot {
@@ -98,8 +100,6 @@ class TClusterHash {
   char* Reserve(size_t size);
   void GrowIndex();
   const std::vector<uint32_t>& Order() const;
-  // Done once, on the first read; const because reads are.
-  void LayOut() const;
   void LayOutPlaces();
 
   size_t size_;
