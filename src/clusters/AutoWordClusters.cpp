@@ -44,7 +44,7 @@ class TFoldableTable : public TPluralWordTable {
     if (target && source) table_.Merge(target, source);
   }
   void ForEachWord(const std::function<void(const std::string& word)>& visit) const override {
-    table_.ForEachEntry([&](const THashEntry& entry) { visit(entry.Word); });
+    table_.ForEachEntry([&](const THashEntry& entry) { visit(std::string(entry.Word)); });
   }
 
  private:
@@ -105,10 +105,9 @@ void TAutoWordClusters::Prepare(const std::vector<std::string>& ignoreList) {
     if (frequent(entry)) total += entry.Record->Occurrences.size();
   });
   PhraseTable = std::make_unique<TClusterHash>(total);
-  std::string phrase;
   WordTable->ForEachEntry([&](const THashEntry& entry) {
     if (!frequent(entry)) return;
-    const std::vector<TOccurrence*>& occurrences = entry.Record->Occurrences;
+    const auto& occurrences = entry.Record->Occurrences;
     for (size_t k = 0; k < occurrences.size(); ++k) {
       // A word's places lie far apart in a big storage: ask for a later one
       // early, so that its load overlaps the work on this one.
@@ -121,17 +120,16 @@ void TAutoWordClusters::Prepare(const std::vector<std::string>& ignoreList) {
       if (occurrence->HasNext) {
         // The storage keeps a list's words in adjacent records, and the next
         // word went into this table with its result: its entry holds the
-        // text, which spares reaching into the result for it.
+        // text and its hash, which spares reaching into the result for them.
         TOccurrence* next = occurrence + 1;
-        phrase.assign(entry.Word).append(" ").append(next->Entry->Word);
-        PhraseTable->Add(phrase, next);
+        PhraseTable->AddPhrase(entry, *next->Entry, next);
         continue;
       }
       const TWordList& words = WordsOf(*occurrence);
       const auto next = static_cast<size_t>(occurrence->WordIndex) + 1;
       if (next >= words.size() || next >= SlotsOf(*occurrence).size()) continue;
-      phrase.assign(entry.Word).append(" ").append(words[next].Text);
-      PhraseTable->Add(phrase, SlotsOf(*occurrence)[next]);
+      const THashEntry second{words[next].Text, nullptr, TClusterHash::Hash(words[next].Text)};
+      PhraseTable->AddPhrase(entry, second, SlotsOf(*occurrence)[next]);
     }
   });
 
@@ -139,6 +137,8 @@ void TAutoWordClusters::Prepare(const std::vector<std::string>& ignoreList) {
     TFoldableTable foldable(*WordTable);
     plural_->MergePlurals(foldable);
   }
+  // From here on the tables are only read.
+  PhraseTable->LayOut();
 }
 
 void TAutoWordClusters::IgnoreWord(const std::string& word) {

@@ -1,5 +1,8 @@
 #include "clusters/ClusterHash.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
 #include <stdexcept>
 #include <unordered_set>
 
@@ -7,15 +10,69 @@
 
 namespace orvane {
 
-TClusterHash::TClusterHash(size_t size) : Buckets(size, nullptr) {
-  records_.reserve(size);
-  entries_.reserve(size);
+namespace {
+
+constexpr size_t kFirstSlots = 64;
+constexpr size_t kFirstTextBlock = 4096;
+constexpr size_t kTextBlock = 64 * 1024;
+
+// The slot a hash starts probing at, of a power-of-two count: the rotating
+// hash keeps its entropy in the low bits, a multiply moves it to the top ones.
+size_t HomeSlot(uint32_t hash, size_t slots) {
+  const int shift = 32 - std::countr_zero(slots);
+  return shift >= 32 ? 0 : static_cast<size_t>((hash * 0x9E3779B1u) >> shift);
 }
 
-uint32_t TClusterHash::Hash(std::string_view word) const {
+// Kept out of line, so that the short comparisons need few registers.
+[[gnu::noinline]] bool LongSame(const char* a, const char* b, size_t size) { return std::memcmp(a, b, size) == 0; }
+
+// Equal bytes, with short runs (most words) compared in two loads each.
+bool SameBytes(const char* a, const char* b, size_t size) {
+  auto load8 = [](const char* p) {
+    uint64_t value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+  };
+  auto load4 = [](const char* p) {
+    uint32_t value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+  };
+  if (size > 16) return LongSame(a, b, size);
+  if (size >= 8) return load8(a) == load8(b) && load8(a + size - 8) == load8(b + size - 8);
+  if (size >= 4) return load4(a) == load4(b) && load4(a + size - 4) == load4(b + size - 4);
+  for (size_t i = 0; i < size; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
+// Tells the texts that equal `word`.
+auto SameAs(std::string_view word) {
+  return [word](std::string_view text) {
+    return text.size() == word.size() && SameBytes(text.data(), word.data(), word.size());
+  };
+}
+
+}  // namespace
+
+TClusterHash::TClusterHash(size_t size) : size_(size) {
+  records_.reserve(size);
+  entries_.reserve(size);
+  additions_.reserve(size);
+  if (size > 0) slots_.resize(std::min(std::bit_ceil(size * 2), kFirstSlots));
+}
+
+uint32_t TClusterHash::Hash(std::string_view word) {
   uint32_t h = 0;
-  for (unsigned char c : word) h = ((h << 2) | (h >> 30)) ^ c;
+  for (unsigned char c : word) h = std::rotl(h, 2) ^ c;
   return h;
+}
+
+uint32_t TClusterHash::JoinedHash(uint32_t first, uint32_t second, size_t secondSize) {
+  // Rotation distributes over XOR: the bytes after a prefix rotate its hash
+  // by two bits each and XOR in their own hash.
+  const uint32_t withBlank = std::rotl(first, 2) ^ static_cast<uint32_t>(' ');
+  return std::rotl(withBlank, static_cast<int>((2 * secondSize) % 32)) ^ second;
 }
 
 TWordRecord* TClusterHash::RecordOf(THashEntry* entry) {
@@ -25,47 +82,149 @@ TWordRecord* TClusterHash::RecordOf(THashEntry* entry) {
   return record;
 }
 
+// Inlined into its callers: the call cost as much as the probe.
+template <typename Same>
+[[gnu::always_inline]] inline THashEntry* TClusterHash::Probe(uint32_t hash, const Same& same, size_t& slot) const {
+  if (slots_.empty()) return nullptr;
+  const size_t mask = slots_.size() - 1;
+  for (slot = HomeSlot(hash, slots_.size());; slot = (slot + 1) & mask) {
+    const TSlot probe = slots_[slot];
+    if (probe.Entry == 0) return nullptr;
+    if (probe.Hash != hash) continue;
+    const THashEntry& entry = entries_[probe.Entry - 1];
+    if (same(entry.Word)) return const_cast<THashEntry*>(&entry);
+  }
+}
+
 THashEntry* TClusterHash::Find(std::string_view word) const {
-  if (Buckets.empty()) return nullptr;
-  for (THashEntry* entry = Buckets[Hash(word) % Buckets.size()]; entry; entry = entry->Next)
-    if (entry->Word == word) {
-      RecordOf(entry);
-      return entry;
-    }
-  return nullptr;
+  LayOut();
+  size_t slot = 0;
+  const auto same = SameAs(word);
+  THashEntry* entry = Probe(Hash(word), same, slot);
+  if (entry) RecordOf(entry);
+  return entry;
+}
+
+char* TClusterHash::Reserve(size_t size) {
+  if (blockUsed_ + size > blockSize_) {
+    // Small at first: most tables of a search hold a few thousand words.
+    blockSize_ = std::max(std::min(kTextBlock, 4 * blockSize_ + kFirstTextBlock), size);
+    textBlocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
+    blockUsed_ = 0;
+  }
+  char* text = textBlocks_.back().get() + blockUsed_;
+  blockUsed_ += size;
+  return text;
+}
+
+void TClusterHash::GrowIndex() {
+  std::vector<TSlot> old(slots_.size() * 2);
+  old.swap(slots_);
+  const size_t mask = slots_.size() - 1;
+  for (const TSlot& filled : old) {
+    if (filled.Entry == 0) continue;
+    size_t slot = HomeSlot(filled.Hash, slots_.size());
+    while (slots_[slot].Entry != 0) slot = (slot + 1) & mask;
+    slots_[slot] = filled;
+  }
+}
+
+template <typename Same, typename Write>
+THashEntry* TClusterHash::Insert(uint32_t hash, size_t size, const Same& same, const Write& write,
+                                 TOccurrence* occurrence) {
+  if (laidOut_) throw std::logic_error("word table added to after it was read");
+  // Grown ahead, so that the probe below ends at the slot a new entry takes.
+  if (!slots_.empty() && 2 * (entries_.size() + 1) > slots_.size()) GrowIndex();
+  size_t slot = 0;
+  THashEntry* entry = Probe(hash, same, slot);
+  if (!entry) {
+    // The arrays were sized for every addition: growing them would move
+    // what the occurrences and the cluster lists point at.
+    if (entries_.size() == entries_.capacity()) throw std::length_error("word table is full");
+    TWordRecord& record = records_.emplace_back();
+    entry = &entries_.emplace_back();
+    char* text = Reserve(size);
+    write(text);
+    entry->Word = {text, size};
+    entry->Record = &record;
+    entry->Hash = hash;
+    record.Forms.emplace_back(entry->Word);
+    slots_[slot] = TSlot{hash, static_cast<uint32_t>(entries_.size())};
+  }
+  // No fold happens before the table is read: the record is the entry's own.
+  TWordRecord& record = *entry->Record;
+  // A result's places come one after another.
+  if (record.Count == 0 || record.LastResult != occurrence->Result) ++record.Count;
+  record.LastResult = occurrence->Result;
+  additions_.push_back({&record, occurrence});
+  return entry;
 }
 
 THashEntry* TClusterHash::Add(std::string_view word, TOccurrence* occurrence) {
-  THashEntry* entry = Find(word);
-  if (!entry) {
-    // The arrays were sized for every addition: growing them would move
-    // what the chains point at.
-    if (entries_.size() == entries_.capacity()) throw std::length_error("word table is full");
-    TWordRecord& record = records_.emplace_back();
-    record.Forms.emplace_back(word);
-    entry = &entries_.emplace_back();
-    entry->Word = word;
-    entry->Record = &record;
-    THashEntry*& head = Buckets[Hash(word) % Buckets.size()];
-    entry->Next = head;
-    head = entry;
-  }
-  TWordRecord& record = *entry->Record;
-  if (record.Occurrences.empty() || record.Occurrences.back()->Result != occurrence->Result) ++record.Count;
-  record.Occurrences.push_back(occurrence);
-  return entry;
+  const auto same = SameAs(word);
+  auto write = [&](char* text) { std::memcpy(text, word.data(), word.size()); };
+  return Insert(Hash(word), word.size(), same, write, occurrence);
+}
+
+THashEntry* TClusterHash::AddPhrase(const THashEntry& first, const THashEntry& second, TOccurrence* occurrence) {
+  const std::string_view one = first.Word;
+  const std::string_view two = second.Word;
+  const size_t size = one.size() + 1 + two.size();
+  auto same = [&](std::string_view text) {
+    return text.size() == size && SameBytes(text.data(), one.data(), one.size()) && text[one.size()] == ' ' &&
+           SameBytes(text.data() + one.size() + 1, two.data(), two.size());
+  };
+  auto write = [&](char* text) {
+    std::memcpy(text, one.data(), one.size());
+    text[one.size()] = ' ';
+    std::memcpy(text + one.size() + 1, two.data(), two.size());
+  };
+  return Insert(JoinedHash(first.Hash, second.Hash, two.size()), size, same, write, occurrence);
+}
+
+const std::vector<uint32_t>& TClusterHash::Order() const {
+  if (order_.size() == entries_.size()) return order_;
+  // By bucket, and within one by the latest addition first.
+  std::vector<uint64_t> keys(entries_.size());
+  for (size_t i = 0; i < entries_.size(); ++i)
+    keys[i] = (uint64_t{entries_[i].Hash % static_cast<uint32_t>(size_)} << 32) | (UINT32_MAX - i);
+  std::sort(keys.begin(), keys.end());
+  order_.resize(keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) order_[i] = UINT32_MAX - static_cast<uint32_t>(keys[i]);
+  return order_;
+}
+
+void TClusterHash::LayOut() const {
+  if (!laidOut_) const_cast<TClusterHash*>(this)->LayOutPlaces();
+}
+
+void TClusterHash::LayOutPlaces() {
+  laidOut_ = true;
+  // Counted, then placed: each record's places end up side by side, in the
+  // order they were added.
+  std::vector<uint32_t> next(records_.size() + 1, 0);
+  for (const TAddition& addition : additions_) ++next[addition.Record - records_.data() + 1];
+  for (size_t i = 1; i < next.size(); ++i) next[i] += next[i - 1];
+  places_ = std::make_unique_for_overwrite<TOccurrence*[]>(additions_.size());
+  for (size_t i = 0; i < records_.size(); ++i)
+    records_[i].Occurrences = {places_.get() + next[i], next[i + 1] - next[i]};
+  for (const TAddition& addition : additions_) places_[next[addition.Record - records_.data()]++] = addition.Occurrence;
+  additions_ = {};
 }
 
 void TClusterHash::Merge(THashEntry* into, THashEntry* from) {
   TWordRecord* target = RecordOf(into);
   TWordRecord* source = RecordOf(from);
   if (target == source) return;
-  target->Occurrences.insert(target->Occurrences.end(), source->Occurrences.begin(), source->Occurrences.end());
+  LayOut();
+  std::vector<TOccurrence*>& places = mergedPlaces_.emplace_back(target->Occurrences.begin(), target->Occurrences.end());
+  places.insert(places.end(), source->Occurrences.begin(), source->Occurrences.end());
+  target->Occurrences = places;
   target->Forms.insert(target->Forms.end(), source->Forms.begin(), source->Forms.end());
   std::unordered_set<const TResult*> results;
   for (const TOccurrence* occurrence : target->Occurrences) results.insert(occurrence->Result);
   target->Count = static_cast<int32_t>(results.size());
-  source->Occurrences.clear();
+  source->Occurrences = {};
   source->Forms.clear();
   source->Count = 0;
   source->MergedInto = target;

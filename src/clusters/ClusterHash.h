@@ -1,10 +1,18 @@
-// TClusterHash: the word table of the automatic clusters, a chained hash of
-// words (or two-word phrases) to their records. It is sized once to the
-// number of additions that will be made, so records and entries live in two
-// arrays that never move and no rehash ever happens; chains are prepended.
+// TClusterHash: the word table of the automatic clusters, words (or two-word
+// phrases) to their records. It is sized once to the number of additions
+// that will be made, so records and entries live in two arrays that never
+// move. Lookups go through a flat open-addressing index of hashes that grows
+// on its own; walks keep the order of a chained table of that size with its
+// chains prepended, since the clusters chosen among equals depend on it.
+// All additions come before the first lookup or walk, which lays out the
+// places of every record in one array. The caller holds the session's data
+// lock exclusively for every call, lookups included: they may lay out the
+// places, shorten fold chains and sort the walk order.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,53 +23,98 @@ namespace orvane {
 
 struct TOccurrence;
 
+class TResult;
+
 struct TWordRecord {
-  std::vector<TOccurrence*> Occurrences;  // every place, in the order added
-  int32_t Count = 0;                      // distinct results among them
+  // Every place, in the order added; kept by the table, which lays them out
+  // once the additions are over.
+  std::span<TOccurrence* const> Occurrences;
+  int32_t Count = 0;  // distinct results among them
   bool Ignored = false;
   std::vector<std::string> Forms;  // the word first, then the forms folded in
   bool Used = false;
-  TWordRecord* MergedInto = nullptr;  // set when a fold moved the data away
+  TWordRecord* MergedInto = nullptr;     // set when a fold moved the data away
+  const TResult* LastResult = nullptr;  // of the latest addition
 };
 
 struct THashEntry {
-  THashEntry* Next = nullptr;
-  std::string Word;
+  std::string_view Word;          // kept by the table
   TWordRecord* Record = nullptr;  // after a plural fold, the singular's
+  uint32_t Hash = 0;
 };
 
 class TClusterHash {
  public:
   explicit TClusterHash(size_t size);
-  virtual ~TClusterHash() = default;
   TClusterHash(const TClusterHash&) = delete;
   TClusterHash& operator=(const TClusterHash&) = delete;
 
   // Each byte from the first: rotate the 32-bit value left by 2, XOR it in.
-  virtual uint32_t Hash(std::string_view word) const;
+  static uint32_t Hash(std::string_view word);
+  // The hash of "first second" from the hashes of its two words.
+  static uint32_t JoinedHash(uint32_t first, uint32_t second, size_t secondSize);
 
-  // Exact, case-sensitive; none when the table has no buckets.
+  // Exact, case-sensitive; none when the table has no room for any entry.
   THashEntry* Find(std::string_view word) const;
+  // Raises std::logic_error after the first lookup or walk, and
+  // std::length_error past the size the table was made for.
   THashEntry* Add(std::string_view word, TOccurrence* occurrence);
+  // Adds the phrase "first second" without its text being built first.
+  THashEntry* AddPhrase(const THashEntry& first, const THashEntry& second, TOccurrence* occurrence);
   // Folds `from` into `into`: both words then find one record.
   void Merge(THashEntry* into, THashEntry* from);
 
   // The entry's current record (following folds).
   static TWordRecord* RecordOf(THashEntry* entry);
 
-  // Every entry, bucket by bucket, each chain from its head.
+  // Every entry in the order of a chained table of `size` buckets: bucket by
+  // bucket, each chain from its latest addition.
   template <typename Visit>
   void ForEachEntry(Visit visit) const {
-    for (THashEntry* head : Buckets)
-      for (THashEntry* entry = head; entry; entry = entry->Next) visit(*entry);
+    LayOut();
+    for (uint32_t index : Order()) visit(entries_[index]);
   }
 
   size_t RecordCount() const { return records_.size(); }
-  TBigArray<THashEntry*> Buckets;
+  // Ends the additions and lays out the places; the first read does it too.
+  void LayOut() const;
 
  private:
+  struct TSlot {
+    uint32_t Hash = 0;
+    uint32_t Entry = 0;  // 1-based, 0 for an empty slot
+  };
+  struct TAddition {
+    TWordRecord* Record;
+    TOccurrence* Occurrence;
+  };
+
+  // The entry of `hash` that `same` accepts; none, with `slot` the empty
+  // slot the probe ended at.
+  template <typename Same>
+  THashEntry* Probe(uint32_t hash, const Same& same, size_t& slot) const;
+  // Adds the place to the entry `same` accepts, or to a new one whose text
+  // of `size` bytes `write` fills in.
+  template <typename Same, typename Write>
+  THashEntry* Insert(uint32_t hash, size_t size, const Same& same, const Write& write, TOccurrence* occurrence);
+  char* Reserve(size_t size);
+  void GrowIndex();
+  const std::vector<uint32_t>& Order() const;
+  void LayOutPlaces();
+
+  size_t size_;
+  std::vector<TSlot> slots_;  // a power of two, at most half full
   TBigArray<TWordRecord> records_;
   TBigArray<THashEntry> entries_;
+  std::vector<std::unique_ptr<char[]>> textBlocks_;
+  size_t blockUsed_ = 0;
+  size_t blockSize_ = 0;
+  mutable std::vector<uint32_t> order_;  // entry indexes; stale when shorter
+  // The places in the order added, until laid out record by record.
+  std::vector<TAddition> additions_;
+  std::unique_ptr<TOccurrence*[]> places_;
+  bool laidOut_ = false;
+  std::vector<std::vector<TOccurrence*>> mergedPlaces_;  // one list per fold
 };
 
 }  // namespace orvane

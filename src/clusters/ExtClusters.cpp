@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string_view>
+#include <unordered_map>
 
 #include "search/Results.h"
 #include "words/ExtGroups.h"
@@ -11,6 +13,37 @@ namespace orvane {
 namespace {
 
 constexpr int32_t kMaxEntries = 10;
+
+// The same order as a stable sort by the extension texts, made by buckets:
+// a search has few distinct extensions, and comparing texts for every pair
+// of results cost more than the clustering itself.
+template <typename Extension>
+void SortByExtension(TResultList& list, const Extension& extensionOf) {
+  std::unordered_map<std::string_view, uint32_t> bucketOf;
+  std::vector<std::string_view> names;
+  std::vector<uint32_t> buckets(list.size());
+  for (size_t i = 0; i < list.size(); ++i) {
+    const std::string_view name = extensionOf(*list[i]);
+    const auto [it, added] = bucketOf.try_emplace(name, static_cast<uint32_t>(names.size()));
+    if (added) names.push_back(name);
+    buckets[i] = it->second;
+  }
+  std::vector<uint32_t> order(names.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return names[a] < names[b]; });
+  // Where each bucket's results start in the sorted list.
+  std::vector<size_t> start(names.size());
+  std::vector<size_t> counts(names.size(), 0);
+  for (uint32_t bucket : buckets) ++counts[bucket];
+  size_t next = 0;
+  for (uint32_t bucket : order) {
+    start[bucket] = next;
+    next += counts[bucket];
+  }
+  TResultList sorted(list.size());
+  for (size_t i = 0; i < list.size(); ++i) sorted[start[buckets[i]]++] = std::move(list[i]);
+  list = std::move(sorted);
+}
 
 }  // namespace
 
@@ -44,10 +77,7 @@ void TExtCluster::Build(TResults& results) {
   if (results.Count() == 0) return;
   Clear();
   std::fill(groupCounts_.begin(), groupCounts_.end(), 0);
-  if (kind_ == kDomain)
-    results.SortByDomainExt();
-  else
-    results.SortByFileExt();
+  SortByExtension(results.List, [this](const TResult& result) -> const std::string& { return ExtensionOf(result); });
 
   std::string current = ExtensionOf(*results.Result(0));
   int32_t group = GroupOf(current);

@@ -63,9 +63,10 @@ void TSessionPanes::ReplaceWordStorage(TResults& results) {
     result->Marks.HighLights.clear();
     total += result->Words.TitleWords.size() + result->Words.DescriptionWords.size();
   }
-  auto storage = std::make_unique<TWordStorage>();
-  storage->Build(results, total);
-  WordStorage = std::move(storage);
+  // Built again in the same array: nothing points into it any more, and
+  // fresh memory of that size would cost a page fault per page.
+  if (!WordStorage) WordStorage = std::make_unique<TWordStorage>();
+  WordStorage->Build(results, total);
 }
 
 void TSessionPanes::PrepareWordClusters(TResults& results, const TClusterSettings& settings) {

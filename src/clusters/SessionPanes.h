@@ -53,8 +53,8 @@ class TSessionPanes {
   void DropWordClusters();
   // Drops the word index too, with everything that points into it.
   void DropWordTables();
-  // A new word index over the words split from the results. The tables and
-  // highlight records that pointed into the old one go with it.
+  // The word index built again over the words split from the results. The
+  // tables and highlight records that pointed into the old one go first.
   void ReplaceWordStorage(TResults& results);
 
   // A new automatic clusterer over the visible results, prepared with the

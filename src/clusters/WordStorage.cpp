@@ -14,14 +14,18 @@ void TWordStorage::Build(TResults& results, size_t total) {
   Records.clear();
   Records.reserve(std::max(words, total));
   auto index = [this](TResult& result, const TWordList& list, std::vector<TOccurrence*>& slots, uint8_t inDescription) {
-    slots.resize(list.size());
-    for (size_t i = 0; i < list.size(); ++i) {
-      TOccurrence& record = Records.emplace_back();
+    const size_t count = list.size();
+    const size_t first = Records.size();
+    Records.resize(first + count);
+    slots.resize(count);
+    TOccurrence* records = Records.data() + first;
+    for (size_t i = 0; i < count; ++i) {
+      TOccurrence& record = records[i];
       record.WordIndex = static_cast<int32_t>(i);
       record.Result = &result;
       record.InDescription = inDescription;
       record.CharPos = list[i].Position;
-      record.HasNext = i + 1 < list.size();
+      record.HasNext = i + 1 < count;
       slots[i] = &record;
     }
   };

@@ -1,7 +1,8 @@
 // TWordStorage: one occurrence record for every word of every result's
 // title and description, in one array sized once per search. The session
 // owns it; word tables and highlight records point into it, so it is only
-// freed after they are (when its replacement is made or the session ends).
+// rebuilt or freed after they are gone (at the next search, or when the
+// session ends).
 #pragma once
 
 #include <cstddef>

@@ -48,29 +48,45 @@ void TSeperateWords::Separate(std::string_view text, TWordList& words) const {
   // goes through here. A word starts at an
   // ASCII letter or digit that follows no word character (as the pattern's
   // tables have them) and no "&", "." or "#", and runs on over letters,
-  // digits, "_" and "/"; it is two characters long at least.
-  static const std::array<bool, 256> kWordByte = [] {
+  // digits, "_" and "/"; it is two characters long at least. Each byte's
+  // part in that is looked up once, for its lower-case form.
+  enum : uint8_t { kStart = 1, kPart = 2, kBlocks = 4, kUpper = 8 };
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  static const std::array<uint8_t, 256> kClass = [&] {
     const TRegex word("\\w", 0);
-    std::array<bool, 256> table{};
-    for (int byte = 0; byte < 256; ++byte)
-      table[static_cast<size_t>(byte)] = word.Matches(std::string(1, static_cast<char>(byte)));
+    std::array<uint8_t, 256> table{};
+    for (int byte = 0; byte < 256; ++byte) {
+      const char c = lower(static_cast<char>(byte));
+      const bool start = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+      const bool blocks = word.Matches(std::string(1, c)) || c == '&' || c == '.' || c == '#';
+      table[static_cast<size_t>(byte)] = (start ? kStart | kPart : 0) | (c == '_' || c == '/' ? kPart : 0) |
+                                         (blocks ? kBlocks : 0) | (c != static_cast<char>(byte) ? kUpper : 0);
+    }
     return table;
   }();
-  auto isStart = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); };
-  auto isPart = [&](char c) { return isStart(c) || c == '_' || c == '/'; };
+  auto classOf = [&](size_t pos) { return kClass[static_cast<unsigned char>(text[pos])]; };
   words.clear();
-  const std::string lower = LowerCase(text);
-  const size_t size = lower.size();
+  const size_t size = text.size();
+  bool blocked = false;  // the byte before `pos` keeps a word from starting there
   for (size_t pos = 0; pos < size;) {
-    const char before = pos > 0 ? lower[pos - 1] : ' ';
-    if (!isStart(lower[pos]) || kWordByte[static_cast<unsigned char>(before)] || before == '&' || before == '.' ||
-        before == '#') {
+    const uint8_t kind = classOf(pos);
+    if (!(kind & kStart) || blocked) {
+      blocked = kind & kBlocks;
       ++pos;
       continue;
     }
     size_t end = pos + 1;
-    while (end < size && isPart(lower[end])) ++end;
-    if (end - pos >= 2) words.push_back({lower.substr(pos, end - pos), static_cast<int32_t>(pos + 1)});
+    uint8_t kinds = kind;
+    for (; end < size && (classOf(end) & kPart); ++end) kinds |= classOf(end);
+    if (end - pos >= 2) {
+      TWord& word = words.emplace_back();
+      word.Text.assign(text.data() + pos, end - pos);
+      // Most words are lower case already.
+      if (kinds & kUpper)
+        for (char& c : word.Text) c = lower(c);
+      word.Position = static_cast<int32_t>(pos + 1);
+    }
+    blocked = classOf(end - 1) & kBlocks;
     pos = end;
   }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -166,6 +167,31 @@ TEST(PredefinedCluster, ListsTheVisibleProfilesInTableOrder) {
   TPredefinedCluster pane;
   pane.BuildPane(profiles);
   EXPECT_EQ(pane.Names, (std::vector<std::string>{"Web", "Custom"}));
+}
+
+TEST(ExtCluster, SortsResultsStablyByExtension) {
+  // Prefixes of each other, an empty one, and many ties whose order must hold.
+  const std::vector<std::string> names = {"com", "co", "", "de", "com", "c", "org", "co", "de", "", "com", "de"};
+  std::vector<std::string> domains, files;
+  for (size_t i = 0; i < 60; ++i) {
+    domains.push_back(names[i * 7 % names.size()]);
+    files.push_back(names[i * 5 % names.size()]);
+  }
+  for (const TExtCluster::TKind kind : {TExtCluster::kDomain, TExtCluster::kFile}) {
+    TFixture fixture(domains, files);
+    std::vector<const TResult*> expected;
+    for (const auto& result : fixture.results.List) expected.push_back(result.get());
+    auto extension = [kind](const TResult* result) {
+      return kind == TExtCluster::kDomain ? result->Facts.DomainExt : result->Facts.FileExt;
+    };
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](const TResult* a, const TResult* b) { return extension(a) < extension(b); });
+    TExtCluster cluster(kind, nullptr);
+    cluster.Build(fixture.results);
+    std::vector<const TResult*> sorted;
+    for (const auto& result : fixture.results.List) sorted.push_back(result.get());
+    EXPECT_EQ(sorted, expected) << kind;
+  }
 }
 
 }  // namespace

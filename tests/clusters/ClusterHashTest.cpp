@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "clusters/ClusterHash.h"
+#include "clusters/WordStorage.h"
+#include "search/Results.h"
+
+namespace orvane {
+namespace {
+
+// Places in `results` results, the i-th place in result i / perResult.
+struct TPlaces {
+  TPlaces(size_t count, size_t perResult) : results(count / perResult + 1), places(count) {
+    for (size_t i = 0; i < count; ++i) places[i].Result = &results[i / perResult];
+  }
+  std::vector<TResult> results;
+  std::vector<TOccurrence> places;
+};
+
+std::vector<std::string> Walk(const TClusterHash& table) {
+  std::vector<std::string> words;
+  table.ForEachEntry([&](const THashEntry& entry) { words.emplace_back(entry.Word); });
+  return words;
+}
+
+// The order of a table of `size` chains, each new word put at its chain's head.
+std::vector<std::string> ChainedOrder(const std::vector<std::string>& added, size_t size) {
+  std::vector<std::vector<std::string>> chains(size);
+  for (const std::string& word : added) {
+    auto& chain = chains[TClusterHash::Hash(word) % size];
+    if (std::find(chain.begin(), chain.end(), word) == chain.end()) chain.insert(chain.begin(), word);
+  }
+  std::vector<std::string> order;
+  for (const auto& chain : chains) order.insert(order.end(), chain.begin(), chain.end());
+  return order;
+}
+
+TEST(ClusterHash, WalksInTheOrderOfAChainedTable) {
+  // Few buckets and many words, so that chains are long and the flat index
+  // has to grow several times.
+  for (size_t size : {size_t{3}, size_t{97}, size_t{2000}}) {
+    std::vector<std::string> added;
+    for (size_t i = 0; added.size() < size; ++i) added.push_back("w" + std::to_string(i * 7 % 301));
+    TPlaces places(added.size(), 1);
+    TClusterHash table(added.size());
+    for (size_t i = 0; i < added.size(); ++i) table.Add(added[i], &places.places[i]);
+    EXPECT_EQ(Walk(table), ChainedOrder(added, added.size())) << size;
+  }
+}
+
+TEST(ClusterHash, PhrasesFromTwoEntriesAreTheJoinedText) {
+  const std::vector<std::string> words = {"new", "york", "hotels", "a", "toolongtofitinoneload", "x/y_z"};
+  TPlaces places(64, 2);
+  TClusterHash single(words.size());
+  for (size_t i = 0; i < words.size(); ++i) single.Add(words[i], &places.places[i]);
+  for (const std::string& word : words) ASSERT_NE(single.Find(word), nullptr) << word;
+  TClusterHash phrases(48);
+  size_t next = 0;
+  for (const std::string& first : words)
+    for (const std::string& second : words) {
+      const std::string joined = first + " " + second;
+      EXPECT_EQ(TClusterHash::JoinedHash(TClusterHash::Hash(first), TClusterHash::Hash(second), second.size()),
+                TClusterHash::Hash(joined))
+          << joined;
+      if (next < 36) phrases.AddPhrase(*single.Find(first), *single.Find(second), &places.places[next++]);
+    }
+  // Added once more as whole texts, they find the same entries.
+  const THashEntry* newYork = phrases.Find("new york");
+  ASSERT_NE(newYork, nullptr);
+  EXPECT_EQ(newYork->Word, "new york");
+  EXPECT_EQ(phrases.Find("new  york"), nullptr);
+  EXPECT_EQ(phrases.Find("newyork"), nullptr);
+  EXPECT_EQ(phrases.Find("new yor"), nullptr);
+  EXPECT_EQ(phrases.RecordCount(), 36u);
+}
+
+TEST(ClusterHash, PlacesCountsAndFolds) {
+  TPlaces places(8, 2);  // results 0, 0, 1, 1, 2, 2, 3, 3
+  TClusterHash table(8);
+  for (size_t i : {0, 1, 2}) table.Add("city", &places.places[i]);
+  for (size_t i : {3, 4, 5}) table.Add("cities", &places.places[i]);
+  table.Add("town", &places.places[6]);
+  THashEntry* city = table.Find("city");
+  THashEntry* cities = table.Find("cities");
+  EXPECT_EQ(city->Record->Count, 2);
+  EXPECT_EQ(cities->Record->Count, 2);
+  ASSERT_EQ(city->Record->Occurrences.size(), 3u);
+  EXPECT_EQ(city->Record->Occurrences[2], &places.places[2]);
+  table.Merge(city, cities);
+  table.Merge(city, cities);  // already one record
+  const TWordRecord* merged = table.Find("cities")->Record;
+  EXPECT_EQ(merged, city->Record);
+  EXPECT_EQ(merged->Count, 3);  // results 0, 1 and 2
+  EXPECT_EQ(merged->Forms, (std::vector<std::string>{"city", "cities"}));
+  ASSERT_EQ(merged->Occurrences.size(), 6u);
+  EXPECT_EQ(merged->Occurrences[3], &places.places[3]);
+  EXPECT_EQ(table.Find("town")->Record->Occurrences.size(), 1u);
+  // Once read, the table takes no more; a table made for 8 takes no 9th word.
+  EXPECT_THROW(table.Add("village", &places.places[7]), std::logic_error);
+  TClusterHash small(1);
+  small.Add("one", &places.places[0]);
+  small.Add("one", &places.places[1]);
+  EXPECT_THROW(small.Add("two", &places.places[2]), std::length_error);
+  EXPECT_THROW(TClusterHash(0).Add("any", &places.places[0]), std::length_error);
+}
+
+}  // namespace
+}  // namespace orvane
