@@ -166,9 +166,13 @@ double TSERanking::FieldScore(TField field, const std::string& text, size_t at, 
 void TSERanking::RankResult(TResult& result, const TProfile& profile) {
   try {
     PrepareKeywords(result.Source.SearchKeywords);
-    const std::string title = cleaner_.Clear(result.Source.Title);
-    const std::string description = cleaner_.Clear(result.Description());
-    const std::string link = ExtractSiteName(result.Source.Link, result.Facts.DomainExt);
+    // The buffers are the ranker's, so a pass allocates only while they grow.
+    cleaner_.Clear(result.Source.Title, title_);
+    cleaner_.Clear(result.Description(), description_);
+    ExtractSiteName(result.Source.Link, result.Facts.DomainExt, link_);
+    const std::string& title = title_;
+    const std::string& description = description_;
+    const std::string& link = link_;
     // Each field is searched for the joined keywords once; where they stand
     // is also what the exact score needs.
     const auto place = [this](const std::string& text) {

@@ -69,6 +69,8 @@ class TSERanking {
   std::string joined_;
   std::vector<std::string> keywords_;
   TClearArgument cleaner_;
+  // The cleared fields of the result being ranked.
+  std::string title_, description_, link_;
 };
 
 }  // namespace orvane

@@ -1,5 +1,6 @@
 #include "words/WordUtils.h"
 
+#include <algorithm>
 #include <array>
 
 #include "base/Regex.h"
@@ -38,6 +39,39 @@ std::string ReadQuoted(std::string_view text, size_t& pos, char quote) {
 
 void SkipBlanks(std::string_view text, size_t& pos) {
   while (pos < text.size() && IsBlank(text[pos])) ++pos;
+}
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+// The byte each byte becomes when cleared (0: removed), asked of
+// CleanPattern itself, once.
+const std::array<char, 256>& KeptBytes() {
+  static const std::array<char, 256> kept = [] {
+    std::array<char, 256> table{};
+    for (int byte = 1; byte < 256; ++byte) {
+      const std::string cleared = CleanPattern().ReplaceAll(LowerCase(std::string(1, static_cast<char>(byte))), "");
+      table[static_cast<size_t>(byte)] = cleared.size() == 1 ? cleared[0] : '\0';
+    }
+    return table;
+  }();
+  return kept;
+}
+
+// How many bytes a clear drops at an "&": a whole entity of CleanPattern
+// (in any case), else the "&" alone.
+size_t EntityLength(std::string_view text) {
+  static constexpr std::string_view kEntities[] = {"&gt;", "&nbsp;", "&quot;", "&amp;", "&lt;"};
+  for (const std::string_view entity : kEntities)
+    if (SameText(text.substr(0, entity.size()), entity)) return entity.size();
+  return 1;
+}
+
+// Whether the lower-case `text` holds `extension`, in any case, at `pos`.
+bool ExtensionAt(std::string_view text, size_t pos, std::string_view extension) {
+  if (text.size() - pos < extension.size()) return false;
+  for (size_t i = 0; i < extension.size(); ++i)
+    if (text[pos + i] != LowerAscii(extension[i])) return false;
+  return true;
 }
 
 }  // namespace
@@ -82,38 +116,31 @@ TWordList TSeperateWords::Separate(std::string_view text) const {
 }
 
 std::string TClearArgument::Clear(std::string_view text) const {
-  // What removing CleanPattern from the lower-cased text leaves, in one pass:
-  // every title and description goes through here for each options frame.
-  // The byte each byte becomes (0: removed) is asked of the pattern itself,
-  // once.
-  static const std::array<char, 256> kKept = [] {
-    std::array<char, 256> kept{};
-    for (int byte = 1; byte < 256; ++byte) {
-      const std::string cleared = CleanPattern().ReplaceAll(LowerCase(std::string(1, static_cast<char>(byte))), "");
-      kept[static_cast<size_t>(byte)] = cleared.size() == 1 ? cleared[0] : '\0';
-    }
-    return kept;
-  }();
-  static constexpr std::string_view kEntities[] = {"&gt;", "&nbsp;", "&quot;", "&amp;", "&lt;"};
   std::string out;
-  out.reserve(text.size());
+  Clear(text, out);
+  return out;
+}
+
+void TClearArgument::Clear(std::string_view text, std::string& out) const {
+  // What removing CleanPattern from the lower-cased text leaves, in one pass:
+  // every title and description goes through here for each ranking and
+  // options frame. Each byte becomes at most one byte, so `out` is sized
+  // once and cut back at the end.
+  const std::array<char, 256>& kept = KeptBytes();
+  out.resize(text.size());
+  char* to = out.data();
   for (size_t pos = 0; pos < text.size();) {
     const char c = text[pos];
-    if (const char kept = kKept[static_cast<unsigned char>(c)]) {
-      out += kept;
-      ++pos;
+    if (c == '&') [[unlikely]] {
+      pos += EntityLength(text.substr(pos));
       continue;
     }
-    size_t skip = 1;
-    if (c == '&')
-      for (const std::string_view entity : kEntities)
-        if (SameText(text.substr(pos, entity.size()), entity)) {
-          skip = entity.size();
-          break;
-        }
-    pos += skip;
+    // Written either way, kept only when not removed: no branch per byte.
+    *to = kept[static_cast<unsigned char>(c)];
+    to += *to != '\0';
+    ++pos;
   }
-  return out;
+  out.resize(static_cast<size_t>(to - out.data()));
 }
 
 void SplitKeywords(std::string_view keywords, std::vector<std::string>& list, const TClearArgument& cleaner,
@@ -136,25 +163,42 @@ int32_t WordPresence(std::string_view text, std::string_view phrase, const std::
 }
 
 std::string ExtractSiteName(std::string_view url, std::string_view extension) {
-  const std::string s = LowerCase(url);
   std::string site;
-  const size_t www = s.find("www.");
-  const size_t firstDot = s.find('.');
+  ExtractSiteName(url, extension, site);
+  return site;
+}
+
+void ExtractSiteName(std::string_view url, std::string_view extension, std::string& site) {
+  site.resize(url.size());
+  std::transform(url.begin(), url.end(), site.begin(), LowerAscii);
+  const size_t size = site.size();
+  const size_t www = site.find("www.");
+  const size_t firstDot = site.find('.');
+  size_t from = size;  // where the kept part begins
   if (www != std::string::npos) {
-    site = s.substr(www + 4);
-  } else if (firstDot == std::string::npos || firstDot + 1 == LastPos(".", s)) {
+    from = www + 4;
+  } else if (firstDot == std::string::npos || firstDot == site.rfind('.')) {
     // One dot or none: the host is "name.ext", keep it all after the scheme.
     // Without "http://" the copy starts at the seventh character all the same.
-    const size_t scheme = s.find("http://");
-    const size_t from = scheme == std::string::npos ? 6 : scheme + 7;
-    if (from < s.size()) site = s.substr(from);
+    const size_t scheme = site.find("http://");
+    from = std::min(size, scheme == std::string::npos ? 6 : scheme + 7);
   } else {
-    site = s.substr(firstDot + 1);
+    from = firstDot + 1;
   }
-  site = ReplaceAll(site, "." + LowerCase(extension), "");
-  // The dots and slashes out, in one pass.
-  std::erase_if(site, [](char c) { return c == '.' || c == '/'; });
-  return site;
+  // In place, left to right: every "." + extension goes (each hit taken
+  // after the previous one, as a replace-all finds them), then the other
+  // dots and the slashes. Writing never overtakes reading.
+  size_t to = 0;
+  for (size_t pos = from; pos < size;) {
+    const char c = site[pos];
+    if (c == '.' && ExtensionAt(site, pos + 1, extension)) {
+      pos += 1 + extension.size();
+      continue;
+    }
+    if (c != '.' && c != '/') site[to++] = c;
+    ++pos;
+  }
+  site.resize(to);
 }
 
 size_t LastPos(std::string_view pattern, std::string_view text) {

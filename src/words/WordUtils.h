@@ -39,6 +39,9 @@ class TClearArgument {
   TClearArgument() = default;
 
   std::string Clear(std::string_view text) const;
+  // The same into `out`, whose old content goes: a caller that keeps `out`
+  // for many texts allocates only while it grows.
+  void Clear(std::string_view text, std::string& out) const;
 };
 
 // Splits the keyword text of a request at blanks and "+" (double quotes
@@ -59,6 +62,8 @@ int32_t WordPresence(std::string_view text, std::string_view phrase, const std::
 // every "." + extension (e.g. "http://www.example.com/" with "com" gives
 // "example"). `extension` is the domain extension without its dot.
 std::string ExtractSiteName(std::string_view url, std::string_view extension);
+// The same into `site`, whose old content goes (see TClearArgument::Clear).
+void ExtractSiteName(std::string_view url, std::string_view extension, std::string& site);
 
 // 1-based position of the last occurrence of `pattern` in `text`; 0 when
 // there is none or the pattern is empty.

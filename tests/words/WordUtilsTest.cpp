@@ -96,6 +96,28 @@ TEST(ClearArgument, LeavesWhatRemovingItsPatternFromTheLowerCasedTextLeaves) {
   }
 }
 
+TEST(ClearArgument, ReusedBufferGivesWhatANewStringGets) {
+  // Longest first, so every later text lands in a buffer holding more than it.
+  const char* const texts[] = {
+      "Long Title, with a tail that is longer than what follows &amp; more",
+      "Caf\xC9 na\xEFve \xA0\xD7\xF7 \xFF\xE9t\xE9",
+      "!!! ... ,,, --- ___ ;;;",
+      "ends in an entity &quot;",
+      "cut short &nbs",
+      "&&&&amp;&",
+      "",
+      "X",
+  };
+  const TClearArgument cleaner;
+  std::string buffer;
+  for (const char* text : texts) {
+    cleaner.Clear(text, buffer);
+    EXPECT_EQ(buffer, cleaner.Clear(text)) << text;
+  }
+  cleaner.Clear("", buffer);
+  EXPECT_TRUE(buffer.empty());
+}
+
 TEST(SplitKeywords, SplitsAtBlanksAndPlusAndJoinsTheCleanedText) {
   struct Case { const char* keywords; Strings list; const char* joined; };
   const Case cases[] = {
@@ -131,6 +153,27 @@ TEST(ExtractSiteName, KeepsTheNamePartOfHostAndPath) {
   for (const Case& c : cases) EXPECT_EQ(ExtractSiteName(c.url, c.extension), c.site) << c.url;
   EXPECT_EQ(LastPos("ab", "abab"), 3u);
   EXPECT_EQ(LastPos("", "abc"), 0u);
+}
+
+TEST(ExtractSiteName, DropsEveryExtensionHitAndReusesItsBuffer) {
+  struct Case { const char* url; const char* extension; const char* site; };
+  const Case cases[] = {
+      {"http://a.example.com/www.b.com/c", "com", "bc"},  // "www." anywhere starts the name
+      {"http://www.b.com.com.org/x.com", "com", "borgx"},
+      {"http://www.b.comcom/", "com", "bcom"},             // a bare "com" stays
+      {"http://www.b.Com/", "cOM", "b"},
+      {"http://www.b.co.uk/", "", "bcouk"},                // no extension: only the dots go
+      {"http://www.caf\xC9.de/", "de", "caf\xC9"},
+      {"http://x/", "com", "x"},
+      {"http:", "com", ""},
+      {"", "", ""},
+  };
+  std::string buffer = "a stale buffer longer than any of the sites";
+  for (const Case& c : cases) {
+    ExtractSiteName(c.url, c.extension, buffer);
+    EXPECT_EQ(buffer, c.site) << c.url;
+    EXPECT_EQ(ExtractSiteName(c.url, c.extension), c.site) << c.url;
+  }
 }
 
 TEST(SetDelimitedList, ReadsLooseDelimitedText) {
