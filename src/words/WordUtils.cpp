@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 
 #include "base/Regex.h"
 #include "base/StrUtils.h"
@@ -64,6 +65,15 @@ size_t EntityLength(std::string_view text) {
   for (const std::string_view entity : kEntities)
     if (SameText(text.substr(0, entity.size()), entity)) return entity.size();
   return 1;
+}
+
+// Whether `text` holds `part` at `pos`: for the short keywords of a search,
+// a loop beats a call.
+bool SameBytesAt(std::string_view text, size_t pos, std::string_view part) {
+  if (text.size() - pos < part.size()) return false;
+  for (size_t i = 0; i < part.size(); ++i)
+    if (text[pos + i] != part[i]) return false;
+  return true;
 }
 
 // Whether the lower-case `text` holds `extension`, in any case, at `pos`.
@@ -160,6 +170,82 @@ int32_t WordPresence(std::string_view text, std::string_view phrase, const std::
   for (const auto& word : words)
     if (Occurs(text, word)) return 1;
   return 0;
+}
+
+TNeedleFinder::TNeedleFinder(std::string_view needle) : needle_(needle) {
+  const auto size = static_cast<uint32_t>(needle_.size());
+  skip_.fill(size);
+  // How far the window may move when this byte ends it; the needle's last
+  // byte is left out, so no window is ever passed over.
+  for (uint32_t i = 0; i + 1 < size; ++i) skip_[static_cast<unsigned char>(needle_[i])] = size - 1 - i;
+}
+
+size_t TNeedleFinder::Find(std::string_view text) const {
+  const size_t size = needle_.size();
+  if (size == 0 || text.size() < size) return std::string_view::npos;
+  const char last = needle_.back();
+  for (size_t pos = 0; pos <= text.size() - size;) {
+    const char end = text[pos + size - 1];
+    if (end == last && SameBytesAt(text, pos, needle_)) return pos;
+    pos += skip_[static_cast<unsigned char>(end)];
+  }
+  return std::string_view::npos;
+}
+
+TKeywordCounter::TKeywordCounter(const std::vector<std::string>& keywords)
+    : keywords_(keywords), oneScan_(keywords.size() <= 64) {
+  if (!oneScan_) return;
+  for (size_t i = 0; i < keywords_.size(); ++i) {
+    const std::string& keyword = keywords_[i];
+    if (keyword.empty()) continue;
+    const uint64_t bit = uint64_t{1} << i;
+    first_[static_cast<unsigned char>(keyword[0])] |= bit;
+    if (keyword.size() > 1) {
+      second_[static_cast<unsigned char>(keyword[1])] |= bit;
+      continue;
+    }
+    for (uint64_t& mask : second_) mask |= bit;
+    lastByte_ |= bit;
+  }
+}
+
+void TKeywordCounter::Count(std::string_view text, std::vector<int32_t>& counts) const {
+  counts.assign(keywords_.size(), 0);
+  if (!oneScan_) return CountEach(text, counts);
+  // Where the next occurrence of each keyword may begin, past the last one
+  // counted.
+  std::array<size_t, 64> next;
+  std::fill_n(next.begin(), keywords_.size(), 0);
+  auto byteAt = [&text](size_t pos) { return static_cast<unsigned char>(text[pos]); };
+  const size_t size = text.size();
+  // Both bytes are looked up every time: a branch on the first alone would
+  // guess wrong at every other letter, and no step waits for the one before.
+  for (size_t pos = 0; pos + 1 < size; ++pos)
+    if (const uint64_t candidates = first_[byteAt(pos)] & second_[byteAt(pos + 1)]) [[unlikely]]
+      CountAt(text, pos, candidates, next, counts);
+  if (size > 0)
+    if (const uint64_t candidates = first_[byteAt(size - 1)] & lastByte_)
+      CountAt(text, size - 1, candidates, next, counts);
+}
+
+void TKeywordCounter::CountAt(std::string_view text, size_t pos, uint64_t candidates, std::array<size_t, 64>& next,
+                              std::vector<int32_t>& counts) const {
+  for (; candidates; candidates &= candidates - 1) {
+    const auto i = static_cast<size_t>(std::countr_zero(candidates));
+    const std::string& keyword = keywords_[i];
+    if (pos < next[i] || !SameBytesAt(text, pos, keyword)) continue;
+    ++counts[i];
+    next[i] = pos + keyword.size();
+  }
+}
+
+void TKeywordCounter::CountEach(std::string_view text, std::vector<int32_t>& counts) const {
+  for (size_t i = 0; i < keywords_.size(); ++i) {
+    const std::string& keyword = keywords_[i];
+    if (keyword.empty()) continue;
+    for (size_t at = text.find(keyword); at != std::string_view::npos; at = text.find(keyword, at + keyword.size()))
+      ++counts[i];
+  }
 }
 
 std::string ExtractSiteName(std::string_view url, std::string_view extension) {

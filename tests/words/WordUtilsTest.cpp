@@ -118,6 +118,67 @@ TEST(ClearArgument, ReusedBufferGivesWhatANewStringGets) {
   EXPECT_TRUE(buffer.empty());
 }
 
+// What both finders must agree with: the library's own search.
+size_t CountByFind(std::string_view text, std::string_view needle) {
+  if (needle.empty()) return 0;
+  size_t count = 0;
+  for (size_t at = text.find(needle); at != std::string_view::npos; at = text.find(needle, at + needle.size()))
+    ++count;
+  return count;
+}
+
+std::string RandomText(uint32_t& seed, const char* alphabet, size_t maxLength) {
+  seed = seed * 1103515245u + 12345u;
+  std::string text((seed >> 16) % (maxLength + 1), ' ');
+  for (char& c : text) {
+    seed = seed * 1103515245u + 12345u;
+    c = alphabet[(seed >> 16) % std::char_traits<char>::length(alphabet)];
+  }
+  return text;
+}
+
+TEST(NeedleFinder, FindsTheFirstOccurrenceAsFindDoes) {
+  EXPECT_EQ(TNeedleFinder("").Find("abc"), std::string::npos);
+  EXPECT_EQ(TNeedleFinder("abc").Find(""), std::string::npos);
+  EXPECT_EQ(TNeedleFinder("abc").Find("ab"), std::string::npos);
+  EXPECT_EQ(TNeedleFinder("abc").Find("abc"), 0u);
+  EXPECT_EQ(TNeedleFinder("\xE9\xE9").Find("a\xE9\xE9\xE9"), 1u);
+  // A small alphabet gives many near misses and repeats.
+  uint32_t seed = 5;
+  for (int round = 0; round < 20000; ++round) {
+    const std::string needle = RandomText(seed, "ab\xE9", 5);
+    const std::string text = RandomText(seed, "ab\xE9", 24);
+    ASSERT_EQ(TNeedleFinder(needle).Find(text), text.find(needle) == std::string::npos || needle.empty()
+                                                    ? std::string::npos
+                                                    : text.find(needle))
+        << needle << " in " << text;
+  }
+}
+
+TEST(KeywordCounter, CountsEachKeywordAsRepeatedFindsDo) {
+  std::vector<int32_t> counts{99};
+  TKeywordCounter({"aa", "a", "", "aaa", "aa", "b"}).Count("aaaaab", counts);
+  EXPECT_EQ(counts, (std::vector<int32_t>{2, 5, 0, 1, 2, 1}));  // no overlaps; duplicates count alike
+  TKeywordCounter({"x"}).Count("", counts);
+  EXPECT_EQ(counts, (std::vector<int32_t>{0}));
+  TKeywordCounter().Count("text", counts);
+  EXPECT_TRUE(counts.empty());
+  // 64 keywords go in one scan, more one by one: both give the same.
+  uint32_t seed = 77;
+  for (const size_t keywordCount : {1u, 3u, 64u, 65u}) {
+    for (int round = 0; round < 300; ++round) {
+      std::vector<std::string> keywords;
+      for (size_t i = 0; i < keywordCount; ++i) keywords.push_back(RandomText(seed, "ab:\xE9", 4));
+      const std::string text = RandomText(seed, "ab:\xE9", 40);
+      const TKeywordCounter counter(keywords);
+      counter.Count(text, counts);
+      ASSERT_EQ(counts.size(), keywords.size());
+      for (size_t i = 0; i < keywords.size(); ++i)
+        ASSERT_EQ(static_cast<size_t>(counts[i]), CountByFind(text, keywords[i])) << keywords[i] << " in " << text;
+    }
+  }
+}
+
 TEST(SplitKeywords, SplitsAtBlanksAndPlusAndJoinsTheCleanedText) {
   struct Case { const char* keywords; Strings list; const char* joined; };
   const Case cases[] = {
