@@ -76,11 +76,11 @@ bool SameBytesAt(std::string_view text, size_t pos, std::string_view part) {
   return true;
 }
 
-// Whether the lower-case `text` holds `extension`, in any case, at `pos`.
+// Whether `text` holds `extension` at `pos`, both taken in any case.
 bool ExtensionAt(std::string_view text, size_t pos, std::string_view extension) {
   if (text.size() - pos < extension.size()) return false;
   for (size_t i = 0; i < extension.size(); ++i)
-    if (text[pos + i] != LowerAscii(extension[i])) return false;
+    if (LowerAscii(text[pos + i]) != LowerAscii(extension[i])) return false;
   return true;
 }
 
@@ -255,33 +255,34 @@ std::string ExtractSiteName(std::string_view url, std::string_view extension) {
 }
 
 void ExtractSiteName(std::string_view url, std::string_view extension, std::string& site) {
-  site.resize(url.size());
-  std::transform(url.begin(), url.end(), site.begin(), LowerAscii);
-  const size_t size = site.size();
-  const size_t www = site.find("www.");
-  const size_t firstDot = site.find('.');
+  // "www.", "http://" and the dots are looked for in the link as it is (the
+  // words in any case); only the kept part is lower-cased, on its way out.
+  const size_t size = url.size();
+  const size_t www = FindText(url, "www.");
+  const size_t firstDot = url.find('.');
   size_t from = size;  // where the kept part begins
-  if (www != std::string::npos) {
+  if (www != std::string_view::npos) {
     from = www + 4;
-  } else if (firstDot == std::string::npos || firstDot == site.rfind('.')) {
+  } else if (firstDot == std::string_view::npos || firstDot == url.rfind('.')) {
     // One dot or none: the host is "name.ext", keep it all after the scheme.
     // Without "http://" the copy starts at the seventh character all the same.
-    const size_t scheme = site.find("http://");
-    from = std::min(size, scheme == std::string::npos ? 6 : scheme + 7);
+    const size_t scheme = FindText(url, "http://");
+    from = std::min(size, scheme == std::string_view::npos ? 6 : scheme + 7);
   } else {
     from = firstDot + 1;
   }
-  // In place, left to right: every "." + extension goes (each hit taken
-  // after the previous one, as a replace-all finds them), then the other
-  // dots and the slashes. Writing never overtakes reading.
+  // Left to right: every "." + extension goes (each hit taken after the
+  // previous one, as a replace-all finds them), then the other dots and the
+  // slashes.
+  site.resize(size - from);
   size_t to = 0;
   for (size_t pos = from; pos < size;) {
-    const char c = site[pos];
-    if (c == '.' && ExtensionAt(site, pos + 1, extension)) {
+    const char c = url[pos];
+    if (c == '.' && ExtensionAt(url, pos + 1, extension)) {
       pos += 1 + extension.size();
       continue;
     }
-    if (c != '.' && c != '/') site[to++] = c;
+    if (c != '.' && c != '/') site[to++] = LowerAscii(c);
     ++pos;
   }
   site.resize(to);
