@@ -355,25 +355,46 @@ void TResults::ClearWordListScores() {
   for (const auto& result : List) result->Rank.WordListScore = -1;
 }
 
+namespace {
+
+// Orders the list by `first` (higher first), then `second` (lower first),
+// ties keeping their order. The keys are sorted in a small array of their
+// own, so the comparisons never reach into the results.
+template <typename FirstKey, typename SecondKey>
+void SortByKeys(TResultList& list, FirstKey first, SecondKey second) {
+  struct TEntry {
+    int32_t First, Second;
+    uint32_t Index;
+  };
+  std::vector<TEntry> entries;
+  entries.reserve(list.size());
+  for (size_t i = 0; i < list.size(); ++i)
+    entries.push_back({first(*list[i]), second(*list[i]), static_cast<uint32_t>(i)});
+  std::sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) {
+    if (a.First != b.First) return a.First > b.First;
+    if (a.Second != b.Second) return a.Second < b.Second;
+    return a.Index < b.Index;
+  });
+  TResultList sorted;
+  sorted.reserve(list.size());
+  for (const TEntry& entry : entries) sorted.push_back(std::move(list[entry.Index]));
+  list.swap(sorted);
+}
+
+}  // namespace
+
 void TResults::Sort(int order) {
-  using Ptr = std::unique_ptr<TResult>;
+  const auto engineRank = [](const TResult& r) { return r.Source.EngineRank; };
   switch (order) {
     case kByScore:
       for (const auto& result : List) result->Rank.TotalScore = result->GetTotalRank(Profile);
-      std::stable_sort(List.begin(), List.end(), [](const Ptr& a, const Ptr& b) {
-        if (a->Rank.TotalScore != b->Rank.TotalScore) return a->Rank.TotalScore > b->Rank.TotalScore;
-        return a->Source.EngineRank < b->Source.EngineRank;
-      });
+      SortByKeys(List, [](const TResult& r) { return r.Rank.TotalScore; }, engineRank);
       break;
     case kByWordListScore:
-      std::stable_sort(List.begin(), List.end(), [](const Ptr& a, const Ptr& b) {
-        if (a->Rank.WordListScore != b->Rank.WordListScore) return a->Rank.WordListScore > b->Rank.WordListScore;
-        return a->Source.EngineRank < b->Source.EngineRank;
-      });
+      SortByKeys(List, [](const TResult& r) { return r.Rank.WordListScore; }, engineRank);
       break;
     case kByEngineRank:
-      std::stable_sort(List.begin(), List.end(),
-                       [](const Ptr& a, const Ptr& b) { return a->Source.EngineRank < b->Source.EngineRank; });
+      SortByKeys(List, [](const TResult&) { return 0; }, engineRank);
       break;
     default:
       break;

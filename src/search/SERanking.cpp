@@ -15,14 +15,6 @@ namespace orvane {
 
 namespace {
 
-// Non-overlapping occurrences from the start.
-int32_t CountNonOverlapping(const std::string& text, const std::string& needle) {
-  if (needle.empty()) return 0;
-  int32_t count = 0;
-  for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size())) ++count;
-  return count;
-}
-
 double Ratio(double part, double whole) { return whole > 0 ? part / whole : 0.0; }
 
 double Finite(double value) { return std::isfinite(value) ? value : 0.0; }
@@ -118,6 +110,8 @@ double TSERanking::PathFactor(std::string_view path) const {
 void TSERanking::PrepareKeywords(const std::string& keywords) {
   if (prepared_ && keywords == currentKeywords_) return;
   SplitKeywords(keywords, keywords_, cleaner_, joined_);
+  counter_ = TKeywordCounter(keywords_);
+  phrase_ = TNeedleFinder(joined_);
   currentKeywords_ = keywords;
   prepared_ = true;
 }
@@ -141,13 +135,13 @@ double TSERanking::ExactScore(TField field, const std::string& text, size_t at, 
   return 0;
 }
 
-double TSERanking::PartialScore(TField field, const std::string& text, const TProfile& profile) const {
+double TSERanking::PartialScore(TField field, const std::string& text, const TProfile& profile) {
   double covered = 0, found = 0, occurrences = 0;
-  for (const std::string& keyword : keywords_) {
-    // Counting finds whether it occurs at all on the way.
-    const int32_t count = CountNonOverlapping(text, keyword);
+  counter_.Count(text, counts_);
+  for (size_t i = 0; i < keywords_.size(); ++i) {
+    const int32_t count = counts_[i];
     if (count == 0) continue;
-    covered += static_cast<double>(keyword.size());
+    covered += static_cast<double>(keywords_[i].size());
     found += 1;
     occurrences += count;
   }
@@ -159,21 +153,23 @@ double TSERanking::PartialScore(TField field, const std::string& text, const TPr
   return base * weight * presence;
 }
 
-double TSERanking::FieldScore(TField field, const std::string& text, size_t at, const TProfile& profile) const {
+double TSERanking::FieldScore(TField field, const std::string& text, size_t at, const TProfile& profile) {
   return Finite(at != std::string::npos ? ExactScore(field, text, at, profile) : PartialScore(field, text, profile));
 }
 
 void TSERanking::RankResult(TResult& result, const TProfile& profile) {
   try {
     PrepareKeywords(result.Source.SearchKeywords);
-    const std::string title = cleaner_.Clear(result.Source.Title);
-    const std::string description = cleaner_.Clear(result.Description());
-    const std::string link = ExtractSiteName(result.Source.Link, result.Facts.DomainExt);
+    // The buffers are the ranker's, so a pass allocates only while they grow.
+    cleaner_.Clear(result.Source.Title, title_);
+    cleaner_.Clear(result.Description(), description_);
+    ExtractSiteName(result.Source.Link, result.Facts.DomainExt, link_);
+    const std::string& title = title_;
+    const std::string& description = description_;
+    const std::string& link = link_;
     // Each field is searched for the joined keywords once; where they stand
     // is also what the exact score needs.
-    const auto place = [this](const std::string& text) {
-      return joined_.empty() ? std::string::npos : text.find(joined_);
-    };
+    const auto place = [this](const std::string& text) { return phrase_.Find(text); };
     const size_t titleAt = place(title), descriptionAt = place(description), linkAt = place(link);
     if (titleAt != std::string::npos || descriptionAt != std::string::npos || linkAt != std::string::npos)
       result.Rank.ExactMatch = 2;

@@ -60,15 +60,20 @@ class TSERanking {
   void PrepareKeywords(const std::string& keywords);
   // `at`: where the joined keywords stand in `text`.
   double ExactScore(TField field, const std::string& text, size_t at, const TProfile& profile) const;
-  double PartialScore(TField field, const std::string& text, const TProfile& profile) const;
+  double PartialScore(TField field, const std::string& text, const TProfile& profile);
   // `at`: where the joined keywords stand in `text`; npos when they do not.
-  double FieldScore(TField field, const std::string& text, size_t at, const TProfile& profile) const;
+  double FieldScore(TField field, const std::string& text, size_t at, const TProfile& profile);
 
   std::string currentKeywords_;
   bool prepared_ = false;
   std::string joined_;
   std::vector<std::string> keywords_;
   TClearArgument cleaner_;
+  TKeywordCounter counter_;      // of keywords_
+  TNeedleFinder phrase_;         // of joined_
+  std::vector<int32_t> counts_;  // of the field being scored
+  // The cleared fields of the result being ranked.
+  std::string title_, description_, link_;
 };
 
 }  // namespace orvane

@@ -1,6 +1,8 @@
 #include "words/WordUtils.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 
 #include "base/Regex.h"
 #include "base/StrUtils.h"
@@ -38,6 +40,48 @@ std::string ReadQuoted(std::string_view text, size_t& pos, char quote) {
 
 void SkipBlanks(std::string_view text, size_t& pos) {
   while (pos < text.size() && IsBlank(text[pos])) ++pos;
+}
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+// The byte each byte becomes when cleared (0: removed), asked of
+// CleanPattern itself, once.
+const std::array<char, 256>& KeptBytes() {
+  static const std::array<char, 256> kept = [] {
+    std::array<char, 256> table{};
+    for (int byte = 1; byte < 256; ++byte) {
+      const std::string cleared = CleanPattern().ReplaceAll(LowerCase(std::string(1, static_cast<char>(byte))), "");
+      table[static_cast<size_t>(byte)] = cleared.size() == 1 ? cleared[0] : '\0';
+    }
+    return table;
+  }();
+  return kept;
+}
+
+// How many bytes a clear drops at an "&": a whole entity of CleanPattern
+// (in any case), else the "&" alone.
+size_t EntityLength(std::string_view text) {
+  static constexpr std::string_view kEntities[] = {"&gt;", "&nbsp;", "&quot;", "&amp;", "&lt;"};
+  for (const std::string_view entity : kEntities)
+    if (SameText(text.substr(0, entity.size()), entity)) return entity.size();
+  return 1;
+}
+
+// Whether `text` holds `part` at `pos`: for the short keywords of a search,
+// a loop beats a call.
+bool SameBytesAt(std::string_view text, size_t pos, std::string_view part) {
+  if (text.size() - pos < part.size()) return false;
+  for (size_t i = 0; i < part.size(); ++i)
+    if (text[pos + i] != part[i]) return false;
+  return true;
+}
+
+// Whether `text` holds `extension` at `pos`, both taken in any case.
+bool ExtensionAt(std::string_view text, size_t pos, std::string_view extension) {
+  if (text.size() - pos < extension.size()) return false;
+  for (size_t i = 0; i < extension.size(); ++i)
+    if (LowerAscii(text[pos + i]) != LowerAscii(extension[i])) return false;
+  return true;
 }
 
 }  // namespace
@@ -98,38 +142,31 @@ TWordList TSeperateWords::Separate(std::string_view text) const {
 }
 
 std::string TClearArgument::Clear(std::string_view text) const {
-  // What removing CleanPattern from the lower-cased text leaves, in one pass:
-  // every title and description goes through here for each options frame.
-  // The byte each byte becomes (0: removed) is asked of the pattern itself,
-  // once.
-  static const std::array<char, 256> kKept = [] {
-    std::array<char, 256> kept{};
-    for (int byte = 1; byte < 256; ++byte) {
-      const std::string cleared = CleanPattern().ReplaceAll(LowerCase(std::string(1, static_cast<char>(byte))), "");
-      kept[static_cast<size_t>(byte)] = cleared.size() == 1 ? cleared[0] : '\0';
-    }
-    return kept;
-  }();
-  static constexpr std::string_view kEntities[] = {"&gt;", "&nbsp;", "&quot;", "&amp;", "&lt;"};
   std::string out;
-  out.reserve(text.size());
+  Clear(text, out);
+  return out;
+}
+
+void TClearArgument::Clear(std::string_view text, std::string& out) const {
+  // What removing CleanPattern from the lower-cased text leaves, in one pass:
+  // every title and description goes through here for each ranking and
+  // options frame. Each byte becomes at most one byte, so `out` is sized
+  // once and cut back at the end.
+  const std::array<char, 256>& kept = KeptBytes();
+  out.resize(text.size());
+  char* to = out.data();
   for (size_t pos = 0; pos < text.size();) {
     const char c = text[pos];
-    if (const char kept = kKept[static_cast<unsigned char>(c)]) {
-      out += kept;
-      ++pos;
+    if (c == '&') [[unlikely]] {
+      pos += EntityLength(text.substr(pos));
       continue;
     }
-    size_t skip = 1;
-    if (c == '&')
-      for (const std::string_view entity : kEntities)
-        if (SameText(text.substr(pos, entity.size()), entity)) {
-          skip = entity.size();
-          break;
-        }
-    pos += skip;
+    // Written either way, kept only when not removed: no branch per byte.
+    *to = kept[static_cast<unsigned char>(c)];
+    to += *to != '\0';
+    ++pos;
   }
-  return out;
+  out.resize(static_cast<size_t>(to - out.data()));
 }
 
 void SplitKeywords(std::string_view keywords, std::vector<std::string>& list, const TClearArgument& cleaner,
@@ -151,26 +188,120 @@ int32_t WordPresence(std::string_view text, std::string_view phrase, const std::
   return 0;
 }
 
+TNeedleFinder::TNeedleFinder(std::string_view needle) : needle_(needle) {
+  const auto size = static_cast<uint32_t>(needle_.size());
+  skip_.fill(size);
+  // How far the window may move when this byte ends it; the needle's last
+  // byte is left out, so no window is ever passed over.
+  for (uint32_t i = 0; i + 1 < size; ++i) skip_[static_cast<unsigned char>(needle_[i])] = size - 1 - i;
+}
+
+size_t TNeedleFinder::Find(std::string_view text) const {
+  const size_t size = needle_.size();
+  if (size == 0 || text.size() < size) return std::string_view::npos;
+  const char last = needle_.back();
+  for (size_t pos = 0; pos <= text.size() - size;) {
+    const char end = text[pos + size - 1];
+    if (end == last && SameBytesAt(text, pos, needle_)) return pos;
+    pos += skip_[static_cast<unsigned char>(end)];
+  }
+  return std::string_view::npos;
+}
+
+TKeywordCounter::TKeywordCounter(const std::vector<std::string>& keywords)
+    : keywords_(keywords), oneScan_(keywords.size() <= 64) {
+  if (!oneScan_) return;
+  for (size_t i = 0; i < keywords_.size(); ++i) {
+    const std::string& keyword = keywords_[i];
+    if (keyword.empty()) continue;
+    const uint64_t bit = uint64_t{1} << i;
+    first_[static_cast<unsigned char>(keyword[0])] |= bit;
+    if (keyword.size() > 1) {
+      second_[static_cast<unsigned char>(keyword[1])] |= bit;
+      continue;
+    }
+    for (uint64_t& mask : second_) mask |= bit;
+    lastByte_ |= bit;
+  }
+}
+
+void TKeywordCounter::Count(std::string_view text, std::vector<int32_t>& counts) const {
+  counts.assign(keywords_.size(), 0);
+  if (!oneScan_) return CountEach(text, counts);
+  // Where the next occurrence of each keyword may begin, past the last one
+  // counted.
+  std::array<size_t, 64> next;
+  std::fill_n(next.begin(), keywords_.size(), 0);
+  auto byteAt = [&text](size_t pos) { return static_cast<unsigned char>(text[pos]); };
+  const size_t size = text.size();
+  // Both bytes are looked up every time: a branch on the first alone would
+  // guess wrong at every other letter, and no step waits for the one before.
+  for (size_t pos = 0; pos + 1 < size; ++pos)
+    if (const uint64_t candidates = first_[byteAt(pos)] & second_[byteAt(pos + 1)]) [[unlikely]]
+      CountAt(text, pos, candidates, next, counts);
+  if (size > 0)
+    if (const uint64_t candidates = first_[byteAt(size - 1)] & lastByte_)
+      CountAt(text, size - 1, candidates, next, counts);
+}
+
+void TKeywordCounter::CountAt(std::string_view text, size_t pos, uint64_t candidates, std::array<size_t, 64>& next,
+                              std::vector<int32_t>& counts) const {
+  for (; candidates; candidates &= candidates - 1) {
+    const auto i = static_cast<size_t>(std::countr_zero(candidates));
+    const std::string& keyword = keywords_[i];
+    if (pos < next[i] || !SameBytesAt(text, pos, keyword)) continue;
+    ++counts[i];
+    next[i] = pos + keyword.size();
+  }
+}
+
+void TKeywordCounter::CountEach(std::string_view text, std::vector<int32_t>& counts) const {
+  for (size_t i = 0; i < keywords_.size(); ++i) {
+    const std::string& keyword = keywords_[i];
+    if (keyword.empty()) continue;
+    for (size_t at = text.find(keyword); at != std::string_view::npos; at = text.find(keyword, at + keyword.size()))
+      ++counts[i];
+  }
+}
+
 std::string ExtractSiteName(std::string_view url, std::string_view extension) {
-  const std::string s = LowerCase(url);
   std::string site;
-  const size_t www = s.find("www.");
-  const size_t firstDot = s.find('.');
-  if (www != std::string::npos) {
-    site = s.substr(www + 4);
-  } else if (firstDot == std::string::npos || firstDot + 1 == LastPos(".", s)) {
+  ExtractSiteName(url, extension, site);
+  return site;
+}
+
+void ExtractSiteName(std::string_view url, std::string_view extension, std::string& site) {
+  // "www.", "http://" and the dots are looked for in the link as it is (the
+  // words in any case); only the kept part is lower-cased, on its way out.
+  const size_t size = url.size();
+  const size_t www = FindText(url, "www.");
+  const size_t firstDot = url.find('.');
+  size_t from = size;  // where the kept part begins
+  if (www != std::string_view::npos) {
+    from = www + 4;
+  } else if (firstDot == std::string_view::npos || firstDot == url.rfind('.')) {
     // One dot or none: the host is "name.ext", keep it all after the scheme.
     // Without "http://" the copy starts at the seventh character all the same.
-    const size_t scheme = s.find("http://");
-    const size_t from = scheme == std::string::npos ? 6 : scheme + 7;
-    if (from < s.size()) site = s.substr(from);
+    const size_t scheme = FindText(url, "http://");
+    from = std::min(size, scheme == std::string_view::npos ? 6 : scheme + 7);
   } else {
-    site = s.substr(firstDot + 1);
+    from = firstDot + 1;
   }
-  site = ReplaceAll(site, "." + LowerCase(extension), "");
-  // The dots and slashes out, in one pass.
-  std::erase_if(site, [](char c) { return c == '.' || c == '/'; });
-  return site;
+  // Left to right: every "." + extension goes (each hit taken after the
+  // previous one, as a replace-all finds them), then the other dots and the
+  // slashes.
+  site.resize(size - from);
+  size_t to = 0;
+  for (size_t pos = from; pos < size;) {
+    const char c = url[pos];
+    if (c == '.' && ExtensionAt(url, pos + 1, extension)) {
+      pos += 1 + extension.size();
+      continue;
+    }
+    if (c != '.' && c != '/') site[to++] = LowerAscii(c);
+    ++pos;
+  }
+  site.resize(to);
 }
 
 size_t LastPos(std::string_view pattern, std::string_view text) {

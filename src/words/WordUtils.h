@@ -4,6 +4,7 @@
 // used from several threads; each call keeps its own match state.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -39,6 +40,9 @@ class TClearArgument {
   TClearArgument() = default;
 
   std::string Clear(std::string_view text) const;
+  // The same into `out`, whose old content goes: a caller that keeps `out`
+  // for many texts allocates only while it grows.
+  void Clear(std::string_view text, std::string& out) const;
 };
 
 // Splits the keyword text of a request at blanks and "+" (double quotes
@@ -54,11 +58,54 @@ bool Occurs(std::string_view text, std::string_view needle);
 // 2 when `phrase` occurs in `text`, else 1 when one of `words` does, else 0.
 int32_t WordPresence(std::string_view text, std::string_view phrase, const std::vector<std::string>& words);
 
+// Finds one needle in many texts, skipping ahead by a table made once from
+// the needle (Horspool's), so a text is mostly not read byte by byte. An
+// empty needle occurs nowhere, as in Occurs.
+class TNeedleFinder {
+ public:
+  explicit TNeedleFinder(std::string_view needle = {});
+
+  // The first position of the needle in `text`, or npos.
+  size_t Find(std::string_view text) const;
+
+ private:
+  std::string needle_;
+  std::array<uint32_t, 256> skip_{};
+};
+
+// Counts the non-overlapping occurrences (from the start) of every keyword
+// of a list in a text, in one pass over the text for up to 64 keywords: a
+// keyword is compared only where its first two bytes stand. Made once per
+// list; one instance may be used from several threads.
+class TKeywordCounter {
+ public:
+  explicit TKeywordCounter(const std::vector<std::string>& keywords = {});
+
+  // counts[i] becomes the number for keyword i; an empty keyword counts 0.
+  void Count(std::string_view text, std::vector<int32_t>& counts) const;
+
+ private:
+  // The candidates: the keywords whose first two bytes stand at `pos`.
+  void CountAt(std::string_view text, size_t pos, uint64_t candidates, std::array<size_t, 64>& next,
+               std::vector<int32_t>& counts) const;
+  void CountEach(std::string_view text, std::vector<int32_t>& counts) const;
+
+  std::vector<std::string> keywords_;
+  bool oneScan_ = false;
+  // Bit i of first_[b]: keyword i begins with byte b. Of second_[b]: its
+  // second byte is b, or it is one byte long (then it is in lastByte_ too,
+  // the keywords that may stand at a text's last byte).
+  std::array<uint64_t, 256> first_{}, second_{};
+  uint64_t lastByte_ = 0;
+};
+
 // The part of a result URL's host and path that can hold a keyword: without
 // "www.", the first host label of a longer host, the dots, the slashes and
 // every "." + extension (e.g. "http://www.example.com/" with "com" gives
 // "example"). `extension` is the domain extension without its dot.
 std::string ExtractSiteName(std::string_view url, std::string_view extension);
+// The same into `site`, whose old content goes (see TClearArgument::Clear).
+void ExtractSiteName(std::string_view url, std::string_view extension, std::string& site);
 
 // 1-based position of the last occurrence of `pattern` in `text`; 0 when
 // there is none or the pattern is empty.

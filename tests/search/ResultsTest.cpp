@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "search/MetaResults.h"
 #include "search/Results.h"
 #include "words/Profile.h"
@@ -166,6 +168,26 @@ TEST(ResultsSort, OrdersByScoreWordListOrEngineRank) {
   EXPECT_EQ(results.ZeroScoreCount(), 1);
   results.Sort(7);
   EXPECT_EQ(ranks(), (std::vector<int32_t>{2, 1, 3, 4}));
+}
+
+TEST(ResultsSort, TiesKeepTheirOrderAndExtremeScoresSortRight) {
+  TResults results;
+  const struct { const char* link; int32_t wordList, rank; } items[] = {
+      {"a", 7, 2}, {"b", INT32_MIN, 1}, {"c", 7, 2}, {"d", INT32_MAX, 5}, {"e", 7, 2}, {"f", 7, 1}, {"g", 7, 2}};
+  for (const auto& item : items) {
+    auto result = MakeResult(item.link, item.rank);
+    result->Rank.WordListScore = item.wordList;
+    results.AddResult(std::move(result));
+  }
+  auto links = [&results] {
+    std::string out;
+    for (const auto& result : results.List) out += result->Source.Link;
+    return out;
+  };
+  results.Sort(TResults::kByWordListScore);
+  EXPECT_EQ(links(), "dfacegb");
+  results.Sort(TResults::kByEngineRank);
+  EXPECT_EQ(links(), "fbacegd");
 }
 
 TEST(ResultsTasks, ResetToFirstTaskDropsNarrowingResults) {

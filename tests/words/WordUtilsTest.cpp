@@ -96,6 +96,89 @@ TEST(ClearArgument, LeavesWhatRemovingItsPatternFromTheLowerCasedTextLeaves) {
   }
 }
 
+TEST(ClearArgument, ReusedBufferGivesWhatANewStringGets) {
+  // Longest first, so every later text lands in a buffer holding more than it.
+  const char* const texts[] = {
+      "Long Title, with a tail that is longer than what follows &amp; more",
+      "Caf\xC9 na\xEFve \xA0\xD7\xF7 \xFF\xE9t\xE9",
+      "!!! ... ,,, --- ___ ;;;",
+      "ends in an entity &quot;",
+      "cut short &nbs",
+      "&&&&amp;&",
+      "",
+      "X",
+  };
+  const TClearArgument cleaner;
+  std::string buffer;
+  for (const char* text : texts) {
+    cleaner.Clear(text, buffer);
+    EXPECT_EQ(buffer, cleaner.Clear(text)) << text;
+  }
+  cleaner.Clear("", buffer);
+  EXPECT_TRUE(buffer.empty());
+}
+
+// What both finders must agree with: the library's own search.
+size_t CountByFind(std::string_view text, std::string_view needle) {
+  if (needle.empty()) return 0;
+  size_t count = 0;
+  for (size_t at = text.find(needle); at != std::string_view::npos; at = text.find(needle, at + needle.size()))
+    ++count;
+  return count;
+}
+
+std::string RandomText(uint32_t& seed, const char* alphabet, size_t maxLength) {
+  seed = seed * 1103515245u + 12345u;
+  std::string text((seed >> 16) % (maxLength + 1), ' ');
+  for (char& c : text) {
+    seed = seed * 1103515245u + 12345u;
+    c = alphabet[(seed >> 16) % std::char_traits<char>::length(alphabet)];
+  }
+  return text;
+}
+
+TEST(NeedleFinder, FindsTheFirstOccurrenceAsFindDoes) {
+  EXPECT_EQ(TNeedleFinder("").Find("abc"), std::string::npos);
+  EXPECT_EQ(TNeedleFinder("abc").Find(""), std::string::npos);
+  EXPECT_EQ(TNeedleFinder("abc").Find("ab"), std::string::npos);
+  EXPECT_EQ(TNeedleFinder("abc").Find("abc"), 0u);
+  EXPECT_EQ(TNeedleFinder("\xE9\xE9").Find("a\xE9\xE9\xE9"), 1u);
+  // A small alphabet gives many near misses and repeats.
+  uint32_t seed = 5;
+  for (int round = 0; round < 20000; ++round) {
+    const std::string needle = RandomText(seed, "ab\xE9", 5);
+    const std::string text = RandomText(seed, "ab\xE9", 24);
+    ASSERT_EQ(TNeedleFinder(needle).Find(text), text.find(needle) == std::string::npos || needle.empty()
+                                                    ? std::string::npos
+                                                    : text.find(needle))
+        << needle << " in " << text;
+  }
+}
+
+TEST(KeywordCounter, CountsEachKeywordAsRepeatedFindsDo) {
+  std::vector<int32_t> counts{99};
+  TKeywordCounter({"aa", "a", "", "aaa", "aa", "b"}).Count("aaaaab", counts);
+  EXPECT_EQ(counts, (std::vector<int32_t>{2, 5, 0, 1, 2, 1}));  // no overlaps; duplicates count alike
+  TKeywordCounter({"x"}).Count("", counts);
+  EXPECT_EQ(counts, (std::vector<int32_t>{0}));
+  TKeywordCounter().Count("text", counts);
+  EXPECT_TRUE(counts.empty());
+  // 64 keywords go in one scan, more one by one: both give the same.
+  uint32_t seed = 77;
+  for (const size_t keywordCount : {1u, 3u, 64u, 65u}) {
+    for (int round = 0; round < 300; ++round) {
+      std::vector<std::string> keywords;
+      for (size_t i = 0; i < keywordCount; ++i) keywords.push_back(RandomText(seed, "ab:\xE9", 4));
+      const std::string text = RandomText(seed, "ab:\xE9", 40);
+      const TKeywordCounter counter(keywords);
+      counter.Count(text, counts);
+      ASSERT_EQ(counts.size(), keywords.size());
+      for (size_t i = 0; i < keywords.size(); ++i)
+        ASSERT_EQ(static_cast<size_t>(counts[i]), CountByFind(text, keywords[i])) << keywords[i] << " in " << text;
+    }
+  }
+}
+
 TEST(SplitKeywords, SplitsAtBlanksAndPlusAndJoinsTheCleanedText) {
   struct Case { const char* keywords; Strings list; const char* joined; };
   const Case cases[] = {
@@ -131,6 +214,27 @@ TEST(ExtractSiteName, KeepsTheNamePartOfHostAndPath) {
   for (const Case& c : cases) EXPECT_EQ(ExtractSiteName(c.url, c.extension), c.site) << c.url;
   EXPECT_EQ(LastPos("ab", "abab"), 3u);
   EXPECT_EQ(LastPos("", "abc"), 0u);
+}
+
+TEST(ExtractSiteName, DropsEveryExtensionHitAndReusesItsBuffer) {
+  struct Case { const char* url; const char* extension; const char* site; };
+  const Case cases[] = {
+      {"http://a.example.com/www.b.com/c", "com", "bc"},  // "www." anywhere starts the name
+      {"http://www.b.com.com.org/x.com", "com", "borgx"},
+      {"http://www.b.comcom/", "com", "bcom"},             // a bare "com" stays
+      {"http://www.b.Com/", "cOM", "b"},
+      {"http://www.b.co.uk/", "", "bcouk"},                // no extension: only the dots go
+      {"http://www.caf\xC9.de/", "de", "caf\xC9"},
+      {"http://x/", "com", "x"},
+      {"http:", "com", ""},
+      {"", "", ""},
+  };
+  std::string buffer = "a stale buffer longer than any of the sites";
+  for (const Case& c : cases) {
+    ExtractSiteName(c.url, c.extension, buffer);
+    EXPECT_EQ(buffer, c.site) << c.url;
+    EXPECT_EQ(ExtractSiteName(c.url, c.extension), c.site) << c.url;
+  }
 }
 
 TEST(SetDelimitedList, ReadsLooseDelimitedText) {
