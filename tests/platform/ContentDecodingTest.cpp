@@ -1,27 +1,14 @@
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <string>
 
 #include "platform/ContentDecoding.h"
+#include "support/Deflate.h"
 
 namespace orvane {
 namespace {
 
-// windowBits 31 writes a gzip wrapper, 15 a zlib one, -15 none.
-std::string Compress(const std::string& text, int windowBits) {
-  z_stream stream{};
-  deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&stream, text.size()) + 32, '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  stream.avail_in = static_cast<uInt>(text.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  deflate(&stream, Z_FINISH);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
-}
+using testing::Compress;
 
 std::string Page(size_t size) {
   std::string page;

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <condition_variable>
 #include <mutex>
@@ -9,25 +8,13 @@
 #include "base/OvException.h"
 #include "platform/HttpClient.h"
 #include "search/SearchTestSupport.h"
+#include "support/Deflate.h"
 #include "support/ServerProcess.h"
 
 namespace orvane {
 namespace {
 
-// windowBits 31 writes a gzip wrapper, 15 a zlib one (HTTP "deflate").
-std::string Compress(const std::string& text, int windowBits) {
-  z_stream stream{};
-  deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&stream, text.size()), '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  stream.avail_in = static_cast<uInt>(text.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  deflate(&stream, Z_FINISH);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
-}
+using testing::Compress;
 
 TEST(HttpClient, SendsBrowserHeadersAndDecodesCompressedBodies) {
   const std::string page(5000, 'x');
