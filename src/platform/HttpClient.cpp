@@ -224,10 +224,9 @@ std::unique_ptr<curl_slist, HeaderListDeleter> RequestHeaders(
 std::string ContentEncodingOf(CURL* handle) {
   std::string encoding;
   curl_header* header = nullptr;
-  for (size_t index = 0; curl_easy_header(handle, "Content-Encoding", index, CURLH_HEADER, -1, &header) == CURLHE_OK &&
-                         header->value && index < header->amount;
+  for (size_t index = 0; curl_easy_header(handle, "Content-Encoding", index, CURLH_HEADER, -1, &header) == CURLHE_OK;
        ++index)
-    encoding += (index ? std::string(",") : std::string()) + header->value;
+    if (header->value) encoding += (encoding.empty() ? "" : ",") + std::string(header->value);
   return encoding;
 }
 
