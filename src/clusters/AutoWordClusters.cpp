@@ -20,7 +20,7 @@ const TWordList& WordsOf(const TOccurrence& occurrence) {
   return occurrence.InDescription ? occurrence.Result->Words.DescriptionWords : occurrence.Result->Words.TitleWords;
 }
 
-const std::vector<TOccurrence*>& SlotsOf(const TOccurrence& occurrence) {
+std::span<TOccurrence> SlotsOf(const TOccurrence& occurrence) {
   return occurrence.InDescription ? occurrence.Result->Words.DescriptionOccurrences
                                   : occurrence.Result->Words.TitleOccurrences;
 }
@@ -63,9 +63,9 @@ TAutoWordClusters::TAutoWordClusters(const TPlural* plural, bool debug)
 TAutoWordClusters::~TAutoWordClusters() = default;
 
 void TAutoWordClusters::AddResult(TResult& result) {
-  auto add = [this](const TWordList& words, const std::vector<TOccurrence*>& slots) {
+  auto add = [this](const TWordList& words, std::span<TOccurrence> slots) {
     const size_t count = std::min(words.size(), slots.size());
-    for (size_t i = 0; i < count; ++i) slots[i]->Entry = WordTable->Add(words[i].Text, slots[i]);
+    for (size_t i = 0; i < count; ++i) slots[i].Entry = WordTable->Add(words[i].Text, &slots[i]);
   };
   add(result.Words.DescriptionWords, result.Words.DescriptionOccurrences);
   add(result.Words.TitleWords, result.Words.TitleOccurrences);
@@ -129,7 +129,7 @@ void TAutoWordClusters::Prepare(const std::vector<std::string>& ignoreList) {
       const auto next = static_cast<size_t>(occurrence->WordIndex) + 1;
       if (next >= words.size() || next >= SlotsOf(*occurrence).size()) continue;
       const THashEntry second{words[next].Text, nullptr, TClusterHash::Hash(words[next].Text)};
-      PhraseTable->AddPhrase(entry, second, SlotsOf(*occurrence)[next]);
+      PhraseTable->AddPhrase(entry, second, &SlotsOf(*occurrence)[next]);
     }
   });
 
@@ -141,20 +141,21 @@ void TAutoWordClusters::Prepare(const std::vector<std::string>& ignoreList) {
   PhraseTable->LayOut();
 }
 
-void TAutoWordClusters::IgnoreWord(const std::string& word) {
+void TAutoWordClusters::IgnoreWord(std::string_view word) {
   if (TWordRecord* record = FindWord(word)) record->Ignored = true;
 }
 
-TWordRecord* TAutoWordClusters::FindWord(const std::string& word) const {
+TWordRecord* TAutoWordClusters::FindWord(std::string_view word) const {
   THashEntry* entry = WordTable->Find(word);
   return entry ? entry->Record : nullptr;
 }
 
 void TAutoWordClusters::MarkWords(const std::string& text) {
   const TWordList words = splitter_->Separate(text);
-  for (const TWord& word : words) IgnoreWord(word.Text);
+  for (const TWord word : words) IgnoreWord(word.Text);
   for (size_t i = 0; i + 1 < words.size(); ++i)
-    if (THashEntry* entry = PhraseTable->Find(words[i].Text + " " + words[i + 1].Text)) entry->Record->Ignored = true;
+    if (THashEntry* entry = PhraseTable->Find(std::string(words[i].Text) + " " + std::string(words[i + 1].Text)))
+      entry->Record->Ignored = true;
 }
 
 bool TAutoWordClusters::IsCandidate(const TWordRecord& record) const {
@@ -239,7 +240,7 @@ void TAutoWordClusters::FindResultsWithPhrase(const std::string& phrase, std::ve
   if (!record) return;
   for (const TOccurrence* occurrence : record->Occurrences) {
     const TWordList& list = WordsOf(*occurrence);
-    const std::vector<TOccurrence*>& slots = SlotsOf(*occurrence);
+    const std::span<TOccurrence> slots = SlotsOf(*occurrence);
     const auto start = static_cast<size_t>(occurrence->WordIndex);
     // The phrase must fit in this one title or description.
     if (start + words.size() > list.size() || start + words.size() > slots.size()) continue;
@@ -248,9 +249,9 @@ void TAutoWordClusters::FindResultsWithPhrase(const std::string& phrase, std::ve
     if (!matches) continue;
     if (!color.empty()) {
       for (size_t k = 0; k < words.size(); ++k) {
-        const TOccurrence* place = slots[start + k];
-        occurrence->Result->Marks.HighLights.push_back(
-            THighLightData{color, place->InDescription, list[start + k].Text, place});
+        const TOccurrence* place = &slots[start + k];
+        occurrence->Result->Marks.HighLights.push_back(THighLightData{color, static_cast<uint8_t>(place->InDescription),
+                                                                      std::string(list[start + k].Text), place});
       }
     }
     results.push_back(occurrence->Result);

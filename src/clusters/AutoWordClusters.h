@@ -45,7 +45,7 @@ class TAutoWordClusters {
   void Prepare(const std::vector<std::string>& ignoreList);
   // Ignores every word of the text and every phrase of two of its words.
   void MarkWords(const std::string& text);
-  void IgnoreWord(const std::string& word);
+  void IgnoreWord(std::string_view word);
   // At most four phrases, then words up to ten clusters in all.
   void SelectClusters(TAutoClusterList& clusters);
   // The best `count` candidates of a table by descending result count.
@@ -57,7 +57,7 @@ class TAutoWordClusters {
   void FindResultsWithPhrase(const std::string& phrase, std::vector<TResult*>& results, const std::string& color);
 
   // The record of a word (or phrase), none when absent.
-  TWordRecord* FindWord(const std::string& word) const;
+  TWordRecord* FindWord(std::string_view word) const;
 
   std::unique_ptr<TClusterHash> WordTable;
   std::unique_ptr<TClusterHash> PhraseTable;

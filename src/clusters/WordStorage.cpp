@@ -6,6 +6,8 @@
 
 namespace orvane {
 
+static_assert(sizeof(TOccurrence) == 24, "a search keeps one per word");
+
 void TWordStorage::Build(TResults& results, size_t total) {
   size_t words = 0;
   for (const auto& result : results.List)
@@ -13,20 +15,19 @@ void TWordStorage::Build(TResults& results, size_t total) {
   // The results keep pointers into the array: it must never move.
   Records.clear();
   Records.reserve(std::max(words, total));
-  auto index = [this](TResult& result, const TWordList& list, std::vector<TOccurrence*>& slots, uint8_t inDescription) {
+  auto index = [this](TResult& result, const TWordList& list, std::span<TOccurrence>& slots, uint8_t inDescription) {
     const size_t count = list.size();
     const size_t first = Records.size();
     Records.resize(first + count);
-    slots.resize(count);
     TOccurrence* records = Records.data() + first;
+    slots = {records, count};
     for (size_t i = 0; i < count; ++i) {
       TOccurrence& record = records[i];
-      record.WordIndex = static_cast<int32_t>(i);
+      record.WordIndex = static_cast<uint32_t>(i);
       record.Result = &result;
       record.InDescription = inDescription;
       record.CharPos = list[i].Position;
       record.HasNext = i + 1 < count;
-      slots[i] = &record;
     }
   };
   for (const auto& result : results.List) {

@@ -17,13 +17,15 @@ class TResult;
 class TResults;
 struct THashEntry;
 
+// 24 bytes: a search of 1,000 results keeps some 30,000. A text of the
+// largest page has far fewer words than 30 bits count.
 struct TOccurrence {
-  int32_t WordIndex = 0;       // in the result's title or description word list
-  TResult* Result = nullptr;   // borrowed from the session's results
-  THashEntry* Entry = nullptr; // set by the last word table built over it
-  uint8_t InDescription = 0;   // 1 description, 0 title
-  uint8_t HasNext = 0;         // the next word of the same list is the next record
-  int32_t CharPos = 0;         // 1-based, in the lower-cased text
+  TResult* Result = nullptr;       // borrowed from the session's results
+  THashEntry* Entry = nullptr;     // set by the last word table built over it
+  uint32_t WordIndex : 30 = 0;     // in the result's title or description word list
+  uint32_t InDescription : 1 = 0;  // 1 description, 0 title
+  uint32_t HasNext : 1 = 0;        // the next word of the same list is the next record
+  int32_t CharPos = 0;             // 1-based, in the lower-cased text
 };
 
 class TWordStorage {

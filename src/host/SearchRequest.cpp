@@ -376,8 +376,8 @@ void TSearchRequest::PostProcess(const std::string& keywords, bool splitWords, b
       if (result->Words.WordsSplit) {
         result->Words.TitleWords.clear();
         result->Words.DescriptionWords.clear();
-        result->Words.TitleOccurrences.clear();
-        result->Words.DescriptionOccurrences.clear();
+        result->Words.TitleOccurrences = {};
+        result->Words.DescriptionOccurrences = {};
       }
       session.SeperateWords->Separate(result->Description(), result->Words.DescriptionWords);
       session.SeperateWords->Separate(result->Source.Title, result->Words.TitleWords);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <pugixml.hpp>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -111,9 +112,10 @@ struct TResultWords {
   TWordList TitleWords;
   TWordList DescriptionWords;
   // The word index's record of each entry of DescriptionWords and TitleWords
-  // (TWordStorage fills them; the session's storage owns the records).
-  std::vector<TOccurrence*> DescriptionOccurrences;
-  std::vector<TOccurrence*> TitleOccurrences;
+  // (TWordStorage lays each list's records out in a row; the session's
+  // storage owns them).
+  std::span<TOccurrence> DescriptionOccurrences;
+  std::span<TOccurrence> TitleOccurrences;
   int32_t ListPosition = -1;  // in the result list the word table was built over
 };
 

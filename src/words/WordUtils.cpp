@@ -11,6 +11,9 @@ namespace orvane {
 
 namespace {
 
+// A thread keeps the room of the texts it split up to this size.
+constexpr size_t kKeptScratch = 64 << 10;
+
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 
 // Entity names first, so "&amp;" goes whole before "&" alone could match \W.
@@ -86,6 +89,45 @@ bool ExtensionAt(std::string_view text, size_t pos, std::string_view extension) 
 
 }  // namespace
 
+TWordList::TWordList(std::initializer_list<TWord> words) {
+  for (const TWord& word : words) push_back(word);
+}
+
+void TWordList::clear() {
+  text_.clear();
+  ends_.clear();
+}
+
+TWord TWordList::operator[](size_t index) const {
+  const uint32_t start = index == 0 ? 0 : ends_[index - 1].End;
+  return {std::string_view(text_).substr(start, ends_[index].End - start), ends_[index].Position};
+}
+
+void TWordList::push_back(TWord word) {
+  text_.append(word.Text);
+  ends_.push_back({static_cast<uint32_t>(text_.size()), word.Position});
+}
+
+void TWordList::AppendLower(std::string_view text, int32_t position) {
+  const size_t start = text_.size();
+  text_.resize(start + text.size());
+  char* out = text_.data() + start;
+  for (char c : text) *out++ = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+  ends_.push_back({static_cast<uint32_t>(text_.size()), position});
+}
+
+void TWordList::AssignTight(const TWordList& words) {
+  text_ = std::string(words.text_);
+  ends_ = std::vector<TEntry>(words.ends_.begin(), words.ends_.end());
+}
+
+bool TWordList::operator==(const TWordList& other) const {
+  if (size() != other.size()) return false;
+  for (size_t i = 0; i < size(); ++i)
+    if ((*this)[i] != other[i]) return false;
+  return true;
+}
+
 void TSeperateWords::Separate(std::string_view text, TWordList& words) const {
   // The matches of "(?<!&|\\.|#)\\b[A-Za-z0-9][A-Za-z0-9_/]+" in the
   // lower-cased text, found by hand: every title and description of a search
@@ -94,7 +136,7 @@ void TSeperateWords::Separate(std::string_view text, TWordList& words) const {
   // tables have them) and no "&", "." or "#", and runs on over letters,
   // digits, "_" and "/"; it is two characters long at least. Each byte's
   // part in that is looked up once, for its lower-case form.
-  enum : uint8_t { kStart = 1, kPart = 2, kBlocks = 4, kUpper = 8 };
+  enum : uint8_t { kStart = 1, kPart = 2, kBlocks = 4 };
   auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
   static const std::array<uint8_t, 256> kClass = [&] {
     const TRegex word("\\w", 0);
@@ -103,13 +145,16 @@ void TSeperateWords::Separate(std::string_view text, TWordList& words) const {
       const char c = lower(static_cast<char>(byte));
       const bool start = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
       const bool blocks = word.Matches(std::string(1, c)) || c == '&' || c == '.' || c == '#';
-      table[static_cast<size_t>(byte)] = (start ? kStart | kPart : 0) | (c == '_' || c == '/' ? kPart : 0) |
-                                         (blocks ? kBlocks : 0) | (c != static_cast<char>(byte) ? kUpper : 0);
+      table[static_cast<size_t>(byte)] =
+          (start ? kStart | kPart : 0) | (c == '_' || c == '/' ? kPart : 0) | (blocks ? kBlocks : 0);
     }
     return table;
   }();
   auto classOf = [&](size_t pos) { return kClass[static_cast<unsigned char>(text[pos])]; };
-  words.clear();
+  // The words go into a list kept by the thread, and then into `words`
+  // without the spare room a growing list leaves.
+  thread_local TWordList found;
+  found.clear();
   const size_t size = text.size();
   bool blocked = false;  // the byte before `pos` keeps a word from starting there
   for (size_t pos = 0; pos < size;) {
@@ -120,19 +165,13 @@ void TSeperateWords::Separate(std::string_view text, TWordList& words) const {
       continue;
     }
     size_t end = pos + 1;
-    uint8_t kinds = kind;
-    for (; end < size && (classOf(end) & kPart); ++end) kinds |= classOf(end);
-    if (end - pos >= 2) {
-      TWord& word = words.emplace_back();
-      word.Text.assign(text.data() + pos, end - pos);
-      // Most words are lower case already.
-      if (kinds & kUpper)
-        for (char& c : word.Text) c = lower(c);
-      word.Position = static_cast<int32_t>(pos + 1);
-    }
+    while (end < size && (classOf(end) & kPart)) ++end;
+    if (end - pos >= 2) found.AppendLower(text.substr(pos, end - pos), static_cast<int32_t>(pos + 1));
     blocked = classOf(end - 1) & kBlocks;
     pos = end;
   }
+  words.AssignTight(found);
+  if (text.size() > kKeptScratch) found = TWordList();
 }
 
 TWordList TSeperateWords::Separate(std::string_view text) const {

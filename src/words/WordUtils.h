@@ -5,21 +5,77 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace orvane {
 
-// One word of a text: lower case, with its 1-based byte position.
+// One word of a text: lower case, with its 1-based byte position. From a
+// TWordList, the text is a view into the list, valid until it changes.
 struct TWord {
-  std::string Text;
+  std::string_view Text;
   int32_t Position = 0;
 
   bool operator==(const TWord&) const = default;
 };
-using TWordList = std::vector<TWord>;
+
+// The words of one text, their texts back to back in one string. A search
+// of 1,000 results keeps some 30,000 words for its clusters; a string and a
+// heap block for each cost more than the words themselves.
+class TWordList {
+ public:
+  class const_iterator {
+   public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = TWord;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = TWord;
+
+    const_iterator() = default;
+    const_iterator(const TWordList* list, size_t index) : list_(list), index_(index) {}
+    TWord operator*() const { return (*list_)[index_]; }
+    const_iterator& operator++() { return ++index_, *this; }
+    const_iterator operator++(int) { return {list_, index_++}; }
+    bool operator==(const const_iterator& other) const { return index_ == other.index_; }
+
+   private:
+    const TWordList* list_ = nullptr;
+    size_t index_ = 0;
+  };
+
+  TWordList() = default;
+  TWordList(std::initializer_list<TWord> words);
+
+  size_t size() const { return ends_.size(); }
+  bool empty() const { return ends_.empty(); }
+  void clear();
+  TWord operator[](size_t index) const;
+  TWord front() const { return (*this)[0]; }
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, size()}; }
+  // Copies the word's text.
+  void push_back(TWord word);
+  // The same for a word whose text is copied lower-cased.
+  void AppendLower(std::string_view text, int32_t position);
+  // This list becomes a copy of `words` that holds no spare capacity.
+  void AssignTight(const TWordList& words);
+
+  bool operator==(const TWordList& other) const;
+
+ private:
+  struct TEntry {
+    uint32_t End = 0;  // of the word's text in text_
+    int32_t Position = 0;
+  };
+  std::string text_;
+  std::vector<TEntry> ends_;
+};
 
 // Cuts a text into lower-case words of ASCII letters, digits, "_" and "/",
 // at least two characters long. Words right after "&", "." or "#" are left

@@ -62,6 +62,33 @@ TEST(SeperateWords, FindsWhatItsPatternFindsInTheLowerCasedText) {
   }
 }
 
+TEST(WordList, KeepsEveryWordAcrossCopiesAndReuse) {
+  const TSeperateWords separator;
+  TWordList list;
+  separator.Separate("Alpha beta", list);
+  TWordList copy;
+  copy.AssignTight(list);
+  EXPECT_EQ(copy, (TWordList{{"alpha", 1}, {"beta", 7}}));
+  // A list split again holds only the new text's words.
+  separator.Separate("GAMMA", list);
+  EXPECT_EQ(list, (TWordList{{"gamma", 1}}));
+  EXPECT_EQ(copy[1].Text, "beta");
+  EXPECT_NE(copy, (TWordList{{"alpha", 1}, {"beta", 8}}));  // the place counts
+
+  // A text far longer than the splitter keeps room for, then a short one.
+  std::string longText;
+  for (int i = 0; i < 30000; ++i) longText += "Wd" + std::to_string(i % 10) + " ";
+  separator.Separate(longText, list);
+  ASSERT_EQ(list.size(), 30000u);
+  EXPECT_EQ(list[29999].Text, "wd9");
+  EXPECT_EQ(list[29999].Position, 29999 * 4 + 1);
+  separator.Separate("x1 y2", list);
+  EXPECT_EQ(list, (TWordList{{"x1", 1}, {"y2", 4}}));
+  size_t seen = 0;
+  for (const TWord word : list) seen += word.Text.size();
+  EXPECT_EQ(seen, 4u);
+}
+
 TEST(ClearArgument, KeepsOnlyLowerCaseLettersAndDigits) {
   const std::pair<const char*, const char*> cases[] = {
       {"Hello, World_2 &amp; more", "helloworld2more"},
