@@ -13,9 +13,7 @@ void AppendHex(std::string& out, const char* prefix, unsigned value, int digits)
   for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out += kHex[(value >> shift) & 15];
 }
 
-std::string EscapeMarkup(std::string_view text, bool apostrophe) {
-  std::string out;
-  out.reserve(text.size());
+void AppendMarkup(std::string& out, std::string_view text, bool apostrophe) {
   for (char c : text) {
     switch (c) {
       case '&': out += "&amp;"; break;
@@ -29,6 +27,12 @@ std::string EscapeMarkup(std::string_view text, bool apostrophe) {
       default: out += c;
     }
   }
+}
+
+std::string EscapeMarkup(std::string_view text, bool apostrophe) {
+  std::string out;
+  out.reserve(text.size());
+  AppendMarkup(out, text, apostrophe);
   return out;
 }
 
@@ -47,6 +51,8 @@ unsigned DecodeUtf8(std::string_view text, size_t i, size_t& length) {
 }  // namespace
 
 std::string EscapeHTML(std::string_view text) { return EscapeMarkup(text, false); }
+
+void AppendEscapedHTML(std::string& out, std::string_view text) { AppendMarkup(out, text, false); }
 
 std::string EscapeHTMLAttribute(std::string_view text) { return EscapeMarkup(text, true); }
 

@@ -11,6 +11,8 @@ namespace orvane {
 // HTML text: & < > and the double quote become entities, NUL is dropped.
 // The output holds no "<", so it can never open a tag (ours or the page's).
 std::string EscapeHTML(std::string_view text);
+// The same, appended to `out`.
+void AppendEscapedHTML(std::string& out, std::string_view text);
 // An HTML attribute value in either kind of quotes: as EscapeHTML, and the
 // apostrophe becomes "&#39;".
 std::string EscapeHTMLAttribute(std::string_view text);

@@ -1,5 +1,8 @@
 #include "base/LinkJudge.h"
 
+#include <algorithm>
+
+#include "base/Escape.h"
 #include "base/StrUtils.h"
 
 namespace orvane {
@@ -24,11 +27,37 @@ std::string SchemeView(std::string_view stored) {
   return LowerCase(out);
 }
 
+// IsSafeLink for a link without "&" and "%", which decoding leaves as it
+// is: the scheme is read straight off the stored text. Most links are such.
+bool IsSafePlainLink(std::string_view stored) {
+  char scheme[5];
+  size_t length = 0;  // past 5, no scheme that passes
+  for (char c : stored) {
+    if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7f) continue;
+    if (c == '/' || c == '?' || c == '#') return true;
+    if (c == ':') {
+      const std::string_view name(scheme, std::min(length, sizeof scheme));
+      return length <= sizeof scheme && (name == "http" || name == "https" || name == "ftp");
+    }
+    if (length < sizeof scheme) scheme[length] = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    ++length;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string BrowserLink(std::string_view stored) { return DecodeHTMLEntities(stored); }
 
+void AppendBrowserLink(std::string& out, std::string_view stored) {
+  if (stored.find('&') == std::string_view::npos)
+    AppendEscapedHTML(out, stored);
+  else
+    AppendEscapedHTML(out, BrowserLink(stored));
+}
+
 bool IsSafeLink(std::string_view stored) {
+  if (stored.find_first_of("&%") == std::string_view::npos) return IsSafePlainLink(stored);
   const std::string link = SchemeView(stored);
   // An entity left over where a scheme could stand ("&colon;") may still be
   // one the browser knows.

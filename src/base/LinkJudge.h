@@ -12,6 +12,8 @@ namespace orvane {
 // The link as the browser reads it out of an attribute: its entities decoded
 // once. Written back with EscapeHTML, the browser reads exactly this text.
 std::string BrowserLink(std::string_view stored);
+// EscapeHTML(BrowserLink(stored)), appended to `out`: the href of a link.
+void AppendBrowserLink(std::string& out, std::string_view stored);
 
 // True for a link that may be written as an href (judged on the stored text).
 bool IsSafeLink(std::string_view stored);
