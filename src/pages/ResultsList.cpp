@@ -66,42 +66,47 @@ void HighlightWords(std::string& out, const std::string& text, uint8_t kind, con
 }
 
 void HighlightLink(std::string& out, const std::string& link, const TResult& result) {
-  // Pieces of the link, each either text still to search or markup made by
-  // an earlier record: a later record never matches inside a font tag.
+  // Pieces of the link, each either text still to search or the word of an
+  // earlier record: a later record never matches inside a font tag. A word
+  // met before finds nothing more, since its every hit is a piece already.
   struct TPiece {
-    std::string text;
-    bool markup;
+    size_t from, to;
+    const THighLightData* record;  // none for text
   };
-  std::vector<TPiece> pieces{{link, false}};
+  std::vector<TPiece> pieces{{0, link.size(), nullptr}}, next;
+  std::vector<std::string> words;
+  std::string lowerLink;
   for (const THighLightData& record : result.Marks.HighLights) {
     if (record.Word.empty()) continue;
-    const std::string word = LowerCase(record.Word);
-    std::vector<TPiece> next;
-    for (TPiece& piece : pieces) {
-      if (piece.markup) {
-        next.push_back(std::move(piece));
+    std::string word = LowerCase(record.Word);
+    if (std::find(words.begin(), words.end(), word) != words.end()) continue;
+    if (lowerLink.empty()) lowerLink = LowerCase(link);
+    next.clear();
+    for (const TPiece& piece : pieces) {
+      if (piece.record) {
+        next.push_back(piece);
         continue;
       }
-      const std::string lower = LowerCase(piece.text);
+      const std::string_view lower = std::string_view(lowerLink).substr(piece.from, piece.to - piece.from);
       size_t from = 0;
       for (size_t at = lower.find(word); at != std::string::npos; at = lower.find(word, from)) {
-        if (at > from) next.push_back({piece.text.substr(from, at - from), false});
-        std::string markup;
-        AppendFontStart(markup, record.Color);
-        AppendEngineText(markup, record.Word);
-        markup += "</font>";
-        next.push_back({std::move(markup), true});
+        if (at > from) next.push_back({piece.from + from, piece.from + at, nullptr});
+        next.push_back({piece.from + at, piece.from + at + word.size(), &record});
         from = at + word.size();
       }
-      if (from < piece.text.size()) next.push_back({piece.text.substr(from), false});
+      if (from < lower.size()) next.push_back({piece.from + from, piece.to, nullptr});
     }
-    pieces = std::move(next);
+    pieces.swap(next);
+    words.push_back(std::move(word));
   }
   for (const TPiece& piece : pieces) {
-    if (piece.markup)
-      out += piece.text;
-    else
-      AppendEngineText(out, piece.text);
+    if (piece.record) {
+      AppendFontStart(out, piece.record->Color);
+      AppendEngineText(out, piece.record->Word);
+      out += "</font>";
+    } else {
+      AppendEngineText(out, std::string_view(link).substr(piece.from, piece.to - piece.from));
+    }
   }
 }
 
@@ -127,7 +132,7 @@ std::string GetResultsHTML(const TResults& results, const TPreferences& preferen
       html += "<span class=\"regtext\">";
     } else {
       html += preferences.OpenInNewWindow ? "<a class=\"regtext\" target=\"_blank\" href=\"" : "<a class=\"regtext\" href=\"";
-      html += EscapeHTML(BrowserLink(result.Source.Link));
+      AppendBrowserLink(html, result.Source.Link);
       html += "\">";
     }
     Highlight(html, result.Source.Title, THighLightData::kTitle, result);
@@ -154,7 +159,6 @@ std::string GetResultsHTML(const TResults& results, const TPreferences& preferen
     if (preferences.AdminMode || ofFirstTask) html += "<br/>";
     html += "<br/>";
   }
-  html.shrink_to_fit();
   return html;
 }
 

@@ -84,8 +84,6 @@ void FillResultsFrame(const TSessionView& session, TPage& text) {
     text.Replace("<ov:MaxResultInPage/>", "0");
     text.Replace("<ov:results/>", "No results found");
     text.Replace("<ov:Paging/>", "");
-  } else {
-    text.Replace("<ov:results/>", GetResultsHTML(results, preferences));
   }
   text.Replace("<ov:TotalResults/>", std::to_string(results.Count()));
   text.Replace("<ov:QualifiedResults/>", std::to_string(visible));
@@ -111,6 +109,10 @@ void FillResultsFrame(const TSessionView& session, TPage& text) {
   }
   if (session.Profile.HomepageOnly) text.Replace("<ov:ShowOnly/>", "(showing only homepage results)");
   if (session.Profile.ExactMatch) text.Replace("<ov:ShowOnly/>", "(showing only exact matches)");
+  // The list goes in last, so that the tags above are looked for in the
+  // template only, not in some 400 KB of results. It holds no tag of ours:
+  // every "<" of engine text is an entity.
+  if (visible > 0) text.Replace("<ov:results/>", GetResultsHTML(results, preferences));
 }
 
 }  // namespace
