@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <span>
 
 #include "base/Regex.h"
 #include "base/StrUtils.h"
@@ -98,27 +99,9 @@ void TWordList::clear() {
   ends_.clear();
 }
 
-TWord TWordList::operator[](size_t index) const {
-  const uint32_t start = index == 0 ? 0 : ends_[index - 1].End;
-  return {std::string_view(text_).substr(start, ends_[index].End - start), ends_[index].Position};
-}
-
 void TWordList::push_back(TWord word) {
   text_.append(word.Text);
   ends_.push_back({static_cast<uint32_t>(text_.size()), word.Position});
-}
-
-void TWordList::AppendLower(std::string_view text, int32_t position) {
-  const size_t start = text_.size();
-  text_.resize(start + text.size());
-  char* out = text_.data() + start;
-  for (char c : text) *out++ = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-  ends_.push_back({static_cast<uint32_t>(text_.size()), position});
-}
-
-void TWordList::AssignTight(const TWordList& words) {
-  text_ = std::string(words.text_);
-  ends_ = std::vector<TEntry>(words.ends_.begin(), words.ends_.end());
 }
 
 bool TWordList::operator==(const TWordList& other) const {
@@ -136,7 +119,7 @@ void TSeperateWords::Separate(std::string_view text, TWordList& words) const {
   // tables have them) and no "&", "." or "#", and runs on over letters,
   // digits, "_" and "/"; it is two characters long at least. Each byte's
   // part in that is looked up once, for its lower-case form.
-  enum : uint8_t { kStart = 1, kPart = 2, kBlocks = 4 };
+  enum : uint8_t { kStart = 1, kPart = 2, kBlocks = 4, kUpper = 8 };
   auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
   static const std::array<uint8_t, 256> kClass = [&] {
     const TRegex word("\\w", 0);
@@ -145,17 +128,22 @@ void TSeperateWords::Separate(std::string_view text, TWordList& words) const {
       const char c = lower(static_cast<char>(byte));
       const bool start = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
       const bool blocks = word.Matches(std::string(1, c)) || c == '&' || c == '.' || c == '#';
-      table[static_cast<size_t>(byte)] =
-          (start ? kStart | kPart : 0) | (c == '_' || c == '/' ? kPart : 0) | (blocks ? kBlocks : 0);
+      table[static_cast<size_t>(byte)] = (start ? kStart | kPart : 0) | (c == '_' || c == '/' ? kPart : 0) |
+                                         (blocks ? kBlocks : 0) | (c != static_cast<char>(byte) ? kUpper : 0);
     }
     return table;
   }();
   auto classOf = [&](size_t pos) { return kClass[static_cast<unsigned char>(text[pos])]; };
-  // The words go into a list kept by the thread, and then into `words`
-  // without the spare room a growing list leaves.
-  thread_local TWordList found;
-  found.clear();
+  // The words go into room kept by the thread, sized for the most words a
+  // text of this size can hold, and then into `words` without the spare
+  // room a growing list leaves.
+  thread_local std::string letters;
+  thread_local std::vector<TWordList::TEntry> ends;
   const size_t size = text.size();
+  if (letters.size() < size) letters.resize(size);
+  if (ends.size() < size / 3 + 1) ends.resize(size / 3 + 1);
+  char* out = letters.data();
+  size_t count = 0;
   bool blocked = false;  // the byte before `pos` keeps a word from starting there
   for (size_t pos = 0; pos < size;) {
     const uint8_t kind = classOf(pos);
@@ -165,13 +153,25 @@ void TSeperateWords::Separate(std::string_view text, TWordList& words) const {
       continue;
     }
     size_t end = pos + 1;
-    while (end < size && (classOf(end) & kPart)) ++end;
-    if (end - pos >= 2) found.AppendLower(text.substr(pos, end - pos), static_cast<int32_t>(pos + 1));
+    uint8_t kinds = kind;
+    for (; end < size && (classOf(end) & kPart); ++end) kinds |= classOf(end);
+    if (end - pos >= 2) {
+      // Most words are lower case already.
+      if (kinds & kUpper)
+        for (size_t i = pos; i < end; ++i) *out++ = lower(text[i]);
+      else
+        out = std::copy(text.data() + pos, text.data() + end, out);
+      ends[count++] = {static_cast<uint32_t>(out - letters.data()), static_cast<int32_t>(pos + 1)};
+    }
     blocked = classOf(end - 1) & kBlocks;
     pos = end;
   }
-  words.AssignTight(found);
-  if (text.size() > kKeptScratch) found = TWordList();
+  words.text_.assign(letters.data(), static_cast<size_t>(out - letters.data()));
+  words.ends_.assign(ends.begin(), ends.begin() + static_cast<std::ptrdiff_t>(count));
+  if (size > kKeptScratch) {
+    letters = std::string();
+    ends = std::vector<TWordList::TEntry>();
+  }
 }
 
 TWordList TSeperateWords::Separate(std::string_view text) const {

@@ -55,20 +55,20 @@ class TWordList {
   size_t size() const { return ends_.size(); }
   bool empty() const { return ends_.empty(); }
   void clear();
-  TWord operator[](size_t index) const;
+  TWord operator[](size_t index) const {
+    const uint32_t start = index == 0 ? 0 : ends_[index - 1].End;
+    return {std::string_view(text_.data() + start, ends_[index].End - start), ends_[index].Position};
+  }
   TWord front() const { return (*this)[0]; }
   const_iterator begin() const { return {this, 0}; }
   const_iterator end() const { return {this, size()}; }
   // Copies the word's text.
   void push_back(TWord word);
-  // The same for a word whose text is copied lower-cased.
-  void AppendLower(std::string_view text, int32_t position);
-  // This list becomes a copy of `words` that holds no spare capacity.
-  void AssignTight(const TWordList& words);
 
   bool operator==(const TWordList& other) const;
 
  private:
+  friend class TSeperateWords;  // fills a list in one go
   struct TEntry {
     uint32_t End = 0;  // of the word's text in text_
     int32_t Position = 0;

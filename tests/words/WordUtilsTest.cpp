@@ -66,8 +66,7 @@ TEST(WordList, KeepsEveryWordAcrossCopiesAndReuse) {
   const TSeperateWords separator;
   TWordList list;
   separator.Separate("Alpha beta", list);
-  TWordList copy;
-  copy.AssignTight(list);
+  const TWordList copy = list;
   EXPECT_EQ(copy, (TWordList{{"alpha", 1}, {"beta", 7}}));
   // A list split again holds only the new text's words.
   separator.Separate("GAMMA", list);
