@@ -1,7 +1,7 @@
 // TClusterHash: the word table of the automatic clusters, words (or two-word
-// phrases) to their records. It is made for a number of additions, which it
-// takes no more than; records and entries grow by blocks with the distinct
-// words and never move, as occurrences and cluster lists point at them.
+// phrases) to their records. It is made for a number of additions and holds
+// no more entries than that; records and entries grow by blocks as words
+// come, and never move: occurrences and cluster lists point at them.
 // Lookups go through a flat open-addressing index of hashes that grows on
 // its own; walks keep the order of a chained table of that size with its
 // chains prepended, since the clusters chosen among equals depend on it.
