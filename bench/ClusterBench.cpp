@@ -60,6 +60,11 @@ void BM_PostProcessSearch(benchmark::State& state) {
   state.counters["clusters_ms"] = clustersCpu / iterations;
   state.counters["allocs/result"] = static_cast<double>(bench::AllocationCount() - allocationsBefore) /
                                     static_cast<double>(state.iterations()) / results;
+  // What the session's word clusters and their tables hold until its next search.
+  std::unique_lock guard(session->DataLock);
+  const int64_t held = bench::LiveBytes();
+  session->Panes.DropWordClusters();
+  state.counters["word_clusters_KB"] = static_cast<double>(held - bench::LiveBytes()) / 1024;
 }
 BENCHMARK(BM_PostProcessSearch)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
@@ -82,8 +87,10 @@ void BM_AutoWordClusters(benchmark::State& state) {
   storage.Build(results, 0);
   const std::vector<std::string> ignoreList = {"kaloka", "solsolun"};
   size_t clusters = 0;
+  int64_t held = 0;
   const uint64_t allocationsBefore = bench::AllocationCount();
   for (auto _ : state) {
+    const int64_t before = bench::LiveBytes();
     TAutoWordClusters clusterer;
     clusterer.BuildWordTable(results);
     clusterer.Prepare(ignoreList);
@@ -91,9 +98,12 @@ void BM_AutoWordClusters(benchmark::State& state) {
     TAutoClusterList selected;
     clusterer.SelectClusters(selected);
     clusters = selected.size();
+    held = bench::LiveBytes() - before;
     benchmark::DoNotOptimize(selected.data());
   }
   state.counters["clusters"] = static_cast<double>(clusters);
+  // Held by the clusterer and its list once the clusters are chosen.
+  state.counters["held_KB"] = static_cast<double>(held) / 1024;
   state.counters["allocs/result"] = static_cast<double>(bench::AllocationCount() - allocationsBefore) /
                                     static_cast<double>(state.iterations()) / static_cast<double>(count);
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(count));

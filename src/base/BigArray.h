@@ -1,9 +1,9 @@
-// TBigArrayAllocator: for the few arrays that grow with the number of results
-// (the word storage and the word tables). An array past kHugePagesFrom bytes
-// gets memory of its own with transparent huge pages asked for: a big search
-// then takes one page fault per 2 MB instead of one per 4 KB, and its random
-// walks through the tables miss the TLB far less. Smaller arrays, and so the
-// tables of an everyday search, come from the ordinary heap.
+// TBigArrayAllocator: for the arrays that grow with the number of results
+// (the word storage). An array past kHugePagesFrom bytes gets memory of its
+// own with transparent huge pages asked for: a big search then takes one page
+// fault per 2 MB instead of one per 4 KB, and its random walks through the
+// array miss the TLB far less. Smaller arrays, and so those of an everyday
+// search, come from the ordinary heap.
 #pragma once
 
 #include <cstddef>

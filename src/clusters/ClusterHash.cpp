@@ -16,6 +16,11 @@ constexpr size_t kFirstSlots = 64;
 constexpr size_t kFirstTextBlock = 4096;
 constexpr size_t kTextBlock = 64 * 1024;
 
+// Records and entries a block: a 64th of the additions, so that the block
+// left partly empty costs little next to the table, and the tables of a few
+// results (the deep clusters' ones) stay small.
+size_t EntryBlock(size_t additions) { return std::clamp<size_t>(std::bit_ceil(additions / 64), 64, 8192); }
+
 // The slot a hash starts probing at, of a power-of-two count: the rotating
 // hash keeps its entropy in the low bits, a multiply moves it to the top ones.
 size_t HomeSlot(uint32_t hash, size_t slots) {
@@ -55,9 +60,9 @@ auto SameAs(std::string_view word) {
 
 }  // namespace
 
-TClusterHash::TClusterHash(size_t size) : size_(size) {
-  records_.reserve(size);
-  entries_.reserve(size);
+TClusterHash::TClusterHash(size_t size) : size_(size), records_(EntryBlock(size)), entries_(EntryBlock(size)) {
+  // Freed at the layout, and the tables get about as many additions as they
+  // are made for: one array of that size is cheaper than one that doubles.
   additions_.reserve(size);
   if (size > 0) slots_.resize(std::min(std::bit_ceil(size * 2), kFirstSlots));
 }
@@ -137,10 +142,12 @@ THashEntry* TClusterHash::Insert(uint32_t hash, size_t size, const Same& same, c
   if (!slots_.empty() && 2 * (entries_.size() + 1) > slots_.size()) GrowIndex();
   size_t slot = 0;
   THashEntry* entry = Probe(hash, same, slot);
-  if (!entry) {
-    // The arrays were sized for every addition: growing them would move
-    // what the occurrences and the cluster lists point at.
-    if (entries_.size() == entries_.capacity()) throw std::length_error("word table is full");
+  uint32_t index = 0;
+  if (entry) {
+    index = slots_[slot].Entry - 1;
+  } else {
+    if (entries_.size() == size_) throw std::length_error("word table is full");
+    index = static_cast<uint32_t>(entries_.size());
     TWordRecord& record = records_.emplace_back();
     entry = &entries_.emplace_back();
     char* text = Reserve(size);
@@ -149,14 +156,14 @@ THashEntry* TClusterHash::Insert(uint32_t hash, size_t size, const Same& same, c
     entry->Record = &record;
     entry->Hash = hash;
     record.Forms.emplace_back(entry->Word);
-    slots_[slot] = TSlot{hash, static_cast<uint32_t>(entries_.size())};
+    slots_[slot] = TSlot{hash, index + 1};
   }
   // No fold happens before the table is read: the record is the entry's own.
   TWordRecord& record = *entry->Record;
   // A result's places come one after another.
   if (record.Count == 0 || record.LastResult != occurrence->Result) ++record.Count;
   record.LastResult = occurrence->Result;
-  additions_.push_back({&record, occurrence});
+  additions_.push_back({index, occurrence});
   return entry;
 }
 
@@ -203,12 +210,12 @@ void TClusterHash::LayOutPlaces() {
   // Counted, then placed: each record's places end up side by side, in the
   // order they were added.
   std::vector<uint32_t> next(records_.size() + 1, 0);
-  for (const TAddition& addition : additions_) ++next[addition.Record - records_.data() + 1];
+  for (const TAddition& addition : additions_) ++next[addition.Record + 1];
   for (size_t i = 1; i < next.size(); ++i) next[i] += next[i - 1];
   places_ = std::make_unique_for_overwrite<TOccurrence*[]>(additions_.size());
   for (size_t i = 0; i < records_.size(); ++i)
     records_[i].Occurrences = {places_.get() + next[i], next[i + 1] - next[i]};
-  for (const TAddition& addition : additions_) places_[next[addition.Record - records_.data()]++] = addition.Occurrence;
+  for (const TAddition& addition : additions_) places_[next[addition.Record]++] = addition.Occurrence;
   additions_ = {};
 }
 

@@ -1,8 +1,9 @@
 // TClusterHash: the word table of the automatic clusters, words (or two-word
-// phrases) to their records. It is sized once to the number of additions
-// that will be made, so records and entries live in two arrays that never
-// move. Lookups go through a flat open-addressing index of hashes that grows
-// on its own; walks keep the order of a chained table of that size with its
+// phrases) to their records. It is made for a number of additions and holds
+// no more entries than that; records and entries grow by blocks as words
+// come, and never move: occurrences and cluster lists point at them.
+// Lookups go through a flat open-addressing index of hashes that grows on
+// its own; walks keep the order of a chained table of that size with its
 // chains prepended, since the clusters chosen among equals depend on it.
 // All additions come before the first lookup or walk, which lays out the
 // places of every record in one array. The caller holds the session's data
@@ -17,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/BigArray.h"
+#include "base/BlockArray.h"
 
 namespace orvane {
 
@@ -85,7 +86,7 @@ class TClusterHash {
     uint32_t Entry = 0;  // 1-based, 0 for an empty slot
   };
   struct TAddition {
-    TWordRecord* Record;
+    uint32_t Record;  // index, in the order records were made
     TOccurrence* Occurrence;
   };
 
@@ -104,8 +105,9 @@ class TClusterHash {
 
   size_t size_;
   std::vector<TSlot> slots_;  // a power of two, at most half full
-  TBigArray<TWordRecord> records_;
-  TBigArray<THashEntry> entries_;
+  // Made in pairs: an entry's index is its record's.
+  TBlockArray<TWordRecord> records_;
+  TBlockArray<THashEntry> entries_;
   std::vector<std::unique_ptr<char[]>> textBlocks_;
   size_t blockUsed_ = 0;
   size_t blockSize_ = 0;

@@ -108,5 +108,38 @@ TEST(ClusterHash, PlacesCountsAndFolds) {
   EXPECT_THROW(TClusterHash(0).Add("any", &places.places[0]), std::length_error);
 }
 
+TEST(ClusterHash, FewWordsInATableMadeForManyStayWhereTheyWere) {
+  // Made for 40,000 additions and given 3,000 words twice: the entries fill
+  // several blocks, and nothing handed out may move meanwhile.
+  constexpr size_t kWords = 3000;
+  TPlaces places(2 * kWords, 1);
+  TClusterHash table(40000);
+  std::vector<std::string> added;
+  std::vector<THashEntry*> entries;
+  std::vector<TWordRecord*> records;
+  for (size_t i = 0; i < kWords; ++i) {
+    added.push_back("w" + std::to_string(i * 7919 % 10007));
+    entries.push_back(table.Add(added[i], &places.places[i]));
+    records.push_back(entries[i]->Record);
+  }
+  for (size_t i = 0; i < kWords; ++i) EXPECT_EQ(table.Add(added[i], &places.places[kWords + i]), entries[i]);
+  EXPECT_EQ(table.RecordCount(), kWords);
+  EXPECT_EQ(Walk(table), ChainedOrder(added, 40000));
+  for (size_t i = 0; i < kWords; ++i) {
+    ASSERT_EQ(table.Find(added[i]), entries[i]) << added[i];
+    EXPECT_EQ(entries[i]->Word, added[i]);
+    EXPECT_EQ(records[i]->Forms, std::vector<std::string>{added[i]});
+    EXPECT_EQ(records[i]->Count, 2);
+    ASSERT_EQ(records[i]->Occurrences.size(), 2u);
+    EXPECT_EQ(records[i]->Occurrences[0], &places.places[i]);
+    EXPECT_EQ(records[i]->Occurrences[1], &places.places[kWords + i]);
+  }
+  // The limit is the size the table was made for, not the room of its blocks.
+  TClusterHash exact(65);
+  for (size_t i = 0; i < 65; ++i) exact.Add(added[i], &places.places[i]);
+  EXPECT_THROW(exact.Add(added[65], &places.places[65]), std::length_error);
+  EXPECT_EQ(exact.RecordCount(), 65u);
+}
+
 }  // namespace
 }  // namespace orvane
