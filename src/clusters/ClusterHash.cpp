@@ -216,7 +216,8 @@ void TClusterHash::LayOutPlaces() {
   for (size_t i = 0; i < records_.size(); ++i)
     records_[i].Occurrences = {places_.get() + next[i], next[i + 1] - next[i]};
   for (const TAddition& addition : additions_) places_[next[addition.Record]++] = addition.Occurrence;
-  additions_ = {};
+  // Assigning {} would keep the capacity: a moved-in empty array frees it.
+  additions_ = std::vector<TAddition>();
 }
 
 void TClusterHash::Merge(THashEntry* into, THashEntry* from) {
