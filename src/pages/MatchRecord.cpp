@@ -19,9 +19,15 @@ TMatchRecord TMatchKeywords::Of(const TResult& result) const {
 }
 
 bool TMatchKeywords::HasPhrase(const TResult& result) const {
-  const auto holds = [this](const std::string& text) { return Occurs(text, phrase_); };
-  return holds(cleaner_.Clear(result.Source.Title)) || holds(cleaner_.Clear(result.Description())) ||
-         holds(ExtractSiteName(result.Source.Link, result.Facts.DomainExt));
+  // Asked for every result each time the options frame is shown: the texts
+  // are cleaned into one buffer.
+  std::string& text = scratch_;
+  cleaner_.Clear(result.Source.Title, text);
+  if (Occurs(text, phrase_)) return true;
+  ExtractSiteName(result.Source.Link, result.Facts.DomainExt, text);
+  if (Occurs(text, phrase_)) return true;
+  cleaner_.Clear(result.Description(), text);
+  return Occurs(text, phrase_);
 }
 
 int32_t CountMatches(const TResults& results, TMatchField field, int32_t value) {

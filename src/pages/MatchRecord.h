@@ -44,6 +44,7 @@ class TMatchKeywords {
   std::string phrase_;
   std::vector<std::string> words_;
   TClearArgument cleaner_;
+  mutable std::string scratch_;  // HasPhrase's: an instance serves one thread
 };
 
 // Results, visible or not, whose record holds `value` in `field`.
