@@ -228,15 +228,16 @@ bool Utf8ToLatin1(std::string_view text, std::string& out) {
 namespace {
 
 // Replaces each hit of from found in findIn, a same-length view of text
-// (text itself, or its lower-cased copy for a case-blind search).
-std::string ReplaceHits(std::string_view text, std::string_view findIn, std::string_view from, std::string_view to) {
+// (text itself, or its lower-cased copy for a case-blind search); `hit` is
+// the first, when the caller has found it already.
+std::string ReplaceHits(std::string_view text, std::string_view findIn, std::string_view from, std::string_view to,
+                        size_t hit = std::string_view::npos) {
   if (from.empty()) return std::string(text);
   std::string out;
   out.reserve(text.size());
   size_t pos = 0;
-  while (true) {
-    const size_t hit = findIn.find(from, pos);
-    if (hit == std::string_view::npos) break;
+  if (hit == std::string_view::npos) hit = findIn.find(from);
+  for (; hit != std::string_view::npos; hit = findIn.find(from, pos)) {
     out.append(text.substr(pos, hit - pos));
     out.append(to);
     pos = hit + from.size();
@@ -252,8 +253,9 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 }
 
 void ReplaceAllIn(std::string& text, std::string_view from, std::string_view to) {
-  if (from.empty() || text.find(from) == std::string::npos) return;
-  text = ReplaceHits(text, text, from, to);
+  if (from.empty()) return;
+  const size_t first = text.find(from);
+  if (first != std::string::npos) text = ReplaceHits(text, text, from, to, first);
 }
 
 std::string ReplaceAllText(std::string_view text, std::string_view from, std::string_view to) {
