@@ -27,8 +27,10 @@ std::string SchemeView(std::string_view stored) {
   return LowerCase(out);
 }
 
-// IsSafeLink for a link without "&" and "%", which decoding leaves as it
-// is: the scheme is read straight off the stored text. Most links are such.
+// IsSafeLink for a link without "&" and "%" before its first "/", "?" or
+// "#": decoding leaves that part as it is, and nothing decoded after it
+// can move in front, so the scheme is read straight off the stored text.
+// Most links are such.
 bool IsSafePlainLink(std::string_view stored) {
   char scheme[5];
   size_t length = 0;  // past 5, no scheme that passes
@@ -57,7 +59,8 @@ void AppendBrowserLink(std::string& out, std::string_view stored) {
 }
 
 bool IsSafeLink(std::string_view stored) {
-  if (stored.find_first_of("&%") == std::string_view::npos) return IsSafePlainLink(stored);
+  if (stored.substr(0, stored.find_first_of("/?#")).find_first_of("&%") == std::string_view::npos)
+    return IsSafePlainLink(stored);
   const std::string link = SchemeView(stored);
   // An entity left over where a scheme could stand ("&colon;") may still be
   // one the browser knows.

@@ -1,8 +1,9 @@
-#include "base/LinkJudge.h"
-
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
+
+#include "base/LinkJudge.h"
 
 namespace orvane {
 namespace {
@@ -50,18 +51,22 @@ TEST(LinkJudge, OnlyWebLinksAndLinksWithoutSchemePass) {
 }
 
 TEST(LinkJudge, PlainLinksAreJudgedAsDecodedOnesAre) {
-  // A link without "&" or "%" is read straight off its text; a "/&" after
-  // it sends the same link through decoding without changing the verdict.
-  const char* const pieces[] = {"http", "HTTPS", "ftp", "Ftp", "javascript", "https5", "httpsx", "x", ":",
-                                "/",    "?",     "#",   " ",   "\t",         "\x7f",   "\x01",   "+", "\xe9"};
+  // A link without "&" or "%" before its path is read straight off its
+  // text; a "%20" in front (a blank, dropped) sends the same link through
+  // decoding, which must come to the same verdict.
+  const char* const heads[] = {"http", "HTTPS", "ftp", "Ftp", "javascript", "https5", "httpsx", "x", ":",
+                               "/",    "?",     "#",   " ",   "\t",         "\x7f",   "\x01",   "+", "\xe9"};
+  const char* const tails[] = {"", "/&amp;", "/%3A", "?&#58;x", "#%26", "/a&b", "/%2"};
   uint32_t seed = 7;
+  auto next = [&seed](size_t count) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % count;
+  };
   for (int round = 0; round < 5000; ++round) {
     std::string link;
-    for (int i = round % 6; i >= 0; --i) {
-      seed = seed * 1103515245u + 12345u;
-      link += pieces[(seed >> 16) % (sizeof pieces / sizeof pieces[0])];
-    }
-    EXPECT_EQ(IsSafeLink(link), IsSafeLink(link + "/&")) << link;
+    for (int i = round % 6; i >= 0; --i) link += heads[next(std::size(heads))];
+    link += tails[next(std::size(tails))];
+    EXPECT_EQ(IsSafeLink(link), IsSafeLink("%20" + link)) << link;
   }
 }
 
