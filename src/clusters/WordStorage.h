@@ -17,7 +17,7 @@ class TResult;
 class TResults;
 struct THashEntry;
 
-// 24 bytes: a search of 1,000 results keeps some 30,000. A text of the
+// 24 bytes: a search of 1,000 results keeps some 20,000. A text of the
 // largest page has far fewer words than 30 bits count.
 struct TOccurrence {
   TResult* Result = nullptr;       // borrowed from the session's results

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <span>
 
 #include "base/Regex.h"
 #include "base/StrUtils.h"

@@ -25,7 +25,7 @@ struct TWord {
 };
 
 // The words of one text, their texts back to back in one string. A search
-// of 1,000 results keeps some 30,000 words for its clusters; a string and a
+// of 1,000 results keeps some 20,000 words for its clusters; a string and a
 // heap block for each cost more than the words themselves.
 class TWordList {
  public:
