@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "AllocationCounter.h"
+#include "BenchSession.h"
 #include "SnippetMaker.h"
 #include "clusters/AutoWordClusters.h"
 #include "clusters/WordStorage.h"
@@ -31,12 +32,9 @@ using bench::TSnippetMaker;
 // and index, automatic word clusters, word and subject panes.
 void BM_PostProcessSearch(benchmark::State& state) {
   test::TSearchPipeline pipeline;
-  const THttpResponse answer = pipeline.Get("/search?keywords=solar+energy+simtotal:1000&se=1");
+  const THttpResponse answer = pipeline.Get(bench::kSessionSearch);
   const TSessionPtr session = pipeline.Session(0);
-  if (!session || session->Results->Count() < 900) {
-    state.SkipWithError("the simulator's search did not fill the session");
-    return;
-  }
+  if (!bench::Filled(session, state)) return;
   const std::string keywords = session->Results->FirstTask()->Keywords;
   THttpRequest request;
   THttpResponse response;

@@ -7,6 +7,7 @@
 #include <shared_mutex>
 #include <string>
 
+#include "BenchSession.h"
 #include "host/GlobalData.h"
 #include "pages/TemplateEngine.h"
 #include "search/Results.h"
@@ -29,14 +30,11 @@ std::string Template(const std::string& name) {
 
 void BuildPage(benchmark::State& state, const std::string& file, const std::string& page, const std::string& after) {
   test::TSearchPipeline pipeline;
-  pipeline.Get("/search?keywords=solar+energy+simtotal:1000&se=1");
+  pipeline.Get(bench::kSessionSearch);
   // A word selected, so that the results carry highlight records.
   if (!after.empty()) pipeline.Get(after);
   const TSessionPtr session = pipeline.Session(0);
-  if (!session || session->Results->Count() < 900) {
-    state.SkipWithError("the simulator's search did not fill the session");
-    return;
-  }
+  if (!bench::Filled(session, state)) return;
   const std::string text = Template(file);
   size_t bytes = 0;
   for (auto _ : state) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "AllocationCounter.h"
+#include "BenchSession.h"
 #include "data/XMLManager.h"
 #include "search/Results.h"
 #include "search/SearchPipelineSupport.h"
@@ -28,12 +29,9 @@ void Restore(TResultList& list, const std::vector<TResult*>& order) {
 
 void BM_RankSearch(benchmark::State& state) {
   test::TSearchPipeline pipeline;
-  const THttpResponse answer = pipeline.Get("/search?keywords=solar+energy+simtotal:1000&se=1");
+  const THttpResponse answer = pipeline.Get(bench::kSessionSearch);
   const TSessionPtr session = pipeline.Session(0);
-  if (!session || session->Results->Count() < 900) {
-    state.SkipWithError("the simulator's search did not fill the session");
-    return;
-  }
+  if (!bench::Filled(session, state)) return;
   std::unique_lock guard(session->DataLock);
   TResults& results = *session->Results;
   const TXMLManager* store = pipeline.GlobalState->XMLManager.get();

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchSession.h"
 #include "host/GlobalData.h"
 #include "pages/ResultsXml.h"
 #include "search/Results.h"
@@ -19,17 +20,14 @@ struct TSavedSession {
   test::TSearchPipeline Pipeline;
   TSessionPtr Session;
   TSavedSession() {
-    Pipeline.Get("/search?keywords=solar+energy+simtotal:1000&se=1");
+    Pipeline.Get(bench::kSessionSearch);
     Session = Pipeline.Session(0);
   }
 };
 
 void BM_SaveResults(benchmark::State& state) {
   TSavedSession saved;
-  if (!saved.Session || saved.Session->Results->Count() < 900) {
-    state.SkipWithError("the simulator's search did not fill the session");
-    return;
-  }
+  if (!bench::Filled(saved.Session, state)) return;
   const TSessionData& session = *saved.Session;
   for (auto _ : state)
     Global->Data->ResultsXml->SaveSearchResultToXml(Global->UserDir, "bench.xml", *session.Results,
@@ -40,10 +38,7 @@ BENCHMARK(BM_SaveResults)->Unit(benchmark::kMillisecond);
 
 void BM_LoadResults(benchmark::State& state) {
   TSavedSession saved;
-  if (!saved.Session || saved.Session->Results->Count() < 900) {
-    state.SkipWithError("the simulator's search did not fill the session");
-    return;
-  }
+  if (!bench::Filled(saved.Session, state)) return;
   TSessionData& session = *saved.Session;
   Global->Data->ResultsXml->SaveSearchResultToXml(Global->UserDir, "bench.xml", *session.Results,
                                                   *session.Preferences, *session.Profile);
