@@ -1,5 +1,7 @@
 #include "base/Escape.h"
 
+#include <array>
+
 #include "base/StrUtils.h"
 
 namespace orvane {
@@ -13,20 +15,31 @@ void AppendHex(std::string& out, const char* prefix, unsigned value, int digits)
   for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out += kHex[(value >> shift) & 15];
 }
 
+// Whole runs of plain bytes are appended at once: a results page escapes
+// about 400 KB, and most of it needs nothing.
 void AppendMarkup(std::string& out, std::string_view text, bool apostrophe) {
-  for (char c : text) {
+  static constexpr auto kSpecial = [] {
+    std::array<bool, 256> special{};
+    for (const unsigned char c : {'&', '<', '>', '"', '\0', '\''}) special[c] = true;
+    return special;
+  }();
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (!kSpecial[static_cast<unsigned char>(c)]) continue;
+    out.append(text.data() + start, i - start);
+    start = i + 1;
     switch (c) {
       case '&': out += "&amp;"; break;
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
       case '\0': break;
-      case '\'':
+      default:
         out += apostrophe ? "&#39;" : "'";
-        break;
-      default: out += c;
     }
   }
+  out.append(text.data() + start, text.size() - start);
 }
 
 std::string EscapeMarkup(std::string_view text, bool apostrophe) {
@@ -78,14 +91,12 @@ std::string EscapeJS(std::string_view text) {
 }
 
 void AppendEngineText(std::string& out, std::string_view text) {
-  size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '<') continue;
-    out.append(text.substr(start, i - start));
+  for (size_t open = text.find('<'); open != std::string_view::npos; open = text.find('<')) {
+    out.append(text.data(), open);
     out += "&lt;";
-    start = i + 1;
+    text.remove_prefix(open + 1);
   }
-  out.append(text.substr(start));
+  out.append(text);
 }
 
 std::string JsonString(std::string_view latin1) {

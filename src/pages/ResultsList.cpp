@@ -113,6 +113,8 @@ void HighlightLink(std::string& out, const std::string& link, const TResult& res
 }  // namespace
 
 void Highlight(std::string& out, const std::string& text, uint8_t kind, const TResult& result) {
+  // Most results carry no highlight at all.
+  if (result.Marks.HighLights.empty()) return AppendEngineText(out, text);
   if (kind == THighLightData::kLink)
     HighlightLink(out, text, result);
   else
