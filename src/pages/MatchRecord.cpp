@@ -31,14 +31,20 @@ bool TMatchKeywords::HasPhrase(const TResult& result) const {
 }
 
 int32_t CountMatches(const TResults& results, TMatchField field, int32_t value) {
-  const TMatchKeywords keywords(results);
-  int32_t count = 0;
+  const auto count = [&results](const auto& holds) {
+    int32_t found = 0;
+    for (const auto& result : results.List) found += holds(*result) ? 1 : 0;
+    return found;
+  };
   // The options frame counts the exact matches of all results each time it
-  // is shown; that needs the phrase only.
-  const bool phraseOnly = field == kOneOfThem && value == 2;
-  for (const auto& result : results.List)
-    if (phraseOnly ? keywords.HasPhrase(*result) : keywords.Of(*result)[field] == value) ++count;
-  return count;
+  // is shown: that needs the phrase only, and the answer is kept.
+  if (field == kOneOfThem && value == 2)
+    return results.ExactMatchCount([&] {
+      const TMatchKeywords keywords(results);
+      return count([&keywords](const TResult& result) { return keywords.HasPhrase(result); });
+    });
+  const TMatchKeywords keywords(results);
+  return count([&](const TResult& result) { return keywords.Of(result)[field] == value; });
 }
 
 }  // namespace orvane

@@ -276,26 +276,31 @@ TTask* TResults::AddTask(const std::string& keywords, const std::string& engineN
   task->SiteOnly = site;
   task->Profile = task->SearchProfile = profile;
   Tasks.push_back(std::move(task));
+  Changed();
   return Tasks.back().get();
 }
 
 void TResults::DeleteTask(size_t index) {
   if (index < Tasks.size()) Tasks.erase(Tasks.begin() + static_cast<std::ptrdiff_t>(index));
+  Changed();
 }
 
 void TResults::ResetToFirstTask() {
   const TTask* first = FirstTask();
   std::erase_if(List, [first](const auto& result) { return result->Source.Task != first; });
   for (const auto& result : List) result->Source.ProfileMark = -1;
+  Changed();
 }
 
 TResult* TResults::AddResult(std::unique_ptr<TResult> result) {
   List.push_back(std::move(result));
+  Changed();
   return List.back().get();
 }
 
 void TResults::DeleteResult(size_t index) {
   if (index < List.size()) List.erase(List.begin() + static_cast<std::ptrdiff_t>(index));
+  Changed();
 }
 
 namespace {
@@ -328,7 +333,22 @@ int32_t TResults::ZeroScoreCount() {
   return ZeroScoreCountCache;
 }
 
-void TResults::ResetCounts() { VisibleCountCache = ZeroScoreCountCache = HiddenCountCache = NestedCountCache = -1; }
+void TResults::ResetCounts() {
+  VisibleCountCache = ZeroScoreCountCache = HiddenCountCache = NestedCountCache = -1;
+  Changed();
+}
+
+int32_t TResults::ExactMatchCount(const std::function<int32_t()>& count) const {
+  // Held while counting: a second frame asking at once waits for the answer
+  // instead of counting too.
+  const std::lock_guard<std::mutex> lock(exactMatchLock_);
+  const TListShape shape = Shape();
+  if (exactMatchShape_ != shape) {
+    exactMatchCount_ = count();
+    exactMatchShape_ = shape;
+  }
+  return exactMatchCount_;
+}
 
 int32_t TResults::ProfileResultCount() const {
   return CountIf(List, [](const TResult& r) { return r.Source.ProfileMark != -1; });
@@ -414,6 +434,7 @@ void TResults::SortByFileExt() {
 void TResults::RemoveDuplicates(int32_t profileIndex) {
   std::vector<TResult*> matches;
   RemoveDuplicateLinks(List, &matches);
+  Changed();
   ProfileMatchCount = static_cast<int32_t>(matches.size());
   for (TResult* result : matches) result->Source.ProfileMark = profileIndex;
 }

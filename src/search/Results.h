@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <pugixml.hpp>
 #include <span>
@@ -226,6 +227,11 @@ class TResults {
   int32_t ZeroScoreCount();
   void ResetCounts();
   int32_t ProfileResultCount() const;
+  // The results, visible or not, whose texts hold the first search's
+  // phrase, as the options frame shows it: `count` runs once, and its
+  // answer is kept while the list and the first task stay the same. Safe
+  // from several readers at once.
+  int32_t ExactMatchCount(const std::function<int32_t()>& count) const;
 
   // Scores every result under Profile with the "rank" constants of the
   // store (the built-in ones without a store).
@@ -258,6 +264,25 @@ class TResults {
   std::atomic<int32_t> NestedCountCache{-1};
   std::string Narrow;
   std::vector<std::unique_ptr<TTask>> Tasks;
+
+ private:
+  // What a kept count was made over. Changes made through this class bump
+  // `changes_`; the list's place and size catch a caller that changes it
+  // directly.
+  struct TListShape {
+    uint64_t Changes = 0;
+    const void* Results = nullptr;
+    size_t Count = 0;
+    const TTask* FirstTask = nullptr;
+    bool operator==(const TListShape&) const = default;
+  };
+  TListShape Shape() const { return {changes_.load(), List.data(), List.size(), FirstTask()}; }
+  void Changed() { ++changes_; }
+
+  std::atomic<uint64_t> changes_{0};
+  mutable std::mutex exactMatchLock_;
+  mutable std::optional<TListShape> exactMatchShape_;  // none: nothing kept
+  mutable int32_t exactMatchCount_ = 0;
 };
 
 }  // namespace orvane

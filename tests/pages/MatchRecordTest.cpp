@@ -1,9 +1,11 @@
-#include "pages/MatchRecord.h"
-
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "pages/MatchRecord.h"
 #include "search/Results.h"
 #include "search/SERanking.h"
 #include "words/Profile.h"
@@ -73,6 +75,69 @@ TEST(MatchRecord, FlagsCombineTitleDescriptionAndSiteName) {
     result.Facts.DomainExt = row.domainExt;
     EXPECT_EQ(keywords.Of(result), row.expected) << row.title;
   }
+}
+
+std::unique_ptr<TResult> Titled(const std::string& title, TTask* task) {
+  auto result = std::make_unique<TResult>();
+  result->Source.Title = title;
+  result->Source.Link = "http://www.site.com/";
+  result->Source.Task = task;
+  return result;
+}
+
+// The options frame's count is kept between frames; every way the list or
+// its first search can change must count again.
+TEST(MatchRecord, TheKeptExactMatchCountFollowsTheList) {
+  TResults results;
+  TTask* first = results.AddTask("red apple", "Google", nullptr, "");
+  const auto exact = [&results] { return CountMatches(results, kOneOfThem, 2); };
+  results.AddResult(Titled("red apple pie", first));
+  results.AddResult(Titled("green apple", first));
+  EXPECT_EQ(exact(), 1);
+  results.AddResult(Titled("Red Apple tart", first));
+  EXPECT_EQ(exact(), 2) << "added";
+  results.List.push_back(Titled("red apple jam", first));
+  EXPECT_EQ(exact(), 3) << "pushed straight onto the list";
+  results.DeleteResult(0);
+  EXPECT_EQ(exact(), 2) << "deleted";
+  results.DeleteResult(0);
+  results.AddResult(Titled("red apple cider", first));
+  EXPECT_EQ(exact(), 3) << "one deleted and one added: the list has the same size and place";
+  TTask* narrowing = results.AddTask("red apple (news)", "Google", nullptr, "");
+  results.AddResult(Titled("red apple news", narrowing));
+  EXPECT_EQ(exact(), 4);
+  results.ResetToFirstTask();
+  results.DeleteTask(1);
+  EXPECT_EQ(exact(), 3) << "back to the first search";
+  TResults other;
+  other.List.push_back(Titled("red apple", first));
+  results.List.swap(other.List);
+  results.ResetCounts();
+  EXPECT_EQ(exact(), 1) << "a loaded list";
+  results.AddTask("green apple", "Google", nullptr, "");
+  results.AddResult(Titled("green apple", first));
+  EXPECT_EQ(exact(), 1);
+  results.DeleteTask(0);
+  EXPECT_EQ(exact(), 1) << "another first search";
+}
+
+TEST(MatchRecordConcurrency, FramesAskingAtOnceCountOnce) {
+  TResults results;
+  TTask* first = results.AddTask("red apple", "Google", nullptr, "");
+  for (int i = 0; i < 500; ++i) results.AddResult(Titled(i % 5 ? "apple" : "a red apple", first));
+  std::atomic<int> counted{0};
+  std::vector<int32_t> answers(8, -1);
+  std::vector<std::thread> frames;
+  for (size_t i = 0; i < answers.size(); ++i)
+    frames.emplace_back([&, i] {
+      answers[i] = results.ExactMatchCount([&] {
+        ++counted;
+        return CountMatches(results, kMatchTitle, 2);  // any count will do
+      });
+    });
+  for (std::thread& frame : frames) frame.join();
+  EXPECT_EQ(counted, 1);
+  EXPECT_EQ(answers, std::vector<int32_t>(8, 100));
 }
 
 }  // namespace
