@@ -338,6 +338,11 @@ void TResults::ResetCounts() {
   Changed();
 }
 
+TResults::TListShape TResults::Shape() const {
+  const TTask* first = FirstTask();
+  return {changes_.load(), List.data(), List.size(), first, first ? first->Keywords : std::string()};
+}
+
 int32_t TResults::ExactMatchCount(const std::function<int32_t()>& count) const {
   // Held while counting: a second frame asking at once waits for the answer
   // instead of counting too.

@@ -267,16 +267,17 @@ class TResults {
 
  private:
   // What a kept count was made over. Changes made through this class bump
-  // `changes_`; the list's place and size catch a caller that changes it
-  // directly.
+  // `changes_`; the list's place and size, and the first search's keywords,
+  // catch a caller that changes them directly.
   struct TListShape {
     uint64_t Changes = 0;
     const void* Results = nullptr;
     size_t Count = 0;
     const TTask* FirstTask = nullptr;
+    std::string Keywords;
     bool operator==(const TListShape&) const = default;
   };
-  TListShape Shape() const { return {changes_.load(), List.data(), List.size(), FirstTask()}; }
+  TListShape Shape() const;
   void Changed() { ++changes_; }
 
   std::atomic<uint64_t> changes_{0};
