@@ -5,8 +5,10 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 #include <system_error>
@@ -50,13 +52,28 @@ bool ReadMore(int fd, int wake, TClock::time_point deadline, std::string& buffer
   return true;
 }
 
-void SendAll(int fd, const std::string& bytes) {
-  size_t sent = 0;
-  while (sent < bytes.size()) {
-    const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+// The head and the body go out in one call without being joined first.
+void SendAll(int fd, std::string_view head, std::string_view body = {}) {
+  iovec parts[2] = {{const_cast<char*>(head.data()), head.size()}, {const_cast<char*>(body.data()), body.size()}};
+  size_t first = 0;
+  while (first < 2) {
+    if (parts[first].iov_len == 0) {
+      ++first;
+      continue;
+    }
+    msghdr message{};
+    message.msg_iov = parts + first;
+    message.msg_iovlen = 2 - first;
+    const ssize_t n = ::sendmsg(fd, &message, MSG_NOSIGNAL);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return;
-    sent += static_cast<size_t>(n);
+    for (auto left = static_cast<size_t>(n); left > 0; ++first) {
+      const size_t taken = std::min(left, parts[first].iov_len);
+      parts[first].iov_base = static_cast<char*>(parts[first].iov_base) + taken;
+      parts[first].iov_len -= taken;
+      left -= taken;
+      if (parts[first].iov_len > 0) break;
+    }
   }
 }
 
@@ -185,10 +202,9 @@ void Linger(int fd) {
   }
 }
 
-// The status line, the headers and, unless left out, the body of an answer.
-std::string AnswerText(const std::string& serverSoftware, const THttpResponse& response, bool withBody) {
+// The status line and the headers of an answer whose body is `body`.
+std::string AnswerHead(const std::string& serverSoftware, const THttpResponse& response, std::string_view body) {
   const int status = response.ResponseNo;
-  const std::string body = HasNoBody(status) ? std::string() : response.Body();
   std::string answer = StatusLine(status);
   answer += "Server: " + serverSoftware + "\r\n";
   if (!response.CacheControl.empty()) answer += "Cache-control: " + HeaderValue(response.CacheControl) + "\r\n";
@@ -200,7 +216,6 @@ std::string AnswerText(const std::string& serverSoftware, const THttpResponse& r
   for (const auto& [name, value] : response.Headers) answer += HeaderValue(name) + ": " + HeaderValue(value) + "\r\n";
   if (!HasNoBody(status)) answer += "Content-Length: " + std::to_string(body.size()) + "\r\n";
   answer += "Connection: close\r\n\r\n";
-  if (withBody) answer += body;
   return answer;
 }
 
@@ -348,7 +363,9 @@ void THttpServer::Answer(int fd, const std::string& remoteIp) {
                     "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
     return;
   }
-  SendAll(fd, AnswerText(serverSoftware_, response, request.Method != "HEAD"));
+  std::string built;
+  const std::string_view body = HasNoBody(response.ResponseNo) ? std::string_view() : response.Body(built);
+  SendAll(fd, AnswerHead(serverSoftware_, response, body), request.Method != "HEAD" ? body : std::string_view());
 }
 
 }  // namespace orvane

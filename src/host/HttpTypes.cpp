@@ -43,10 +43,11 @@ void THttpResponse::Redirect(const std::string& url) {
   Location = url;
 }
 
-std::string THttpResponse::Body() const {
+std::string_view THttpResponse::Body(std::string& built) const {
   if (!ContentText.empty()) return ContentText;
   if (ContentStream) return *ContentStream;
-  return "<HTML><BODY><B>" + std::to_string(ResponseNo) + " " + ResponseText + "</B></BODY></HTML>";
+  built = "<HTML><BODY><B>" + std::to_string(ResponseNo) + " " + ResponseText + "</B></BODY></HTML>";
+  return built;
 }
 
 TParams ParseParams(const std::string& target, const std::string& method, const std::string& contentType,

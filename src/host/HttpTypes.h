@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -44,8 +45,9 @@ struct THttpResponse {
   void SetResponseNo(int code);
   void Redirect(const std::string& url);
   // The body as it goes out: ContentText, else the stream, else the small
-  // HTML page with the status.
-  std::string Body() const;
+  // HTML page with the status, made in `built`. Not copied: a results frame
+  // is about 400 KB.
+  std::string_view Body(std::string& built) const;
 };
 
 std::string ReasonPhrase(int code);

@@ -42,6 +42,30 @@ TEST(HttpServer, AnErrorEscapingTheHandlerIsReportedAndAnsweredWithoutItsMessage
   EXPECT_EQ(answer.Body.find("secret"), std::string::npos);
 }
 
+// A body larger than any socket buffer goes out in many partial sends; both
+// kinds of body, and the head of a HEAD request, must arrive whole.
+TEST(HttpServer, BodiesLargerThanTheSocketBufferArriveWhole) {
+  std::string big(6 << 20, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>('a' + (i * 7 + i / 4093) % 26);
+  THttpServer server("Orvane server", [&big](const THttpRequest& request, THttpResponse& response) {
+    if (request.Document == "/text")
+      response.ContentText = big;
+    else
+      response.ContentStream = big.substr(1);
+  });
+  const int port = test::FreePort();
+  server.Activate(port);
+  const test::THttpAnswer text = test::HttpGet(port, "/text");
+  const test::THttpAnswer stream = test::HttpGet(port, "/stream");
+  const test::THttpAnswer head = test::RawHttp(port, "HEAD /text HTTP/1.1\r\n\r\n");
+  server.Deactivate();
+  EXPECT_EQ(text.Status, 200);
+  EXPECT_TRUE(text.Body == big) << text.Body.size() << " bytes of " << big.size();
+  EXPECT_TRUE(stream.Body == big.substr(1)) << stream.Body.size() << " bytes";
+  EXPECT_EQ(head.Headers.at("content-length"), std::to_string(big.size()));
+  EXPECT_TRUE(head.Body.empty());
+}
+
 // A server with small bounds whose handler echoes what it was given.
 class HttpBounds : public ::testing::Test {
  protected:
