@@ -227,6 +227,14 @@ bool Utf8ToLatin1(std::string_view text, std::string& out) {
 
 namespace {
 
+// memmem: a page's tags stand among many other "<", at each of which
+// std::string::find would stop and compare.
+size_t FindBytes(std::string_view text, std::string_view part, size_t from) {
+  if (from > text.size() || part.empty() || part.size() > text.size() - from) return std::string_view::npos;
+  const void* hit = memmem(text.data() + from, text.size() - from, part.data(), part.size());
+  return hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data()) : std::string_view::npos;
+}
+
 // Replaces each hit of from found in findIn, a same-length view of text
 // (text itself, or its lower-cased copy for a case-blind search); `hit` is
 // the first, when the caller has found it already.
@@ -236,8 +244,8 @@ std::string ReplaceHits(std::string_view text, std::string_view findIn, std::str
   std::string out;
   out.reserve(text.size());
   size_t pos = 0;
-  if (hit == std::string_view::npos) hit = findIn.find(from);
-  for (; hit != std::string_view::npos; hit = findIn.find(from, pos)) {
+  if (hit == std::string_view::npos) hit = FindBytes(findIn, from, 0);
+  for (; hit != std::string_view::npos; hit = FindBytes(findIn, from, pos)) {
     out.append(text.substr(pos, hit - pos));
     out.append(to);
     pos = hit + from.size();
@@ -254,8 +262,13 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 
 void ReplaceAllIn(std::string& text, std::string_view from, std::string_view to) {
   if (from.empty()) return;
-  const size_t first = text.find(from);
-  if (first != std::string::npos) text = ReplaceHits(text, text, from, to, first);
+  const size_t first = FindBytes(text, from, 0);
+  if (first == std::string::npos) return;
+  // A page's tags mostly stand once: then only the tail moves, in place.
+  if (FindBytes(text, from, first + from.size()) == std::string::npos)
+    text.replace(first, from.size(), to);
+  else
+    text = ReplaceHits(text, text, from, to, first);
 }
 
 std::string ReplaceAllText(std::string_view text, std::string_view from, std::string_view to) {

@@ -30,9 +30,20 @@ TEST(StrUtils, EncodingsKeepTheirOwnSafeSets) {
 }
 
 TEST(StrUtils, ReplaceAllInChangesTheTextAsReplaceAllWould) {
-  const struct { const char* text; const char* from; const char* to; } rows[] = {
-      {"aXa", "a", "aa"}, {"abc", "", "z"}, {"<ov:id/><ov:id/>", "<ov:id/>", "7"},
-      {"no tag here", "<ov:id/>", "7"}, {"aaa", "aa", "b"}, {"", "x", "y"},
+  const struct { const char* text; const char* from; const char* to;
+  } rows[] = {
+      {"aXa", "a", "aa"},
+      {"abc", "", "z"},
+      {"<ov:id/><ov:id/>", "<ov:id/>", "7"},
+      {"no tag here", "<ov:id/>", "7"},
+      {"aaa", "aa", "b"},
+      {"", "x", "y"},
+      // One hit, replaced in place: at either end, shorter or longer, and a
+      // value holding the tag itself, which is not looked at again.
+      {"head<ov:a/>", "<ov:a/>", ""},
+      {"<ov:a/>tail", "<ov:a/>", "a much longer value"},
+      {"x<t/>y", "<t/>", "<t/><t/>"},
+      {"<t/>", "<t/>", "<t"},
   };
   for (const auto& row : rows) {
     std::string text = row.text;
