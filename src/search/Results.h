@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/SharedText.h"
 #include "search/HighLight.h"
 #include "words/WordUtils.h"
 
@@ -61,7 +62,7 @@ struct TSourceFields {
   int32_t EngineRank = -1;
   std::string Title;
   std::string Link;
-  std::string SearchKeywords;
+  TSharedText SearchKeywords;  // the query's, shared by its results
   int32_t ProfileMark = -1;
   TTask* Task = nullptr;  // borrowed from the owning TResults
 };

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/SharedText.h"
 #include "search/Results.h"
 
 namespace orvane {
@@ -28,7 +29,7 @@ class TSearchQuery {
   std::string HomePage(const TSearchEngines* engine) const;
 
   int32_t Page;  // 0-based; the page shows results Page*100+1 to Page*100+100
-  std::string SearchKeywords;
+  TSharedText SearchKeywords;
   int32_t Engine;
   int32_t ProfileMark;
   TTask* Task;

@@ -233,6 +233,9 @@ TEST_F(ResultPageTest, RanksFromTheCountAndSkipsRejectedLinks) {
   for (size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(found[i]->Source.Link, expected[i].link);
     EXPECT_EQ(found[i]->Source.EngineRank, expected[i].rank);
+    // The page's results hold one copy of its keywords between them.
+    EXPECT_EQ(found[i]->Source.SearchKeywords, "first keywords");
+    EXPECT_EQ(found[i]->Source.SearchKeywords.str().data(), query_->SearchKeywords.str().data()) << i;
     EXPECT_EQ(found[i]->Facts.IsNested, expected[i].nested) << i;
     EXPECT_EQ(found[i]->Source.Title, expected[i].title);
     EXPECT_EQ(found[i]->Description(), expected[i].description);
