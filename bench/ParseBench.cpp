@@ -16,18 +16,13 @@
 #include "search/ResultPage.h"
 #include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
+#include "support/ShippedEngines.h"
 
 namespace {
 
 using namespace orvane;
 
-const std::vector<std::unique_ptr<TSearchEngines>>& ShippedEngines() {
-  static const auto engines = [] {
-    const TXMLManager store(ORVANE_SOURCE_DIR "/resources/data/");
-    return LoadSearchEngines(store);
-  }();
-  return engines;
-}
+using testing::ShippedEngines;
 
 std::string Keywords(int engine) {
   const std::string words = "solar energy storage simtotal:1000";

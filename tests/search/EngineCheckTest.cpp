@@ -11,17 +11,12 @@
 #include "data/XMLManager.h"
 #include "search/EngineCheck.h"
 #include "search/SearchEngines.h"
+#include "support/ShippedEngines.h"
 
 namespace orvane {
 namespace {
 
-const std::vector<std::unique_ptr<TSearchEngines>>& ShippedEngines() {
-  static const auto engines = [] {
-    const TXMLManager store(ORVANE_SOURCE_DIR "/resources/data/");
-    return LoadSearchEngines(store);
-  }();
-  return engines;
-}
+using testing::ShippedEngines;
 
 sim::TSimPage SimulatorPage(int engine) {
   const std::string keywords = "garden roses simtotal:1200";

@@ -19,19 +19,14 @@
 #include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
 #include "support/TestGlobal.h"
+#include "support/ShippedEngines.h"
 
 namespace orvane {
 namespace {
 
 const char* const kGoldenFile = ORVANE_SOURCE_DIR "/tests/search/data/engines-golden.txt";
 
-const std::vector<std::unique_ptr<TSearchEngines>>& ShippedEngines() {
-  static const auto engines = [] {
-    const TXMLManager store(ORVANE_SOURCE_DIR "/resources/data/");
-    return LoadSearchEngines(store);
-  }();
-  return engines;
-}
+using testing::ShippedEngines;
 
 // The keywords a profile search sends: the typed words and the profile's
 // words in the engine's own OR syntax.

@@ -18,17 +18,12 @@
 #include "search/SearchEngines.h"
 #include "search/SearchQuery.h"
 #include "support/ScratchFolder.h"
+#include "support/ShippedEngines.h"
 
 namespace orvane {
 namespace {
 
-const std::vector<std::unique_ptr<TSearchEngines>>& ShippedEngines() {
-  static const auto engines = [] {
-    const TXMLManager store(ORVANE_SOURCE_DIR "/resources/data/");
-    return LoadSearchEngines(store);
-  }();
-  return engines;
-}
+using testing::ShippedEngines;
 
 // The keywords as the engine receives them from the query URL.
 std::string AsSent(int engine, const std::string& keywords) {
