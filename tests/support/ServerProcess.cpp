@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <netinet/in.h>
+#include <random>
 #include <sstream>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -18,16 +19,22 @@ namespace orvane::test {
 
 namespace fs = std::filesystem;
 
+// A port below the ephemeral range: the stubs and simulators a test starts
+// bind to port 0, and the kernel could hand one of them a port taken from its
+// ephemeral range and closed again, before the server had bound it.
 int FreePort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
+  thread_local std::mt19937 random(static_cast<unsigned>(getpid()) ^ std::random_device{}());
+  for (;;) {
+    const int port = std::uniform_int_distribution<int>(20000, 32000)(random);
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    const bool free = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    if (free) return port;
+  }
 }
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds deadline) {
