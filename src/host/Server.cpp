@@ -149,8 +149,11 @@ void CheckForUpdate(const std::atomic<bool>* stop) {
     if (stop) client.OnProgress = [stop] { return !stop->load(); };
     const std::string offered = client.Get(service + "/checkforupdate.asp?version=" + version);
     if (!IsNewerVersion(offered, version)) return;
-    std::cerr << "Orvane update\nA new version has been realeased.\nDo you wish to download the newer version?\n"
-              << service << "/checkforupdateui.asp?version=" << version << std::endl;
+    // One write: the notice never stands half-written beside another thread's line.
+    const std::string notice =
+        "Orvane update\nA new version has been realeased.\nDo you wish to download the newer version?\n" + service +
+        "/checkforupdateui.asp?version=" + version + "\n";
+    std::cerr << notice << std::flush;
   } catch (...) {
     // The update check never stands in the way of the server.
   }
