@@ -1,7 +1,12 @@
 #include "platform/IniFile.h"
 
+#include <sys/stat.h>
+
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <shared_mutex>
 #include <sstream>
@@ -20,8 +25,10 @@ std::shared_mutex& IniLock() {
   return lock;
 }
 
-std::vector<std::string> ReadLines(const std::string& fileName) {
-  std::vector<std::string> lines;
+using TLines = std::vector<std::string>;
+
+TLines ReadLinesFromDisk(const std::string& fileName) {
+  TLines lines;
   std::ifstream in(fileName, std::ios::binary);
   std::string line;
   while (std::getline(in, line)) {
@@ -32,6 +39,59 @@ std::vector<std::string> ReadLines(const std::string& fileName) {
   // mark, which would otherwise hide the first section header.
   if (!lines.empty() && lines[0].starts_with("\xEF\xBB\xBF")) lines[0].erase(0, 3);
   return lines;
+}
+
+// What tells one version of a file from another without reading it.
+struct TFileStamp {
+  dev_t Device = 0;
+  ino_t Inode = 0;
+  off_t Size = 0;
+  timespec Modified{}, Changed{};
+  bool operator==(const TFileStamp& other) const {
+    return Device == other.Device && Inode == other.Inode && Size == other.Size &&
+           Modified.tv_sec == other.Modified.tv_sec && Modified.tv_nsec == other.Modified.tv_nsec &&
+           Changed.tv_sec == other.Changed.tv_sec && Changed.tv_nsec == other.Changed.tv_nsec;
+  }
+};
+
+// The parsed files, kept while their stamp stays the same: settings are read
+// on every engine page, and opening and parsing the file each time was a
+// good part of a page's own work. A file modified in the last two seconds is
+// read again every time: a rewrite of the same size within the clock's tick
+// would keep its stamp.
+class TLinesCache {
+ public:
+  std::shared_ptr<const TLines> Read(const std::string& fileName) {
+    struct stat info{};
+    if (::stat(fileName.c_str(), &info) != 0) return std::make_shared<const TLines>();
+    const TFileStamp stamp{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+    {
+      std::lock_guard lock(lock_);
+      const auto kept = kept_.find(fileName);
+      if (kept != kept_.end() && kept->second.Stamp == stamp) return kept->second.Lines;
+    }
+    auto lines = std::make_shared<const TLines>(ReadLinesFromDisk(fileName));
+    const bool settled = info.st_mtim.tv_sec + 2 < ::time(nullptr);
+    std::lock_guard lock(lock_);
+    if (settled)
+      kept_[fileName] = {stamp, lines};
+    else
+      kept_.erase(fileName);
+    return lines;
+  }
+
+ private:
+  struct TKept {
+    TFileStamp Stamp;
+    std::shared_ptr<const TLines> Lines;
+  };
+  std::mutex lock_;
+  std::map<std::string, TKept> kept_;
+};
+
+std::shared_ptr<const TLines> ReadLines(const std::string& fileName) {
+  static TLinesCache cache;
+  return cache.Read(fileName);
 }
 
 // A line break inside a value would split it and could smuggle in a section
@@ -106,7 +166,7 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
                                  const std::string& fallback) const {
   std::shared_lock lock(IniLock());
   std::string value;
-  return FindValue(ReadLines(FileName), section, key, value) ? value : fallback;
+  return FindValue(*ReadLines(FileName), section, key, value) ? value : fallback;
 }
 
 int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key, int32_t fallback) const {
@@ -116,12 +176,13 @@ int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key
 bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {
   std::shared_lock lock(IniLock());
   std::string value;
-  return FindValue(ReadLines(FileName), section, key, value);
+  return FindValue(*ReadLines(FileName), section, key, value);
 }
 
 std::vector<std::string> TIniFile::ReadSection(const std::string& section) const {
   std::shared_lock lock(IniLock());
-  const auto lines = ReadLines(FileName);
+  const auto kept = ReadLines(FileName);
+  const TLines& lines = *kept;
   size_t begin, end;
   FindSection(lines, section, begin, end);
   std::vector<std::string> keys;
@@ -135,7 +196,7 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
 
 bool TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
   std::unique_lock lock(IniLock());
-  auto lines = ReadLines(FileName);
+  TLines lines = *ReadLines(FileName);
   std::string old;
   size_t at = 0;
   const std::string entry = SingleLine(key) + "=" + SingleLine(value);
@@ -166,7 +227,7 @@ bool TIniFile::WriteInteger(const std::string& section, const std::string& key, 
 
 bool TIniFile::DeleteKey(const std::string& section, const std::string& key) {
   std::unique_lock lock(IniLock());
-  auto lines = ReadLines(FileName);
+  TLines lines = *ReadLines(FileName);
   std::string old;
   size_t at = 0;
   if (!FindValue(lines, section, key, old, &at)) return true;

@@ -1,5 +1,6 @@
-// TIniFile: the stand-in for the platform's private-profile functions. Every
-// read parses the whole file; every write is a read-modify-write of the whole
+// TIniFile: the stand-in for the platform's private-profile functions. A read
+// sees the file as it is on disk (the parsed file is kept while its size,
+// times and inode stay the same); every write is a read-modify-write of the whole
 // file under a process-wide lock, written to a temporary file and renamed, so
 // concurrent writers never lose an update and a reader never sees half a file.
 // Section and key names compare without regard to ASCII case. A file without

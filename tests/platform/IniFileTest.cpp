@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
+#include <ctime>
+#include <filesystem>
 #include <thread>
 
 #include "platform/IniFile.h"
@@ -46,6 +49,43 @@ TEST(IniFile, MissingFileReadsAsEmptyAndIsCreatedOnWrite) {
 
   TIniFile nowhere(folder.Path() + "no/such/folder/x.ini");
   EXPECT_FALSE(nowhere.WriteString("S", "K", "v"));
+}
+
+// Reads are served from a kept copy of a file last modified long ago; every
+// way the file can change on disk must still show.
+TEST(IniFile, ReadsSeeEveryChangeOfAnOldFile) {
+  ScratchFolder folder;
+  const std::string path = folder.Write("a.ini", "[S]\nK=one\n");
+  const auto backdate = [&](const std::string& file) {
+    const timespec hourAgo{::time(nullptr) - 3600, 0}, times[2] = {hourAgo, hourAgo};
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+  };
+  TIniFile ini(path);
+  backdate(path);
+  EXPECT_EQ(ini.ReadString("S", "K", ""), "one");
+  EXPECT_EQ(ini.ReadString("S", "K", ""), "one");
+
+  folder.Write("a.ini", "[S]\nK=two\n");  // in place, same size, same times
+  backdate(path);
+  EXPECT_EQ(ini.ReadString("S", "K", ""), "two");
+
+  folder.Write("b.ini", "[S]\nK=tri\n");  // another file moved over it
+  backdate(folder.Path() + "b.ini");
+  std::filesystem::rename(folder.Path() + "b.ini", path);
+  EXPECT_EQ(ini.ReadString("S", "K", ""), "tri");
+
+  EXPECT_TRUE(ini.WriteString("S", "K", "for"));
+  backdate(path);
+  EXPECT_EQ(ini.ReadString("S", "K", ""), "for");
+  TIniFile other(path);  // the copy is the file's, not the reader's
+  EXPECT_EQ(other.ReadString("S", "K", ""), "for");
+
+  std::filesystem::remove(path);
+  EXPECT_EQ(ini.ReadString("S", "K", "gone"), "gone");
+  folder.Write("a.ini", "[S]\nK=six\n");  // a fresh file, rewritten at once
+  EXPECT_EQ(ini.ReadString("S", "K", ""), "six");
+  folder.Write("a.ini", "[S]\nK=sev\n");
+  EXPECT_EQ(ini.ReadString("S", "K", ""), "sev");
 }
 
 TEST(IniFile, WritesKeepEveryOtherLine) {
