@@ -29,7 +29,7 @@ size_t WordCount(const TResult& result) {
   return result.Words.DescriptionWords.size() + result.Words.TitleWords.size();
 }
 
-bool AllDigits(const std::string& text) {
+bool AllDigits(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
@@ -160,7 +160,7 @@ void TAutoWordClusters::MarkWords(const std::string& text) {
 
 bool TAutoWordClusters::IsCandidate(const TWordRecord& record) const {
   if (record.Ignored || record.Forms.empty() || record.Occurrences.empty()) return false;
-  const std::string& text = record.Forms.front();
+  const std::string_view text = record.Forms.front();
   if (text.size() < 3 || AllDigits(text)) return false;
   THashEntry* entry = record.Occurrences.front()->Entry;
   if (!entry) return false;
@@ -168,8 +168,8 @@ bool TAutoWordClusters::IsCandidate(const TWordRecord& record) const {
   if (word == &record) return true;
   // A phrase: its first occurrence is that of its second word. A doubled
   // word ("york york", or two forms of one word) is no phrase.
-  for (const std::string& first : word->Forms)
-    for (const std::string& second : word->Forms)
+  for (const std::string_view first : word->Forms)
+    for (const std::string_view second : word->Forms)
       if (text.size() == first.size() + 1 + second.size() && text.starts_with(first) &&
           text[first.size()] == ' ' && text.ends_with(second))
         return false;
@@ -194,8 +194,8 @@ std::vector<std::pair<std::string, TWordRecord*>> TAutoWordClusters::SelectTop(c
     for (auto it = byCount[records].rbegin(); it != byCount[records].rend() && top.size() < count; ++it) {
       TWordRecord& record = *(*it)->Record;
       if (Debug)
-        debugLines += record.Forms.front() + " " + std::to_string(record.Occurrences.size()) + " " +
-                      std::to_string(record.Count) + "\r\n";
+        (debugLines += record.Forms.front()) +=
+            " " + std::to_string(record.Occurrences.size()) + " " + std::to_string(record.Count) + "\r\n";
       if (record.Used || !IsCandidate(record)) continue;
       record.Used = true;
       top.emplace_back(record.Forms.front(), &record);

@@ -60,6 +60,21 @@ auto SameAs(std::string_view word) {
 
 }  // namespace
 
+void TWordForms::Append(const TWordForms& other) {
+  if (all_.empty()) all_.assign(begin(), end());
+  all_.insert(all_.end(), other.begin(), other.end());
+  size_ = all_.size();
+}
+
+void TWordForms::clear() {
+  all_.clear();
+  size_ = 0;
+}
+
+bool operator==(const TWordForms& forms, const std::vector<std::string>& texts) {
+  return std::equal(forms.begin(), forms.end(), texts.begin(), texts.end());
+}
+
 TClusterHash::TClusterHash(size_t size) : size_(size), records_(EntryBlock(size)), entries_(EntryBlock(size)) {
   // Freed at the layout, and the tables get about as many additions as they
   // are made for: one array of that size is cheaper than one that doubles.
@@ -155,7 +170,7 @@ THashEntry* TClusterHash::Insert(uint32_t hash, size_t size, const Same& same, c
     entry->Word = {text, size};
     entry->Record = &record;
     entry->Hash = hash;
-    record.Forms.emplace_back(entry->Word);
+    record.Forms = TWordForms(entry->Word);
     slots_[slot] = TSlot{hash, index + 1};
   }
   // No fold happens before the table is read: the record is the entry's own.
@@ -228,7 +243,7 @@ void TClusterHash::Merge(THashEntry* into, THashEntry* from) {
   std::vector<TOccurrence*>& places = mergedPlaces_.emplace_back(target->Occurrences.begin(), target->Occurrences.end());
   places.insert(places.end(), source->Occurrences.begin(), source->Occurrences.end());
   target->Occurrences = places;
-  target->Forms.insert(target->Forms.end(), source->Forms.begin(), source->Forms.end());
+  target->Forms.Append(source->Forms);
   std::unordered_set<const TResult*> results;
   for (const TOccurrence* occurrence : target->Occurrences) results.insert(occurrence->Result);
   target->Count = static_cast<int32_t>(results.size());

@@ -26,13 +26,41 @@ struct TOccurrence;
 
 class TResult;
 
+// A record's word first, then the forms folded into it. The texts are the
+// table's: a record of its own would cost one or two allocations per word
+// and phrase, the most of any in building the table.
+class TWordForms {
+ public:
+  using value_type = std::string_view;
+  using const_iterator = const std::string_view*;
+  using iterator = const_iterator;
+
+  TWordForms() = default;
+  explicit TWordForms(std::string_view word) : first_(word), size_(1) {}
+
+  const_iterator begin() const { return all_.empty() ? &first_ : all_.data(); }
+  const_iterator end() const { return begin() + size_; }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  std::string_view front() const { return *begin(); }
+  void Append(const TWordForms& other);
+  void clear();
+
+ private:
+  std::string_view first_;
+  std::vector<std::string_view> all_;  // every form, once there are more than one
+  size_t size_ = 0;
+};
+
+bool operator==(const TWordForms& forms, const std::vector<std::string>& texts);
+
 struct TWordRecord {
   // Every place, in the order added; kept by the table, which lays them out
   // once the additions are over.
   std::span<TOccurrence* const> Occurrences;
   int32_t Count = 0;  // distinct results among them
   bool Ignored = false;
-  std::vector<std::string> Forms;  // the word first, then the forms folded in
+  TWordForms Forms;
   bool Used = false;
   TWordRecord* MergedInto = nullptr;     // set when a fold moved the data away
   const TResult* LastResult = nullptr;  // of the latest addition

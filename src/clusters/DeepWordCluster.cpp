@@ -9,7 +9,7 @@ TDeepWordCluster::TDeepWordCluster(TAutoWordClusters& clusterer, const std::vect
                                    TAutoClusterList& clusters, const TPlural* plural) {
   for (size_t i = 0; i < clusters.size() && i < kSlots; ++i) {
     TAutoClusterData& cluster = *clusters[i];
-    const std::string word = cluster.Record->Forms.front();
+    const std::string word(cluster.Record->Forms.front());
     std::vector<TResult*> holding;
     clusterer.FindResultsWithPhrase(word, holding, "");
 
@@ -30,7 +30,7 @@ TDeepWordCluster::TDeepWordCluster(TAutoWordClusters& clusterer, const std::vect
       const TWordRecord& record = *related->Record;
       if (record.Forms.front() == word) continue;
       if (record.Count > 0) {
-        text += "\r\n" + record.Forms.front() + " (" + std::to_string(record.Count) + ") ";
+        ((text += "\r\n") += record.Forms.front()) += " (" + std::to_string(record.Count) + ") ";
         ++lines;
       }
     }

@@ -19,14 +19,15 @@ TPredefinedWord TWordCluster::NewClusterWord(const std::string& text, int32_t co
 
 std::string TWordCluster::TitleOf(const TWordRecord& record) {
   std::string forms;
-  for (const std::string& form : record.Forms) forms += (forms.empty() ? "" : ", ") + form;
+  for (const std::string_view form : record.Forms) (forms += forms.empty() ? "" : ", ") += form;
   return std::string("Show results with ") + (record.Forms.size() == 1 ? "word '" : "words '") + forms + "'";
 }
 
 void TWordCluster::BuildFromAutoClusters(const TAutoClusterList& clusters) {
   for (const auto& cluster : clusters) {
     const TWordRecord& record = *cluster->Record;
-    Items.push_back(NewClusterWord(record.Forms.front(), record.Count, TitleOf(record) + cluster->RelatedText));
+    Items.push_back(
+        NewClusterWord(std::string(record.Forms.front()), record.Count, TitleOf(record) + cluster->RelatedText));
   }
   OrderByCount();
 }
@@ -36,7 +37,7 @@ void TWordCluster::BuildFromProfileWords(const std::vector<TPredefinedWord>& wor
   for (const TPredefinedWord& word : words) {
     const TWordRecord* record = clusterer.FindWord(LowerCase(word.Text));
     if (record && !record->Forms.empty())
-      Items.push_back(NewClusterWord(record->Forms.front(), record->Count, TitleOf(*record)));
+      Items.push_back(NewClusterWord(std::string(record->Forms.front()), record->Count, TitleOf(*record)));
   }
   OrderByCount();
 }

@@ -39,7 +39,7 @@ std::vector<std::string> Selected(TAutoWordClusters& clusterer) {
   TAutoClusterList clusters;
   clusterer.SelectClusters(clusters);
   std::vector<std::string> words;
-  for (const auto& cluster : clusters) words.push_back(cluster->Record->Forms.front());
+  for (const auto& cluster : clusters) words.emplace_back(cluster->Record->Forms.front());
   return words;
 }
 
@@ -215,7 +215,7 @@ TEST(DeepWordCluster, RelatedWordsOfEachCluster) {
   clusterer.SelectClusters(clusters);
   const TDeepWordCluster deep(clusterer, {}, "", "", clusters);
   for (const auto& cluster : clusters) {
-    const std::string& word = cluster->Record->Forms.front();
+    const std::string word(cluster->Record->Forms.front());
     EXPECT_EQ(cluster->RelatedText.rfind("\r\n", 0), 0u) << word;
     if (word == "glacier") {
       EXPECT_NE(cluster->RelatedText.find("\r\nglacier walks (3) "), std::string::npos);

@@ -99,6 +99,11 @@ TEST(ClusterHash, PlacesCountsAndFolds) {
   ASSERT_EQ(merged->Occurrences.size(), 6u);
   EXPECT_EQ(merged->Occurrences[3], &places.places[3]);
   EXPECT_EQ(table.Find("town")->Record->Occurrences.size(), 1u);
+  // A record already holding two forms takes a third, and the one folded in
+  // keeps none.
+  table.Merge(table.Find("town"), city);
+  EXPECT_EQ(table.Find("town")->Record->Forms, (std::vector<std::string>{"town", "city", "cities"}));
+  EXPECT_TRUE(merged->Forms.empty());
   // Once read, the table takes no more; a table made for 8 takes no 9th word.
   EXPECT_THROW(table.Add("village", &places.places[7]), std::logic_error);
   TClusterHash small(1);
