@@ -206,13 +206,14 @@ THashEntry* TClusterHash::AddPhrase(const THashEntry& first, const THashEntry& s
 
 const std::vector<uint32_t>& TClusterHash::Order() const {
   if (order_.size() == entries_.size()) return order_;
-  // By bucket, and within one by the latest addition first.
-  std::vector<uint64_t> keys(entries_.size());
-  for (size_t i = 0; i < entries_.size(); ++i)
-    keys[i] = (uint64_t{entries_[i].Hash % static_cast<uint32_t>(size_)} << 32) | (UINT32_MAX - i);
-  std::sort(keys.begin(), keys.end());
-  order_.resize(keys.size());
-  for (size_t i = 0; i < keys.size(); ++i) order_[i] = UINT32_MAX - static_cast<uint32_t>(keys[i]);
+  // By bucket, and within one by the latest addition first: counted per
+  // bucket, then placed from the latest entry on.
+  const uint32_t buckets = static_cast<uint32_t>(size_);
+  std::vector<uint32_t> next(size_ + 1, 0);
+  for (size_t i = 0; i < entries_.size(); ++i) ++next[entries_[i].Hash % buckets + 1];
+  for (size_t bucket = 1; bucket <= size_; ++bucket) next[bucket] += next[bucket - 1];
+  order_.resize(entries_.size());
+  for (size_t i = entries_.size(); i-- > 0;) order_[next[entries_[i].Hash % buckets]++] = static_cast<uint32_t>(i);
   return order_;
 }
 
