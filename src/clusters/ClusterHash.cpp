@@ -61,14 +61,13 @@ auto SameAs(std::string_view word) {
 }  // namespace
 
 void TWordForms::Append(const TWordForms& other) {
-  if (all_.empty()) all_.assign(begin(), end());
-  all_.insert(all_.end(), other.begin(), other.end());
-  size_ = all_.size();
+  if (!more_) more_ = std::make_unique<std::vector<std::string_view>>(begin(), end());
+  more_->insert(more_->end(), other.begin(), other.end());
 }
 
 void TWordForms::clear() {
-  all_.clear();
-  size_ = 0;
+  more_.reset();
+  first_ = {};
 }
 
 bool operator==(const TWordForms& forms, const std::vector<std::string>& texts) {

@@ -36,20 +36,19 @@ class TWordForms {
   using iterator = const_iterator;
 
   TWordForms() = default;
-  explicit TWordForms(std::string_view word) : first_(word), size_(1) {}
+  explicit TWordForms(std::string_view word) : first_(word) {}
 
-  const_iterator begin() const { return all_.empty() ? &first_ : all_.data(); }
-  const_iterator end() const { return begin() + size_; }
-  size_t size() const { return size_; }
-  bool empty() const { return size_ == 0; }
+  const_iterator begin() const { return more_ ? more_->data() : &first_; }
+  const_iterator end() const { return begin() + size(); }
+  size_t size() const { return more_ ? more_->size() : (first_.data() ? 1 : 0); }
+  bool empty() const { return size() == 0; }
   std::string_view front() const { return *begin(); }
   void Append(const TWordForms& other);
   void clear();
 
  private:
-  std::string_view first_;
-  std::vector<std::string_view> all_;  // every form, once there are more than one
-  size_t size_ = 0;
+  std::string_view first_;                               // no text at all once cleared
+  std::unique_ptr<std::vector<std::string_view>> more_;  // every form, once there are more than one
 };
 
 bool operator==(const TWordForms& forms, const std::vector<std::string>& texts);
@@ -60,8 +59,8 @@ struct TWordRecord {
   std::span<TOccurrence* const> Occurrences;
   int32_t Count = 0;  // distinct results among them
   bool Ignored = false;
-  TWordForms Forms;
   bool Used = false;
+  TWordForms Forms;
   TWordRecord* MergedInto = nullptr;     // set when a fold moved the data away
   const TResult* LastResult = nullptr;  // of the latest addition
 };
