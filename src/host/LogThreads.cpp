@@ -15,12 +15,16 @@ TLineThread::~TLineThread() { Stop(); }
 void TLineThread::StartThread() { thread_ = std::thread([this] { Run(); }); }
 
 bool TLineThread::Post(std::string line) {
+  bool first = false;
   {
     std::lock_guard guard(lock_);
     if (ended_ || quit_) return false;
+    first = queue_.empty();
     queue_.push_back(std::move(line));
   }
-  wake_.notify_one();
+  // Behind other lines the thread has been woken already: waking it costs
+  // the poster a system call, and on a virtual machine a good deal more.
+  if (first) wake_.notify_one();
   return true;
 }
 
@@ -50,6 +54,7 @@ void TLineThread::Run() {
         // A thread that may drop its queue on a stop takes one line at a
         // time, so a stop is seen between any two.
         if (FinishQueueOnStop()) {
+          if (GatherTime().count() > 0) wake_.wait_for(guard, GatherTime(), [this] { return quit_; });
           lines.swap(queue_);
         } else {
           lines.push_back(std::move(queue_.front()));
