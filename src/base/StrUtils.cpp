@@ -77,7 +77,7 @@ std::string TrimRight(std::string_view text) {
   return std::string(text.substr(0, end));
 }
 
-static std::string_view TrimmedView(std::string_view text) {
+std::string_view TrimmedView(std::string_view text) {
   size_t start = 0, end = text.size();
   while (start < end && IsBlank(text[start])) ++start;
   while (end > start && IsBlank(text[end - 1])) --end;

@@ -16,6 +16,8 @@ bool SameText(std::string_view a, std::string_view b);
 std::string Trim(std::string_view text);
 // The same on the string itself, without a copy.
 void TrimInPlace(std::string& text);
+// The same as a view into `text`.
+std::string_view TrimmedView(std::string_view text);
 std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);
 

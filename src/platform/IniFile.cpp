@@ -102,21 +102,23 @@ std::string SingleLine(std::string text) {
   return text;
 }
 
-bool IsSectionHeader(const std::string& line, std::string* name) {
-  const std::string trimmed = Trim(line);
+// The helpers below look at the lines through views: settings are read on
+// every engine page, and a copy per line and part added up.
+bool IsSectionHeader(std::string_view line, std::string_view* name) {
+  const std::string_view trimmed = TrimmedView(line);
   if (trimmed.size() < 2 || trimmed.front() != '[' || trimmed.back() != ']') return false;
-  if (name) *name = Trim(std::string_view(trimmed).substr(1, trimmed.size() - 2));
+  if (name) *name = TrimmedView(trimmed.substr(1, trimmed.size() - 2));
   return true;
 }
 
 // Splits "key=value"; false for lines without "=" and for comments.
-bool SplitEntry(const std::string& line, std::string& key, std::string& value) {
-  const std::string trimmed = TrimLeft(line);
+bool SplitEntry(std::string_view line, std::string_view& key, std::string_view& value) {
+  const std::string_view trimmed = TrimmedView(line);
   if (trimmed.empty() || trimmed[0] == ';') return false;
   const size_t eq = trimmed.find('=');
-  if (eq == std::string::npos) return false;
-  key = Trim(std::string_view(trimmed).substr(0, eq));
-  value = Trim(std::string_view(trimmed).substr(eq + 1));
+  if (eq == std::string_view::npos) return false;
+  key = TrimmedView(trimmed.substr(0, eq));
+  value = TrimmedView(trimmed.substr(eq + 1));
   return true;
 }
 
@@ -126,7 +128,7 @@ void FindSection(const std::vector<std::string>& lines, const std::string& secti
   begin = std::string::npos;
   end = lines.size();
   for (size_t i = 0; i < lines.size(); ++i) {
-    std::string name;
+    std::string_view name;
     if (!IsSectionHeader(lines[i], &name)) continue;
     if (begin != std::string::npos) {
       end = i;
@@ -142,9 +144,9 @@ bool FindValue(const std::vector<std::string>& lines, const std::string& section
   FindSection(lines, section, begin, end);
   if (begin == std::string::npos) return false;
   for (size_t i = begin; i < end; ++i) {
-    std::string k, v;
+    std::string_view k, v;
     if (SplitEntry(lines[i], k, v) && SameText(k, key)) {
-      value = v;
+      value.assign(v);
       if (lineIndex) *lineIndex = i;
       return true;
     }
@@ -188,8 +190,8 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
   std::vector<std::string> keys;
   if (begin == std::string::npos) return keys;
   for (size_t i = begin; i < end; ++i) {
-    std::string k, v;
-    if (SplitEntry(lines[i], k, v)) keys.push_back(k);
+    std::string_view k, v;
+    if (SplitEntry(lines[i], k, v)) keys.emplace_back(k);
   }
   return keys;
 }
@@ -214,7 +216,7 @@ bool TIniFile::WriteString(const std::string& section, const std::string& key, c
     } else {
       // Insert after the section's last entry, before trailing blank lines.
       size_t insertAt = end;
-      while (insertAt > begin && Trim(lines[insertAt - 1]).empty()) --insertAt;
+      while (insertAt > begin && TrimmedView(lines[insertAt - 1]).empty()) --insertAt;
       lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
     }
   }
