@@ -48,7 +48,6 @@ std::vector<TResult> MakeResults(size_t count) {
           "http://" + hosts[host] + "/" + maker.Word() + "/" + maker.Word() + "/" + kFiles[maker.Below(5)];
       result.Facts.DomainExt = kExtensions[host % 5];
     }
-    result.Facts.URI = TURI::Parse(result.Source.Link);
     result.Facts.FileExt = "other";
   }
   return results;

@@ -24,7 +24,7 @@ std::vector<TExportRow> VisibleRows(const TResults& results) {
   return rows;
 }
 
-std::string Host(const TResult& result) { return result.Facts.URI ? std::string(result.Facts.URI->Host()) : ""; }
+std::string Host(const TResult& result) { return std::string(result.URI().Host()); }
 
 // A loaded search from an engine the data file no longer defines keeps that
 // engine's old index, which may now be another engine's: its task's name

@@ -196,9 +196,9 @@ void WordListFilter(const TFilterState& state, const std::string& keywords, cons
     if (inLink) {
       result.Marks.FilterMark = kWordListMark;
       ++urlResults;
-    } else if (profile.FindSearchTermsinHost && result.Facts.URI &&
+    } else if (profile.FindSearchTermsinHost &&
                std::any_of(keywordWords.begin(), keywordWords.end(),
-                           [&](const TWord& word) { return Contains(result.Facts.URI->Host(), word.Text); })) {
+                           [host = result.URI().Host()](const TWord& word) { return Contains(host, word.Text); })) {
       result.Marks.FilterMark = kWordListMark;
       ++hostResults;
     }

@@ -410,8 +410,7 @@ std::unique_ptr<TResult> TResultPage::MakeResult(TBlockText fields, bool nested,
 
   // Engines often give links without a scheme; parse them as http.
   const std::string& link = result->Source.Link;
-  result->Facts.URI = link.starts_with("http") ? TURI::Parse(link) : TURI::Parse("http", link);
-  result->Facts.IsHomePage = IsHomePage(*result->Facts.URI);
+  result->Facts.IsHomePage = IsHomePage(result->URI());
   bool hasPath = false;
   result->Facts.DomainExt = DomainExtension(link, hasPath);
   const std::string fileExt = hasPath ? FileExtension(link) : std::string();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <unordered_set>
@@ -22,41 +23,54 @@ TURI TURI::Parse(std::string_view url) {
   return Parse(url.substr(0, scheme), url.substr(scheme + 3));
 }
 
-TURI TURI::Parse(std::string_view protocol, std::string_view rest) {
-  std::string_view parts[kParts];
-  parts[kProtocol] = protocol;
-  if (const size_t hash = rest.find('#'); hash != std::string_view::npos) {
-    parts[kBookmark] = rest.substr(hash + 1);
-    rest = rest.substr(0, hash);
-  }
-  if (const size_t question = rest.find('?'); question != std::string_view::npos) {
-    parts[kParams] = rest.substr(question + 1);
-    rest = rest.substr(0, question);
-  }
-  const size_t slash = rest.find('/');
-  std::string_view authority = rest.substr(0, slash);
-  const std::string_view path = slash == std::string_view::npos ? std::string_view("/") : rest.substr(slash);
-  if (const size_t colon = authority.rfind(':'); colon != std::string_view::npos) {
-    parts[kPort] = authority.substr(colon + 1);
-    authority = authority.substr(0, colon);
-  }
-  parts[kHost] = authority;
-  const size_t lastSlash = path.rfind('/');
-  parts[kPath] = path.substr(0, lastSlash + 1);
-  parts[kDocument] = path.substr(lastSlash + 1);
+namespace {
 
+// The first (or, with `last`, the last) `c` in [from, to), else nullptr.
+const char* Seek(const char* from, const char* to, char c, bool last = false) {
+  if (from == to) return nullptr;
+  const auto size = static_cast<size_t>(to - from);
+  return static_cast<const char*>(last ? memrchr(from, c, size) : std::memchr(from, c, size));
+}
+
+std::string_view Between(const char* from, const char* to) { return {from, static_cast<size_t>(to - from)}; }
+
+}  // namespace
+
+TURI TURI::Parse(std::string_view protocol, std::string_view rest) {
+  // Every ranking takes each result's link apart again: each separator is
+  // looked for once, by memchr or memrchr, over the part it may be in.
   TURI uri;
-  size_t size = 0;
-  for (const std::string_view part : parts) size += part.size();
-  uri.text_.reserve(size);
-  for (int part = 0; part < kParts; ++part) {
-    uri.text_ += parts[part];
-    uri.ends_[part] = static_cast<uint32_t>(uri.text_.size());
+  uri.parts_[kProtocol] = protocol;
+  const char* const begin = rest.data();
+  const char* end = begin + rest.size();
+  if (const char* hash = Seek(begin, end, '#')) {
+    uri.parts_[kBookmark] = Between(hash + 1, end);
+    end = hash;
   }
+  if (const char* question = Seek(begin, end, '?')) {
+    uri.parts_[kParams] = Between(question + 1, end);
+    end = question;
+  }
+  const char* const slash = Seek(begin, end, '/');
+  const char* const authorityEnd = slash ? slash : end;
+  const char* const colon = Seek(begin, authorityEnd, ':', true);
+  if (colon) uri.parts_[kPort] = Between(colon + 1, authorityEnd);
+  uri.parts_[kHost] = Between(begin, colon ? colon : authorityEnd);
+  if (!slash) {
+    uri.parts_[kPath] = "/";
+    return uri;
+  }
+  const char* const lastSlash = Seek(slash, end, '/', true);
+  uri.parts_[kPath] = Between(slash, lastSlash + 1);
+  uri.parts_[kDocument] = Between(lastSlash + 1, end);
   return uri;
 }
 
 // ---- TResult ----
+
+TURI TResult::URI() const {
+  return StartsText("http", Source.Link) ? TURI::Parse(Source.Link) : TURI::Parse("http", Source.Link);
+}
 
 void TResult::SetDescription(const std::string& text) { description_ = Trim(text); }
 
@@ -124,7 +138,6 @@ void TResult::ReadXml(pugi::xml_node node, const std::vector<std::unique_ptr<TTa
   Facts.DomainExt = ChildText(node, "DomainExtension");
   Facts.FileExt = ChildText(node, "FileExtension");
   if (!tasks.empty()) Source.SearchKeywords = tasks.front()->Keywords;
-  Facts.URI = StartsText("http", Source.Link) ? TURI::Parse(Source.Link) : TURI::Parse("http", Source.Link);
 }
 
 // ---- TTask ----
@@ -182,23 +195,21 @@ void TTask::ReadXml(pugi::xml_node node, const std::function<const TProfile*(con
 
 // ---- profile matching ----
 
-bool DomainMatches(const TResult& result, const std::vector<std::string>& domainExtensions) {
+bool DomainMatches(std::string_view host, std::string_view domainExt,
+                   const std::vector<std::string>& domainExtensions) {
   if (domainExtensions.empty()) return true;
   // A second-level entry ("co.") is compared with the host's label just
   // before its last one, taken with its trailing dot.
-  std::string secondLevel;
-  if (result.Facts.URI) {
-    const std::string_view host = result.Facts.URI->Host();
-    const size_t last = host.rfind('.');
-    if (last != std::string_view::npos && last >= 3) {
-      const size_t previous = host.rfind('.', last - 1);
-      if (previous != std::string_view::npos && previous >= 1) secondLevel = host.substr(previous + 1, last - previous);
-    }
+  std::string_view secondLevel;
+  const size_t last = host.rfind('.');
+  if (last != std::string_view::npos && last >= 3) {
+    const size_t previous = host.rfind('.', last - 1);
+    if (previous != std::string_view::npos && previous >= 1) secondLevel = host.substr(previous + 1, last - previous);
   }
   for (const std::string& entry : domainExtensions) {
     if (!entry.empty() && entry.back() == '.') {
       if (!secondLevel.empty() && entry == secondLevel) return true;
-    } else if (entry == result.Facts.DomainExt) {
+    } else if (entry == domainExt) {
       return true;
     }
   }

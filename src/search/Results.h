@@ -28,9 +28,10 @@ struct TTask;
 
 // A link taken apart: "http://host:8080/docs/a.pdf?x=1#top" gives Protocol
 // "http", Host "host", Port "8080", Path "/docs/", Document "a.pdf", Params
-// "x=1", Bookmark "top". Path always begins and ends with "/". The parts
-// are kept one after another in a single string: a search holds one of
-// these per result.
+// "x=1", Bookmark "top". Path always begins and ends with "/". The parts are
+// views of the text taken apart (or of constants: a link without path has
+// the path "/"), so a TURI must not outlive that text; taking a link apart
+// allocates nothing.
 class TURI {
  public:
   static TURI Parse(std::string_view url);
@@ -47,13 +48,9 @@ class TURI {
 
  private:
   enum TPart { kProtocol, kHost, kPort, kPath, kDocument, kParams, kBookmark, kParts };
-  std::string_view Part(TPart part) const {
-    const uint32_t start = part == kProtocol ? 0 : ends_[part - 1];
-    return std::string_view(text_).substr(start, ends_[part] - start);
-  }
+  std::string_view Part(TPart part) const { return parts_[part]; }
 
-  std::string text_;
-  uint32_t ends_[kParts] = {};  // where each part ends in text_
+  std::string_view parts_[kParts];
 };
 
 // What the engine sent for one result.
@@ -69,7 +66,6 @@ struct TSourceFields {
 
 // What the link tells of the page.
 struct TLinkFacts {
-  std::optional<TURI> URI;
   bool IsHomePage = false;
   bool IsNested = false;
   std::string DomainExt;
@@ -127,6 +123,9 @@ class TResult {
   // Trims blanks and control characters at both ends.
   void SetDescription(const std::string& text);
   void SetDescription(std::string&& text);
+  // The link taken apart, as a view of Source.Link (valid while it stays).
+  // A link without a scheme is taken as http.
+  TURI URI() const;
 
   // The total score under a profile (none: no boost weight, no penalty).
   int32_t GetTotalRank(const TProfile* profile) const;
@@ -188,7 +187,8 @@ struct TTask {
 };
 
 // Profile matching used by the ranking.
-bool DomainMatches(const TResult& result, const std::vector<std::string>& domainExtensions);
+// `host` and `domainExt`: the result's link's host and domain extension.
+bool DomainMatches(std::string_view host, std::string_view domainExt, const std::vector<std::string>& domainExtensions);
 bool FileMatches(const TResult& result, const std::vector<std::string>& fileExtensions);
 
 // Removes results with equal links from a list sorted by link, keeping the

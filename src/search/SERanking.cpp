@@ -177,9 +177,9 @@ void TSERanking::RankResult(TResult& result, const TProfile& profile) {
     result.Rank.DescriptionScore =
         description.empty() ? 0.0 : FieldScore(kDescription, description, descriptionAt, profile);
     result.Rank.LinkScore = FieldScore(kLink, link, linkAt, profile);
-    result.Rank.PathFactor =
-        PathFactor(result.Facts.URI ? result.Facts.URI->Path() : TURI::Parse(result.Source.Link).Path());
-    result.Rank.DomainMatch = DomainMatches(result, profile.DomainExtensions);
+    const TURI uri = result.URI();
+    result.Rank.PathFactor = PathFactor(uri.Path());
+    result.Rank.DomainMatch = DomainMatches(uri.Host(), result.Facts.DomainExt, profile.DomainExtensions);
     result.Rank.FileMatch = FileMatches(result, profile.FileExtensions);
   } catch (const std::exception& e) {
     Log("TSERanking", std::string("Exception: ") + e.what());

@@ -20,7 +20,6 @@ void AddThreeResults(TResults& results) {
     auto result = std::make_unique<TResult>();
     result->Source.Title = row.title;
     result->Source.Link = row.link;
-    result->Facts.URI = TURI::Parse(row.link);
     result->Source.Engine = row.engine;
     result->Source.EngineRank = row.rank;
     result->Marks.Visible = row.visible;

@@ -188,10 +188,12 @@ class ResultPageTest : public ::testing::Test {
 };
 
 TEST_F(ResultPageTest, ClassifiesEachLink) {
-  const struct { const char* link; bool homePage; const char *domainExt, *fileExt; } rows[] = {
+  const struct { const char* link; bool homePage; const char *domainExt, *fileExt;
+  } rows[] = {
       {"www.example.com/docs/a.pdf", false, "com", "pdf"},
       {"www.example.com", true, "com", "other"},
       {"http://www.example.com/", true, "com", "other"},
+      {"HTTP://WWW.EXAMPLE.COM/", true, "com", "other"},  // a scheme in capitals is still one
       {"http://www.example.com/index.html", true, "com", "html"},
       {"http://www.example.com/Index.html", false, "com", "html"},
       {"http://www.example.com/?q=1", true, "com", "other"},

@@ -43,7 +43,7 @@ TEST(URI, TakesALinkApartIntoItsParts) {
     for (int part = 0; part < 7; ++part) EXPECT_EQ(got[part], row.parts[part]) << row.link << " part " << part;
   }
   const TURI copied = TURI::Parse("http", "copied.example:81/p/q.htm");
-  const TURI kept = copied;  // the parts belong to each copy
+  const TURI kept = copied;  // a copy views the same text
   EXPECT_EQ(kept.Host(), "copied.example");
   EXPECT_EQ(kept.Document(), "q.htm");
 }
@@ -217,12 +217,7 @@ TEST(ProfileMatching, ComparesDomainAndFileExtensions) {
       {"co.uk", "uk", {"co."}, false},
       {"a.co.uk", "uk", {"ac."}, false},
   };
-  for (const auto& row : rows) {
-    TResult result;
-    result.Facts.URI = TURI::Parse(std::string("http://") + row.host + "/");
-    result.Facts.DomainExt = row.domainExt;
-    EXPECT_EQ(DomainMatches(result, row.domains), row.matches) << row.host;
-  }
+  for (const auto& row : rows) EXPECT_EQ(DomainMatches(row.host, row.domainExt, row.domains), row.matches) << row.host;
   TResult result;
   result.Facts.FileExt = "pdf";
   EXPECT_TRUE(FileMatches(result, {}));

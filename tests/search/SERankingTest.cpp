@@ -131,7 +131,6 @@ TResult Result(const std::string& keywords, const std::string& title, const std:
   result.SetDescription(description);
   result.Source.Link = link;
   result.Facts.DomainExt = "com";
-  result.Facts.URI = TURI::Parse(link);
   return result;
 }
 
