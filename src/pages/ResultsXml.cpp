@@ -154,9 +154,11 @@ void ReadFile(const std::string& path, TPredefined& predefined, TLoaded& loaded)
     task->ReadXml(node, findProfile);
     loaded.Results.Tasks.push_back(std::move(task));
   }
+  const std::vector<std::unique_ptr<TTask>>& tasks = loaded.Results.Tasks;
+  const TSharedText keywords = tasks.empty() ? TSharedText() : TSharedText(tasks.front()->Keywords);
   for (pugi::xml_node node = root.child("Results").child("Result"); node; node = node.next_sibling("Result")) {
     auto result = std::make_unique<TResult>();
-    result->ReadXml(node, loaded.Results.Tasks);
+    result->ReadXml(node, tasks, keywords);
     loaded.Results.AddResult(std::move(result));
   }
   if (loaded.Preferences) MapSavedEngine(loaded.Preferences, loaded.Results);

@@ -114,7 +114,8 @@ void TResult::WriteXml(pugi::xml_node node) const {
   AddChildText(node, "FileExtension", Facts.FileExt);
 }
 
-void TResult::ReadXml(pugi::xml_node node, const std::vector<std::unique_ptr<TTask>>& tasks) {
+void TResult::ReadXml(pugi::xml_node node, const std::vector<std::unique_ptr<TTask>>& tasks,
+                      const TSharedText& keywords) {
   auto attribute = [&node](const char* name) { return std::string(node.attribute(name).value()); };
   auto flag = [&node](const char* name) {
     const pugi::xml_attribute value = node.attribute(name);
@@ -137,7 +138,7 @@ void TResult::ReadXml(pugi::xml_node node, const std::vector<std::unique_ptr<TTa
   Source.Link = ChildText(node, "SER_Link");
   Facts.DomainExt = ChildText(node, "DomainExtension");
   Facts.FileExt = ChildText(node, "FileExtension");
-  if (!tasks.empty()) Source.SearchKeywords = tasks.front()->Keywords;
+  Source.SearchKeywords = keywords;
 }
 
 // ---- TTask ----

@@ -135,8 +135,9 @@ class TResult {
   void WriteXml(pugi::xml_node node) const;
   // Reads an element written so; the task is the one at "TaskId" of `tasks`
   // (none when absent or not a number). Raises std::out_of_range for a
-  // TaskId outside the list.
-  void ReadXml(pugi::xml_node node, const std::vector<std::unique_ptr<TTask>>& tasks);
+  // TaskId outside the list. `keywords`: the first task's, which every
+  // result of a file shares.
+  void ReadXml(pugi::xml_node node, const std::vector<std::unique_ptr<TTask>>& tasks, const TSharedText& keywords);
 
   // Each group has one owner that writes it; the later stages only read it.
   TSourceFields Source;    // the parse stage (or a load of saved results)

@@ -100,6 +100,8 @@ TEST_F(ResultsXml, EveryByteAndFieldComesBack) {
   EXPECT_EQ(home.Source.Task, loaded.Tasks[1].get());
   EXPECT_EQ(home.Source.Link, "www.example.org");  // kept as stored; only the parsed link gets a scheme
   EXPECT_EQ(home.URI().Host(), "www.example.org");
+  // Both carry the first task's keywords, in one shared copy.
+  EXPECT_EQ(&home.Source.SearchKeywords.str(), &first.Source.SearchKeywords.str());
   EXPECT_EQ(loaded.Tasks[1]->Keywords, "glacier walks (tours)");
   EXPECT_DOUBLE_EQ(loaded.Tasks[0]->TotalDuration, 812.5);
   EXPECT_DOUBLE_EQ(loaded.Tasks[0]->FetchDuration, 0.25);
