@@ -65,20 +65,34 @@ double ResidentMB(pid_t pid, const std::string& field) {
   return 0;
 }
 
-double ProcessCpuMs(pid_t pid) {
+namespace {
+
+// The fields of /proc/<pid>/stat, 1-based as proc(5) counts them; the
+// calling process for pid 0.
+std::vector<std::string> StatFields(pid_t pid) {
   std::ifstream stat(pid ? "/proc/" + std::to_string(pid) + "/stat" : std::string("/proc/self/stat"));
   std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
   // The name in brackets may hold blanks; the fields count from its end.
   const size_t nameEnd = text.rfind(')');
-  if (nameEnd == std::string::npos) return 0;
-  std::istringstream fields(text.substr(nameEnd + 2));
-  std::string field;
-  double utime = 0, stime = 0;
-  for (int i = 3; i <= 15 && fields >> field; ++i) {
-    if (i == 14) utime = std::atof(field.c_str());
-    if (i == 15) stime = std::atof(field.c_str());
-  }
-  return (utime + stime) * 1000.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
+  if (nameEnd == std::string::npos) return {};
+  std::vector<std::string> fields = {"", "", ""};
+  std::istringstream rest(text.substr(nameEnd + 2));
+  for (std::string field; rest >> field;) fields.push_back(field);
+  return fields;
+}
+
+}  // namespace
+
+double ProcessCpuMs(pid_t pid) {
+  const std::vector<std::string> fields = StatFields(pid);
+  if (fields.size() <= 15) return 0;
+  const double ticks = std::atof(fields[14].c_str()) + std::atof(fields[15].c_str());
+  return ticks * 1000.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+double MinorFaults(pid_t pid) {
+  const std::vector<std::string> fields = StatFields(pid);
+  return fields.size() > 10 ? std::atof(fields[10].c_str()) : 0;
 }
 
 std::vector<TLoggedTimes> LoggedTimes(const std::string& log, const std::string& module) {

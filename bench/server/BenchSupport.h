@@ -27,6 +27,9 @@ double ResidentMB(pid_t pid, const std::string& field = "VmRSS");
 // CPU time (user and system) the process has used so far, in ms; the calling
 // process for pid 0.
 double ProcessCpuMs(pid_t pid);
+// The page faults the process has taken so far that read nothing from disk:
+// mostly memory touched for the first time.
+double MinorFaults(pid_t pid);
 
 // Named CPU figures of one log line of the form
 // "[date] [<module>] <document> CPU ms: name value name value ..."

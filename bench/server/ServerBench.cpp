@@ -268,11 +268,12 @@ void MeasureSearches(TServerProcess& server, const TOptions& options) {
   const size_t offset = server.Log().size();
   std::vector<double> firstByte;
   std::vector<double> enginePages;
-  double serverCpu = 0, ownCpu = 0;
+  double serverCpu = 0, ownCpu = 0, faults = 0;
   for (int i = 0; i < total; ++i) {
     if (i == options.Warmups) {
       serverCpu = ProcessCpuMs(server.Pid());
       ownCpu = ProcessCpuMs(0);
+      faults = MinorFaults(server.Pid());
     }
     server.Simulator.ClearRequests();
     const TSearch search = Search(server);
@@ -284,6 +285,7 @@ void MeasureSearches(TServerProcess& server, const TOptions& options) {
   }
   serverCpu = ProcessCpuMs(server.Pid()) - serverCpu;
   ownCpu = ProcessCpuMs(0) - ownCpu;
+  faults = MinorFaults(server.Pid()) - faults;
   const size_t hits = server.Simulator.PrerenderedHits() - hitsBefore;
   server.Simulator.UsePrerendered(nullptr);
   if (hits != static_cast<size_t>(total) * 12)
@@ -337,6 +339,8 @@ void MeasureSearches(TServerProcess& server, const TOptions& options) {
         "-", "-", "-", "-");
     Row("engine simulator and client CPU per search (mean)", Fixed(ownCpu / options.Searches, 1) + " ms", "-", "-",
         "-", "-");
+    Row("server page faults per search with its two pages (memory touched for the first time, mean)",
+        Fixed(faults / options.Searches, 0), "-", "-", "-", "-");
   }
   const double cpu = Median(sums);
   Row("search CPU, median: all local stages together", Fixed(cpu) + " ms", "-", "-", "< 10 ms", YesNo(cpu < 10));
