@@ -19,6 +19,10 @@ struct TOutcome {
   std::vector<TFailedPages> Failed;
 };
 
+// Long enough for a healthy page under ThreadSanitizer on a busy two-core
+// machine (one second was not), short enough for the rows that hang.
+constexpr char kPageTimeout[] = "3";
+
 // A session of the pipeline's Global fetches the pages of one search.
 TOutcome Fetch(const std::string& fault, std::chrono::milliseconds wait, bool metaBoost = false) {
   TSessionPtr session;
@@ -42,15 +46,15 @@ TOutcome Fetch(const std::string& fault, std::chrono::milliseconds wait, bool me
 // A page that fails costs only itself: the other two pages of the three
 // still count, and the failure's reason is in plain words.
 TEST(EngineFaults, AFailedPageCostsOnlyItselfAndSaysWhy) {
-  TSearchPipeline pipeline(TSettings{{"PageTimeout", "1"}});
+  TSearchPipeline pipeline(TSettings{{"PageTimeout", kPageTimeout}});
   const size_t whole = Fetch("", std::chrono::seconds(30)).Results;
   const size_t withoutPage1 = Fetch("simfail:binary@google1", std::chrono::seconds(30)).Results;
   ASSERT_GT(whole, 200u);
   ASSERT_LT(withoutPage1, whole - 90);
   const std::string home = "http://" + pipeline.Simulator.HostOf(sim::kGoogle) + "/";
   const struct { const char* fault; const char* reason; } rows[] = {
-      {"simfail:hang@google1", "time-out after 1 s"},
-      {"simdelay:60000@google1", "time-out after 1 s"},
+      {"simfail:hang@google1", "time-out after 3 s"},
+      {"simdelay:60000@google1", "time-out after 3 s"},
       {"simfail:drop@google1", "connection cut off"},
       {"simfail:length@google1", "connection cut off"},
       {"simfail:500@google1", "it answered 500"},
@@ -81,7 +85,7 @@ TEST(EngineFaults, AFailedPageCostsOnlyItselfAndSaysWhy) {
 }
 
 TEST(EngineFaults, TheSearchFailsOnlyWhenNoPageOfTheChosenEngineAnswered) {
-  TSearchPipeline pipeline(TSettings{{"PageTimeout", "1"}});
+  TSearchPipeline pipeline(TSettings{{"PageTimeout", kPageTimeout}});
   const struct { const char* fault; bool metaBoost; const char* error; } rows[] = {
       {"simfail:500@google", false, "HTTP error 500"},
       {"simbadescape", false, "Invalid URL escape at position "},
