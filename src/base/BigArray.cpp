@@ -1,6 +1,7 @@
 #include "base/BigArray.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <new>
@@ -15,8 +16,26 @@ size_t HugeRounded(size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * 
 
 }  // namespace
 
+bool PrefaultPages(void* memory, size_t bytes) {
+  static const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto start = reinterpret_cast<uintptr_t>(memory);
+  const uintptr_t first = (start + page - 1) & ~(page - 1);
+  const uintptr_t last = (start + bytes) & ~(page - 1);
+  return first >= last || madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE) == 0;
+}
+
+void ReserveFresh(std::string& text, size_t bytes) {
+  if (bytes <= text.capacity()) return;
+  text.reserve(bytes);
+  if (bytes >= kPrefaultFrom) PrefaultPages(text.data(), text.capacity());
+}
+
 void* AllocateBigArray(size_t bytes) {
-  if (bytes < kHugePagesFrom) return ::operator new(bytes);
+  if (bytes < kHugePagesFrom) {
+    void* memory = ::operator new(bytes);
+    if (bytes >= kPrefaultFrom) PrefaultPages(memory, bytes);
+    return memory;
+  }
   // Mapped apart from the heap, so that freeing it gives it back at once, and
   // aligned to a huge page, so that all of it can be made of them.
   const size_t size = HugeRounded(bytes);

@@ -11,6 +11,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "base/BigArray.h"
+
 namespace orvane {
 
 template <typename T>
@@ -30,7 +32,7 @@ class TBlockArray {
 
   T& emplace_back() {
     if (size_ == blocks_.size() << shift_) {
-      std::unique_ptr<T, TFree> block(static_cast<T*>(::operator new(sizeof(T) * BlockSize())));
+      std::unique_ptr<T, TFree> block(static_cast<T*>(AllocateBigArray(sizeof(T) * BlockSize())), TFree{BlockSize()});
       blocks_.push_back(std::move(block));
     }
     T* element = std::construct_at(blocks_.back().get() + (size_ & (BlockSize() - 1)));
@@ -45,7 +47,8 @@ class TBlockArray {
  private:
   // Frees the memory only: the elements go in the destructor above.
   struct TFree {
-    void operator()(T* block) const noexcept { ::operator delete(block); }
+    size_t Count;
+    void operator()(T* block) const noexcept { FreeBigArray(block, sizeof(T) * Count); }
   };
 
   size_t BlockSize() const { return size_t{1} << shift_; }

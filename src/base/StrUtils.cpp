@@ -8,6 +8,8 @@
 #include <limits>
 #include <optional>
 
+#include "base/BigArray.h"
+
 namespace orvane {
 
 namespace {
@@ -265,10 +267,12 @@ void ReplaceAllIn(std::string& text, std::string_view from, std::string_view to)
   const size_t first = FindBytes(text, from, 0);
   if (first == std::string::npos) return;
   // A page's tags mostly stand once: then only the tail moves, in place.
-  if (FindBytes(text, from, first + from.size()) == std::string::npos)
+  if (FindBytes(text, from, first + from.size()) == std::string::npos) {
+    ReserveFresh(text, text.size() - from.size() + to.size());
     text.replace(first, from.size(), to);
-  else
+  } else {
     text = ReplaceHits(text, text, from, to, first);
+  }
 }
 
 std::string ReplaceAllText(std::string_view text, std::string_view from, std::string_view to) {

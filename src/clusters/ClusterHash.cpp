@@ -137,7 +137,7 @@ char* TClusterHash::Reserve(size_t size) {
 }
 
 void TClusterHash::GrowIndex() {
-  std::vector<TSlot> old(slots_.size() * 2);
+  TBigArray<TSlot> old(slots_.size() * 2);
   old.swap(slots_);
   const size_t mask = slots_.size() - 1;
   for (const TSlot& filled : old) {
@@ -227,12 +227,12 @@ void TClusterHash::LayOutPlaces() {
   std::vector<uint32_t> next(records_.size() + 1, 0);
   for (const TAddition& addition : additions_) ++next[addition.Record + 1];
   for (size_t i = 1; i < next.size(); ++i) next[i] += next[i - 1];
-  places_ = std::make_unique_for_overwrite<TOccurrence*[]>(additions_.size());
+  places_.resize(additions_.size());
   for (size_t i = 0; i < records_.size(); ++i)
-    records_[i].Occurrences = {places_.get() + next[i], next[i + 1] - next[i]};
+    records_[i].Occurrences = {places_.data() + next[i], next[i + 1] - next[i]};
   for (const TAddition& addition : additions_) places_[next[addition.Record]++] = addition.Occurrence;
   // Assigning {} would keep the capacity: a moved-in empty array frees it.
-  additions_ = std::vector<TAddition>();
+  additions_ = TBigArray<TAddition>();
 }
 
 void TClusterHash::Merge(THashEntry* into, THashEntry* from) {

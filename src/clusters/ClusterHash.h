@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/BigArray.h"
 #include "base/BlockArray.h"
 
 namespace orvane {
@@ -131,7 +132,7 @@ class TClusterHash {
   void LayOutPlaces();
 
   size_t size_;
-  std::vector<TSlot> slots_;  // a power of two, at most half full
+  TBigArray<TSlot> slots_;  // a power of two, at most half full
   // Made in pairs: an entry's index is its record's.
   TBlockArray<TWordRecord> records_;
   TBlockArray<THashEntry> entries_;
@@ -140,8 +141,8 @@ class TClusterHash {
   size_t blockSize_ = 0;
   mutable std::vector<uint32_t> order_;  // entry indexes; stale when shorter
   // The places in the order added, until laid out record by record.
-  std::vector<TAddition> additions_;
-  std::unique_ptr<TOccurrence*[]> places_;
+  TBigArray<TAddition> additions_;
+  TBigArray<TOccurrence*> places_;
   bool laidOut_ = false;
   std::vector<std::vector<TOccurrence*>> mergedPlaces_;  // one list per fold
 };

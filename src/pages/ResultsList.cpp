@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/BigArray.h"
 #include "base/Escape.h"
 #include "base/LinkJudge.h"
 #include "base/StrUtils.h"
@@ -123,7 +124,7 @@ void Highlight(std::string& out, const std::string& text, uint8_t kind, const TR
 
 std::string GetResultsHTML(const TResults& results, const TPreferences& preferences) {
   std::string html;
-  html.reserve(kInitialBuffer);
+  ReserveFresh(html, kInitialBuffer);
   const TTask* firstTask = results.FirstTask();
   for (size_t i = 0; i < results.List.size(); ++i) {
     const TResult& result = *results.List[i];

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <numeric>
 #include <string>
+#include <vector>
 
 #include "base/BigArray.h"
 
@@ -28,6 +31,38 @@ TEST(BigArray, BigArraysAreAlignedAndBehaveAsVectors) {
   words.clear();
   words.shrink_to_fit();
   EXPECT_EQ(words.capacity(), 0u);
+}
+
+// Only the whole pages inside the block are made resident (a page shared with
+// a neighbour's block is left alone), and no byte of it changes.
+TEST(BigArray, PrefaultingMakesTheInnerPagesResidentAndKeepsTheBytes) {
+  const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  constexpr size_t kPages = 16;
+  void* mapped = mmap(nullptr, kPages * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(mapped, MAP_FAILED);
+  auto* bytes = static_cast<unsigned char*>(mapped);
+  bytes[3 * page + 5] = 'x';  // one page already written
+  const bool done = PrefaultPages(bytes + 100, (kPages - 1) * page - 200);
+  std::vector<unsigned char> resident(kPages);
+  ASSERT_EQ(mincore(mapped, kPages * page, resident.data()), 0);
+  EXPECT_EQ(bytes[3 * page + 5], 'x');
+  EXPECT_EQ(bytes[7 * page], 0);
+  munmap(mapped, kPages * page);  // what is read below was read before this
+  if (!done) GTEST_SKIP() << "this kernel cannot populate pages in one call";
+  for (size_t i = 0; i < kPages; ++i) {
+    const bool inner = i >= 1 && i <= kPages - 3;
+    EXPECT_EQ(resident[i] & 1, inner || i == 3 ? 1 : 0) << "page " << i;
+  }
+}
+
+TEST(BigArray, ReservingFreshRoomKeepsTheText) {
+  std::string text = "the first words of a page";
+  ReserveFresh(text, 1 << 20);
+  EXPECT_GE(text.capacity(), size_t{1} << 20);
+  EXPECT_EQ(text, "the first words of a page");
+  const char* data = text.data();
+  ReserveFresh(text, 100);  // room enough already: nothing moves
+  EXPECT_EQ(text.data(), data);
 }
 
 }  // namespace
