@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,5 +48,20 @@ struct TBigArrayAllocator {
 
 template <typename T>
 using TBigArray = std::vector<T, TBigArrayAllocator<T>>;
+
+// Room for `Count` elements from AllocateBigArray, not constructed: the
+// owner makes and destroys what it puts there.
+template <typename T>
+struct TBigFree {
+  size_t Count = 0;
+  void operator()(T* block) const noexcept { FreeBigArray(block, sizeof(T) * Count); }
+};
+template <typename T>
+using TBigBlock = std::unique_ptr<T[], TBigFree<T>>;
+
+template <typename T>
+TBigBlock<T> MakeBigBlock(size_t count) {
+  return TBigBlock<T>(static_cast<T*>(AllocateBigArray(sizeof(T) * count)), TBigFree<T>{count});
+}
 
 }  // namespace orvane

@@ -32,8 +32,7 @@ class TBlockArray {
 
   T& emplace_back() {
     if (size_ == blocks_.size() << shift_) {
-      std::unique_ptr<T, TFree> block(static_cast<T*>(AllocateBigArray(sizeof(T) * BlockSize())), TFree{BlockSize()});
-      blocks_.push_back(std::move(block));
+      blocks_.push_back(MakeBigBlock<T>(BlockSize()));
     }
     T* element = std::construct_at(blocks_.back().get() + (size_ & (BlockSize() - 1)));
     ++size_;
@@ -45,17 +44,11 @@ class TBlockArray {
   size_t size() const { return size_; }
 
  private:
-  // Frees the memory only: the elements go in the destructor above.
-  struct TFree {
-    size_t Count;
-    void operator()(T* block) const noexcept { FreeBigArray(block, sizeof(T) * Count); }
-  };
-
   size_t BlockSize() const { return size_t{1} << shift_; }
 
   int shift_;
   size_t size_ = 0;
-  std::vector<std::unique_ptr<T, TFree>> blocks_;
+  std::vector<TBigBlock<T>> blocks_;  // frees the memory only: the elements go in the destructor above
 };
 
 }  // namespace orvane

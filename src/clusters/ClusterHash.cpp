@@ -128,7 +128,7 @@ char* TClusterHash::Reserve(size_t size) {
   if (blockUsed_ + size > blockSize_) {
     // Small at first: most tables of a search hold a few thousand words.
     blockSize_ = std::max(std::min(kTextBlock, 4 * blockSize_ + kFirstTextBlock), size);
-    textBlocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
+    textBlocks_.push_back(MakeBigBlock<char>(blockSize_));
     blockUsed_ = 0;
   }
   char* text = textBlocks_.back().get() + blockUsed_;
@@ -227,9 +227,9 @@ void TClusterHash::LayOutPlaces() {
   std::vector<uint32_t> next(records_.size() + 1, 0);
   for (const TAddition& addition : additions_) ++next[addition.Record + 1];
   for (size_t i = 1; i < next.size(); ++i) next[i] += next[i - 1];
-  places_.resize(additions_.size());
+  places_ = MakeBigBlock<TOccurrence*>(additions_.size());
   for (size_t i = 0; i < records_.size(); ++i)
-    records_[i].Occurrences = {places_.data() + next[i], next[i + 1] - next[i]};
+    records_[i].Occurrences = {places_.get() + next[i], next[i + 1] - next[i]};
   for (const TAddition& addition : additions_) places_[next[addition.Record]++] = addition.Occurrence;
   // Assigning {} would keep the capacity: a moved-in empty array frees it.
   additions_ = TBigArray<TAddition>();

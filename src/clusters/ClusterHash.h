@@ -136,13 +136,13 @@ class TClusterHash {
   // Made in pairs: an entry's index is its record's.
   TBlockArray<TWordRecord> records_;
   TBlockArray<THashEntry> entries_;
-  std::vector<std::unique_ptr<char[]>> textBlocks_;
+  std::vector<TBigBlock<char>> textBlocks_;
   size_t blockUsed_ = 0;
   size_t blockSize_ = 0;
   mutable std::vector<uint32_t> order_;  // entry indexes; stale when shorter
   // The places in the order added, until laid out record by record.
   TBigArray<TAddition> additions_;
-  TBigArray<TOccurrence*> places_;
+  TBigBlock<TOccurrence*> places_;
   bool laidOut_ = false;
   std::vector<std::vector<TOccurrence*>> mergedPlaces_;  // one list per fold
 };
