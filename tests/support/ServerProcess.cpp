@@ -1,18 +1,21 @@
 #include "support/ServerProcess.h"
 
 #include <arpa/inet.h>
-#include <csignal>
 #include <fcntl.h>
-#include <cstdlib>
-#include <filesystem>
 #include <netinet/in.h>
-#include <random>
-#include <sstream>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <sstream>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 namespace orvane::test {
@@ -130,22 +133,48 @@ TServerProcess::~TServerProcess() {
 
 void TServerProcess::WriteConfig() { WriteConfigFile(ConfigFile, Config); }
 
+namespace {
+
+// The test's environment without the keys the server gets its own of.
+std::vector<std::string> ServerEnvironment(const std::string& root) {
+  static const std::string kDropped[] = {
+      "XDG_RUNTIME_DIR=", "HOME=",          "XDG_DATA_HOME=",
+      "BROWSER=",         "ORVANE_CONFIG=", "DBUS_SESSION_BUS_ADDRESS="};  // no desktop notifications from tests
+  std::vector<std::string> environment;
+  for (char** entry = environ; *entry; ++entry) {
+    const std::string_view line(*entry);
+    const bool dropped = std::any_of(std::begin(kDropped), std::end(kDropped),
+                                     [&](const std::string& key) { return line.starts_with(key); });
+    if (!dropped) environment.emplace_back(line);
+  }
+  environment.push_back("XDG_RUNTIME_DIR=" + root);
+  environment.push_back("HOME=" + root);
+  environment.push_back("XDG_DATA_HOME=" + root + "/userdata");
+  environment.push_back("BROWSER=" + root + "/browser.sh");
+  return environment;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (auto& text : texts) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+}  // namespace
+
 pid_t TServerProcess::Spawn(const std::vector<std::string>& args, const std::string& errFile) {
   WriteConfig();
-  const std::string binary = std::string(ORVANE_BINARY_DIR) + "/orvane-server";
+  // Everything is made before the fork: the child of a threaded process may
+  // only make system calls (an allocation there can wait forever on a lock
+  // another thread held at the fork, as the sanitizers' allocators do).
+  std::vector<std::string> all = {std::string(ORVANE_BINARY_DIR) + "/orvane-server", "--config", ConfigFile};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<std::string> environment = ServerEnvironment(Root);
+  const std::vector<char*> argv = Pointers(all), envp = Pointers(environment);
+  const pid_t parent = getpid();
   const pid_t pid = fork();
   if (pid != 0) return pid;
-  setenv("XDG_RUNTIME_DIR", Root.c_str(), 1);
-  setenv("HOME", Root.c_str(), 1);
-  setenv("XDG_DATA_HOME", (Root + "/userdata").c_str(), 1);
-  setenv("BROWSER", (Root + "/browser.sh").c_str(), 1);
-  unsetenv("ORVANE_CONFIG");
-  unsetenv("DBUS_SESSION_BUS_ADDRESS");  // no desktop notifications from tests
-  std::vector<std::string> all = {binary, "--config", ConfigFile};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& arg : all) argv.push_back(arg.data());
-  argv.push_back(nullptr);
   const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (err >= 0) dup2(err, 2);
   // Nothing of the test's own output may stay open in the server (a runner
@@ -156,7 +185,8 @@ pid_t TServerProcess::Spawn(const std::vector<std::string>& args, const std::str
     dup2(null, 1);
   }
   prctl(PR_SET_PDEATHSIG, SIGKILL);
-  execv(binary.c_str(), argv.data());
+  if (getppid() != parent) _exit(127);  // the test went before the signal was asked for
+  execve(argv[0], argv.data(), envp.data());
   _exit(127);
 }
 
