@@ -1,8 +1,10 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include "base/Regex.h"
 
-#include <cstring>
 #include <pcre2.h>
+
+#include <cstring>
+#include <utility>
 #include <vector>
 
 #include "base/OvException.h"
@@ -147,28 +149,54 @@ bool TRegex::Matches(std::string_view subject) const {
   return Run(subject, 0, WholeMatchData()) >= 0;
 }
 
-std::string TRegex::ReplaceAll(std::string_view subject, std::string_view replacement) const {
+template <typename OnMatch>
+void TRegex::ForEachMatch(std::string_view subject, OnMatch onMatch) const {
   pcre2_match_data* data = WholeMatchData();
   const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
-  std::string out;
-  out.reserve(subject.size());
-  size_t pos = 0, searchFrom = 0;
+  size_t searchFrom = 0;
   while (searchFrom <= subject.size() && Run(subject, searchFrom, data) >= 0) {
     const size_t start = ovector[0], end = ovector[1];
+    onMatch(start, end);
+    // After an empty match the search goes on one byte further, so the loop
+    // always advances.
+    searchFrom = end == start ? end + 1 : end;
+  }
+}
+
+std::string TRegex::ReplaceAll(std::string_view subject, std::string_view replacement) const {
+  std::string out;
+  out.reserve(subject.size());
+  size_t pos = 0;
+  ForEachMatch(subject, [&](size_t start, size_t end) {
     out.append(subject.substr(pos, start - pos));
     out.append(replacement);
     pos = end;
     if (end == start) {
-      // Empty match: copy one byte and go on, so the loop always advances.
+      // Empty match: the byte after it stays.
       if (end < subject.size()) out += subject[end];
       pos = end + 1;
-      searchFrom = end + 1;
-    } else {
-      searchFrom = end;
     }
-  }
+  });
   if (pos < subject.size()) out.append(subject.substr(pos));
   return out;
+}
+
+void TRegex::RemoveAllIn(std::string& text) const {
+  // The matches are all found on the text as it stands before anything
+  // moves; an empty match removes nothing.
+  std::vector<std::pair<size_t, size_t>> spans;
+  ForEachMatch(text, [&](size_t start, size_t end) {
+    if (end > start) spans.emplace_back(start, end);
+  });
+  if (spans.empty()) return;
+  size_t write = spans[0].first;
+  for (size_t i = 0; i < spans.size(); ++i) {
+    const size_t from = spans[i].second;
+    const size_t to = i + 1 < spans.size() ? spans[i + 1].first : text.size();
+    std::memmove(text.data() + write, text.data() + from, to - from);
+    write += to - from;
+  }
+  text.resize(write);
 }
 
 bool TRegex::NewlineIsLineFeed() {

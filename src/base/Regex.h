@@ -65,6 +65,9 @@ class TRegex {
 
   // Replaces every match by `replacement` taken literally.
   std::string ReplaceAll(std::string_view subject, std::string_view replacement) const;
+  // Removes every match, closing up the text where it stands: a long text
+  // needs no second block.
+  void RemoveAllIn(std::string& text) const;
 
   // Whether "." without kDotAll stops at "\n" alone (PCRE2's newline
   // convention is LF), so hand-written short cuts can tell lines apart.
@@ -79,6 +82,9 @@ class TRegex {
   friend class TMatch;
   // PCRE2's result code (>= 0 a match); raises on errors other than no match.
   int Run(std::string_view subject, size_t start, pcre2_real_match_data_8* data) const;
+  // Calls onMatch(start, end) for each match from the start on.
+  template <typename OnMatch>
+  void ForEachMatch(std::string_view subject, OnMatch onMatch) const;
 
   std::string pattern_;
   pcre2_real_code_8* code_ = nullptr;

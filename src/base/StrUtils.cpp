@@ -227,8 +227,6 @@ bool Utf8ToLatin1(std::string_view text, std::string& out) {
   return true;
 }
 
-namespace {
-
 // memmem: a page's tags stand among many other "<", at each of which
 // std::string::find would stop and compare.
 size_t FindBytes(std::string_view text, std::string_view part, size_t from) {
@@ -236,6 +234,8 @@ size_t FindBytes(std::string_view text, std::string_view part, size_t from) {
   const void* hit = memmem(text.data() + from, text.size() - from, part.data(), part.size());
   return hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data()) : std::string_view::npos;
 }
+
+namespace {
 
 // Replaces each hit of from found in findIn, a same-length view of text
 // (text itself, or its lower-cased copy for a case-blind search); `hit` is

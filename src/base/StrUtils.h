@@ -47,6 +47,9 @@ double RoundTo2(double value);
 std::string Latin1ToUtf8(std::string_view text);
 bool Utf8ToLatin1(std::string_view text, std::string& out);
 
+// The first place of `part` at or after `from`, bytes compared as they are;
+// npos when there is none or `part` is empty.
+size_t FindBytes(std::string_view text, std::string_view part, size_t from = 0);
 // Replaces every occurrence of `from`, scanning left to right; inserted text
 // is not searched again. An empty `from` leaves the text as it is.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);

@@ -124,7 +124,12 @@ void Highlight(std::string& out, const std::string& text, uint8_t kind, const TR
 
 std::string GetResultsHTML(const TResults& results, const TPreferences& preferences) {
   std::string html;
-  ReserveFresh(html, kInitialBuffer);
+  AppendResultsHTML(html, results, preferences);
+  return html;
+}
+
+void AppendResultsHTML(std::string& html, const TResults& results, const TPreferences& preferences) {
+  ReserveFresh(html, html.size() + kInitialBuffer);
   const TTask* firstTask = results.FirstTask();
   for (size_t i = 0; i < results.List.size(); ++i) {
     const TResult& result = *results.List[i];
@@ -162,7 +167,6 @@ std::string GetResultsHTML(const TResults& results, const TPreferences& preferen
     if (preferences.AdminMode || ofFirstTask) html += "<br/>";
     html += "<br/>";
   }
-  return html;
 }
 
 }  // namespace orvane

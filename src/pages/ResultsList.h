@@ -22,5 +22,7 @@ void Highlight(std::string& out, const std::string& text, uint8_t kind, const TR
 
 // Results.GetHTML: called only when at least one result is visible.
 std::string GetResultsHTML(const TResults& results, const TPreferences& preferences);
+// The same list appended to `html`, with room made for it at once.
+void AppendResultsHTML(std::string& html, const TResults& results, const TPreferences& preferences);
 
 }  // namespace orvane

@@ -27,6 +27,20 @@ class TPage {
  public:
   explicit TPage(std::string text) : text_(std::move(text)) {}
   void Replace(const std::string& tag, const std::string& value) { ReplaceAllIn(text_, tag, value); }
+  // Replaces `tag` by the results list. A tag that stands once gets the list
+  // written straight into the page, so that its 400 KB are written once.
+  void ReplaceByResults(std::string_view tag, const TResults& results, const TPreferences& preferences) {
+    const size_t at = FindBytes(text_, tag, 0);
+    if (at == std::string::npos) return;
+    if (FindBytes(text_, tag, at + tag.size()) != std::string::npos) {
+      ReplaceAllIn(text_, tag, GetResultsHTML(results, preferences));
+      return;
+    }
+    std::string page = text_.substr(0, at);
+    AppendResultsHTML(page, results, preferences);
+    page.append(text_, at + tag.size());
+    text_.swap(page);
+  }
   std::string& Text() { return text_; }
 
  private:
@@ -112,14 +126,15 @@ void FillResultsFrame(const TSessionView& session, TPage& text) {
   // The list goes in last, so that the tags above are looked for in the
   // template only, not in some 400 KB of results. It holds no tag of ours:
   // every "<" of engine text is an entity.
-  if (visible > 0) text.Replace("<ov:results/>", GetResultsHTML(results, preferences));
+  if (visible > 0) text.ReplaceByResults("<ov:results/>", results, preferences);
 }
 
 }  // namespace
 
-std::string RemoveUnfilledTags(const std::string& text) {
+std::string RemoveUnfilledTags(std::string text) {
   static const TRegex kAnyTag("<ov:.*?>", TRegex::kCaseless | TRegex::kDotAll);
-  return kAnyTag.ReplaceAll(text, "");
+  kAnyTag.RemoveAllIn(text);
+  return text;
 }
 
 std::string ReplaceTags(const TPageContext& context, const std::string& pageName, const std::string& pageText) {
@@ -141,7 +156,7 @@ std::string ReplaceTags(const TPageContext& context, const std::string& pageName
       const TSessionView& session = *context.Session;
       FillRankExplanation(session.Results, session.Profile, session.Preferences, context.RankId, text.Text());
     }
-    return RemoveUnfilledTags(text.Text());
+    return RemoveUnfilledTags(std::move(text.Text()));
   } catch (const std::exception& e) {
     Log("ReplaceTags", std::string("Exception: ") + e.what());
     return "";

@@ -27,6 +27,6 @@ struct TPageContext {
 std::string ReplaceTags(const TPageContext& context, const std::string& pageName, const std::string& pageText);
 
 // Deletes every "<ov:" up to the first ">" after it, across lines.
-std::string RemoveUnfilledTags(const std::string& text);
+std::string RemoveUnfilledTags(std::string text);
 
 }  // namespace orvane

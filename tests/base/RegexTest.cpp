@@ -33,5 +33,28 @@ TEST(Regex, ReplaceAllHandlesEmptyMatchesAndBadPatternsRaise) {
   EXPECT_THROW(TRegex("(unclosed", 0), TOvException);
 }
 
+TEST(Regex, RemovingInPlaceLeavesWhatReplacingByNothingLeaves) {
+  const struct {
+    const char* pattern;
+    std::string text;
+  } rows[] = {
+      {"<ov:.*?>", "<ov:a/>head <OV:b/><ov:c\n/>mid<ov:d> tail<ov:e/>"},
+      {"<ov:.*?>", "no tags here"},
+      {"<ov:.*?>", "<ov:only/>"},
+      {"<ov:.*?>", "<ov: never closed"},
+      {"x*", "axxbx"},  // empty matches remove nothing
+      {"b", std::string(70000, 'a') + "b" + std::string(70000, 'c') + "bb"},
+  };
+  for (const auto& row : rows) {
+    const TRegex regex(row.pattern, TRegex::kCaseless | TRegex::kDotAll);
+    std::string text = row.text;
+    regex.RemoveAllIn(text);
+    EXPECT_EQ(text, regex.ReplaceAll(row.text, "")) << row.pattern << " on " << row.text.substr(0, 40);
+  }
+  std::string page = "<ov:a/>head <OV:b/><ov:c\n/>mid<ov:d> tail<ov:e/>";
+  TRegex("<ov:.*?>", TRegex::kCaseless | TRegex::kDotAll).RemoveAllIn(page);
+  EXPECT_EQ(page, "head mid tail");
+}
+
 }  // namespace
 }  // namespace orvane

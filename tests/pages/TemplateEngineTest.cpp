@@ -114,8 +114,11 @@ TEST_F(TemplateEngine, ResultsFrameCountsAndEmptyList) {
   EXPECT_EQ(WithSession("results.htm", text), "|||||");
   session.Results->List.clear();
   AddResults(2, 1);
-  EXPECT_EQ(WithSession("mainframe.htm", text),
-            "||" + GetResultsHTML(*session.Results, *session.Preferences) + "||3|2");
+  const std::string list = GetResultsHTML(*session.Results, *session.Preferences);
+  EXPECT_EQ(WithSession("mainframe.htm", text), "||" + list + "||3|2");
+  // A template may ask for the list twice, or put it first or last.
+  EXPECT_EQ(WithSession("mainframe.htm", "<ov:results/>[<ov:results/>]"), list + "[" + list + "]");
+  EXPECT_EQ(WithSession("mainframe.htm", "<ov:results/>"), list);
 }
 
 TEST_F(TemplateEngine, ResultsFrameCaptionIsTheFirstFilterThatApplies) {
