@@ -14,8 +14,27 @@ namespace orvane {
 
 namespace {
 
-// Sized for several hundred results so that appending rarely reallocates.
-constexpr size_t kInitialBuffer = 500000;
+// The markup around one result's texts (link, breaks, the engine's place),
+// what admin mode adds (the rank) and what one highlight adds, with room to
+// spare.
+constexpr size_t kMarkupPerResult = 128;
+constexpr size_t kAdminMarkupPerResult = 64;
+constexpr size_t kMarkupPerHighlight = 48;
+
+// What the list of the visible results will take, a sixteenth more for
+// entities: room made at once for far more would only have the kernel clear
+// pages that the list never reaches.
+size_t ListSizeEstimate(const TResults& results, const TPreferences& preferences) {
+  const size_t markup = kMarkupPerResult + (preferences.AdminMode ? kAdminMarkupPerResult : 0);
+  size_t bytes = 0;
+  for (const auto& result : results.List) {
+    if (!result->Marks.Visible) continue;
+    // The link stands twice: as the address and as the text below.
+    bytes += markup + result->Source.Title.size() + result->Description().size() + 2 * result->Source.Link.size() +
+             kMarkupPerHighlight * result->Marks.HighLights.size();
+  }
+  return bytes + bytes / 16;
+}
 
 void AppendFontStart(std::string& out, const std::string& color) {
   out += "<font color=\"";
@@ -129,7 +148,7 @@ std::string GetResultsHTML(const TResults& results, const TPreferences& preferen
 }
 
 void AppendResultsHTML(std::string& html, const TResults& results, const TPreferences& preferences) {
-  ReserveFresh(html, html.size() + kInitialBuffer);
+  ReserveFresh(html, html.size() + ListSizeEstimate(results, preferences));
   const TTask* firstTask = results.FirstTask();
   for (size_t i = 0; i < results.List.size(); ++i) {
     const TResult& result = *results.List[i];

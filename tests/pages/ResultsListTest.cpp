@@ -120,5 +120,32 @@ TEST_F(ResultsList, NothingAnEngineSendsCanRunScript) {
   EXPECT_NE(html.find("href=\"http://tag.example/&lt;ov:\""), std::string::npos) << html;
 }
 
+TEST_F(ResultsList, TheRoomMadeForTheListFitsItWithoutGrowing) {
+  // Room made short doubles the block; room made far too big has fresh pages
+  // cleared for nothing. Either leaves a capacity far from the size.
+  auto first = std::make_unique<TTask>();
+  TTask* task = first.get();
+  results.Tasks.push_back(std::move(first));
+  preferences.SEName = "Google";
+  for (int i = 0; i < 400; ++i) {
+    const std::string n = std::to_string(i);
+    TResult& result = Add("Jazz piano <b>" + n + "</b> and more jazz", "Jazz & piano, lessons <i>for</i> all " + n,
+                          "http://jazz" + n + ".example/piano?a=1&b=2&c=" + n);
+    result.Source.Task = task;
+    result.Source.EngineRank = i + 1;
+    Mark(result, THighLightData::kTitle, "jazz", 1);
+    Mark(result, THighLightData::kDescription, "piano", 8, "#00ff00");
+    Mark(result, THighLightData::kLink, "jazz", 0);
+  }
+  for (const bool admin : {false, true}) {
+    preferences.AdminMode = admin;
+    preferences.OpenInNewWindow = admin;
+    std::string html = "<p>head</p>";
+    AppendResultsHTML(html, results, preferences);
+    EXPECT_GE(html.capacity(), html.size());
+    EXPECT_LT(html.capacity(), html.size() + html.size() / 4) << "admin " << admin;
+  }
+}
+
 }  // namespace
 }  // namespace orvane
