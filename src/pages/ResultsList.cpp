@@ -21,9 +21,13 @@ constexpr size_t kMarkupPerResult = 128;
 constexpr size_t kAdminMarkupPerResult = 64;
 constexpr size_t kMarkupPerHighlight = 48;
 
+// Never less room than this: with less, the heap served the next search's
+// query threads worse (its parse measured a tenth slower) for a gain in the
+// render too small to measure.
+constexpr size_t kListRoomAtLeast = 500000;
+
 // What the list of the visible results will take, a sixteenth more for
-// entities: room made at once for far more would only have the kernel clear
-// pages that the list never reaches.
+// entities, so that a long list gets its room at once instead of doubling.
 size_t ListSizeEstimate(const TResults& results, const TPreferences& preferences) {
   const size_t markup = kMarkupPerResult + (preferences.AdminMode ? kAdminMarkupPerResult : 0);
   size_t bytes = 0;
@@ -148,7 +152,7 @@ std::string GetResultsHTML(const TResults& results, const TPreferences& preferen
 }
 
 void AppendResultsHTML(std::string& html, const TResults& results, const TPreferences& preferences) {
-  ReserveFresh(html, html.size() + ListSizeEstimate(results, preferences));
+  ReserveFresh(html, html.size() + std::max(kListRoomAtLeast, ListSizeEstimate(results, preferences)));
   const TTask* firstTask = results.FirstTask();
   for (size_t i = 0; i < results.List.size(); ++i) {
     const TResult& result = *results.List[i];
