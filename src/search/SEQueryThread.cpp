@@ -11,6 +11,7 @@
 #include "base/StrUtils.h"
 #include "platform/Folders.h"
 #include "platform/HttpClient.h"
+#include "platform/Memory.h"
 #include "platform/Threads.h"
 #include "search/EngineRest.h"
 #include "search/FetchContext.h"
@@ -283,6 +284,8 @@ void TSEQueryThread::Parse(const std::string& page, const std::string& module) {
   const double parseCpuStart = ThreadCpuMs();
   TResultPage parsed(*engine_, query_, module, context_.FailedBlockFolder);
   try {
+    // Each block makes a result and its texts: the heaviest allocating of a search.
+    const TArenaTurn turn;
     parsed.Parse(page);
   } catch (...) {
     RefuseBlockPage(page);
