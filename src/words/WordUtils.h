@@ -145,6 +145,10 @@ class TKeywordCounter {
   void CountAt(std::string_view text, size_t pos, uint64_t candidates, std::array<size_t, 64>& next,
                std::vector<int32_t>& counts) const;
   void CountEach(std::string_view text, std::vector<int32_t>& counts) const;
+  // Counts from the text's start, sixteen positions at a time, where the
+  // keywords' first two bytes stand; gives where it stopped (the last
+  // positions are left to the byte-by-byte scan).
+  size_t CountByPairs(std::string_view text, std::array<size_t, 64>& next, std::vector<int32_t>& counts) const;
 
   std::vector<std::string> keywords_;
   bool oneScan_ = false;
@@ -153,6 +157,16 @@ class TKeywordCounter {
   // the keywords that may stand at a text's last byte).
   std::array<uint64_t, 256> first_{}, second_{};
   uint64_t lastByte_ = 0;
+  // The distinct first two bytes of the keywords, when there are few (a
+  // search's two or three words): compared sixteen positions at a time.
+  // `AnySecond`: a one-byte keyword, any byte may follow.
+  struct TPair {
+    char First = 0, Second = 0;
+    bool AnySecond = false;
+    bool operator==(const TPair&) const = default;
+  };
+  static constexpr size_t kMaxPairs = 4;
+  std::vector<TPair> pairs_;
 };
 
 // The part of a result URL's host and path that can hold a keyword: without

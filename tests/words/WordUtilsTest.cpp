@@ -48,9 +48,16 @@ TEST(SeperateWords, FindsWhatItsPatternFindsInTheLowerCasedText) {
     for (const char* around : {"", "a", "1"}) {
       const std::string text = std::string(around) + static_cast<char>(byte) + "ab" + static_cast<char>(byte) + "c";
       EXPECT_EQ(separator.Separate(text), expected(text)) << byte << " " << around;
+      // The byte after short words, which are looked at sixteen bytes at a time, and after longer ones.
+      const std::string runs = std::string(around) + "aBc" + static_cast<char>(byte) + "de fGh" +
+                               static_cast<char>(byte) + " qrstuvwxyzabcdefghij" + static_cast<char>(byte) +
+                               "Klmnopqrstuvwxyz01";
+      EXPECT_EQ(separator.Separate(runs), expected(runs)) << byte << " " << around;
     }
-  const char* const pieces[] = {"a", "Z", "7", "_", "/", "&", ".", "#", " ", "-", "\xC9", "\xE9", "\xD7",
-                                "\xAA", "\xB5", "ab", "x1", "&amp;", "www.", "http://"};
+  const char* const pieces[] = {"a", "Z", "7", "_", "/", "&", ".", "#", " ", "-", "\xC9", "\xE9", "\xD7", "\xAA",
+                                "\xB5", "ab", "x1", "&amp;", "www.", "http://",
+                                // Runs longer than the sixteen bytes looked at in one go.
+                                "abcdefghijklmnopq", "MixedCaseWordsRunOnAndOn", "0123456789/_"};
   uint32_t seed = 99;
   for (int round = 0; round < 3000; ++round) {
     std::string text;
@@ -189,13 +196,14 @@ TEST(KeywordCounter, CountsEachKeywordAsRepeatedFindsDo) {
   EXPECT_EQ(counts, (std::vector<int32_t>{0}));
   TKeywordCounter().Count("text", counts);
   EXPECT_TRUE(counts.empty());
-  // 64 keywords go in one scan, more one by one: both give the same.
+  // A few keywords are looked for sixteen positions at a time, up to 64 in
+  // one scan, more one by one: all give the same, across the chunks' seams.
   uint32_t seed = 77;
-  for (const size_t keywordCount : {1u, 3u, 64u, 65u}) {
+  for (const size_t keywordCount : {1u, 3u, 5u, 64u, 65u}) {
     for (int round = 0; round < 300; ++round) {
       std::vector<std::string> keywords;
       for (size_t i = 0; i < keywordCount; ++i) keywords.push_back(RandomText(seed, "ab:\xE9", 4));
-      const std::string text = RandomText(seed, "ab:\xE9", 40);
+      const std::string text = RandomText(seed, "ab:\xE9", 100);
       const TKeywordCounter counter(keywords);
       counter.Count(text, counts);
       ASSERT_EQ(counts.size(), keywords.size());
