@@ -1,6 +1,7 @@
 // TMetaResults: the first pages of the engines the user did not choose that
 // join the boost (the other built-in ones, and added ones whose definition
-// says so), kept only to boost the results they share with the chosen engine.
+// says so), kept only to boost the results they share with the chosen engine:
+// their results hold links and places, no texts.
 // Owned by the session; filled and used on the request thread once the query
 // threads have ended.
 #pragma once

@@ -404,6 +404,10 @@ std::unique_ptr<TResult> TResultPage::MakeResult(TBlockText fields, bool nested,
   result->Source.ProfileMark = query_.ProfileMark;
   result->Facts.IsNested = nested;
   result->Source.EngineRank = rank;
+  if (query_.BoostOnly) {
+    result->Source.Link = std::move(fields.Link);
+    return result;
+  }
   result->SetDescription(Trim(cleaner_.Description(fields.Description)));
   result->Source.Title = std::string(cleaner_.Title(fields.ShownTitle()));  // sized to the text
   result->Source.Link = std::move(fields.Link);

@@ -22,8 +22,9 @@ namespace {
 // before the query it borrows goes away.
 struct TQueryRun {
   TQueryRun(const TFetchContext& context, int32_t page, const std::string& keywords, int engine, int32_t profileMark,
-            TTask* task, TResultList* list, bool held = false)
+            TTask* task, TResultList* list, bool held = false, bool boostOnly = false)
       : Query(page, keywords, engine, profileMark, task, list), Thread(context, Query) {
+    Query.BoostOnly = boostOnly;
     if (held) Thread.HoldResults();
     Thread.Start();
   }
@@ -141,7 +142,8 @@ void FetchResults(const TFetchContext& context, int engine, const std::string& k
     fetched.Meta.clear();
     fetched.Meta.resize(others.size());
     for (size_t list = 0; list < others.size(); ++list)
-      meta.push_back(std::make_unique<TQueryRun>(context, 0, keywords, others[list], -1, task, &fetched.Meta[list]));
+      meta.push_back(
+          std::make_unique<TQueryRun>(context, 0, keywords, others[list], -1, task, &fetched.Meta[list], false, true));
   }
   // One round trip: the pages below the probe start with it and hold their
   // results until the probe tells which of them exist.

@@ -34,6 +34,9 @@ class TSearchQuery {
   int32_t ProfileMark;
   TTask* Task;
   TResultList* Results;
+  // A page asked only for the meta boost: its results keep what the boost
+  // reads (link, engine, place) and none of the texts.
+  bool BoostOnly = false;
 };
 
 }  // namespace orvane

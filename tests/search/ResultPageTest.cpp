@@ -172,10 +172,12 @@ TEST(CleanDescription, ShortCutsGiveWhatThePatternsGive) {
 
 class ResultPageTest : public ::testing::Test {
  protected:
-  TResultList Parse(int engineIndex, int page, const std::string& text, const std::string& failedFolder = "") {
+  TResultList Parse(int engineIndex, int page, const std::string& text, const std::string& failedFolder = "",
+                    bool boostOnly = false) {
     engine_ = testing::MakeTestEngine(engineIndex);
     TTask* task = results_.AddTask("web search", EngineName(engineIndex), nullptr, "");
     query_ = std::make_unique<TSearchQuery>(page, "first keywords", engineIndex, 4, task, &results_.List);
+    query_->BoostOnly = boostOnly;
     TResultPage parsed(*engine_, *query_, "test", failedFolder);
     parsed.Parse(text);
     pageCount_ = parsed.PageCount;
@@ -241,6 +243,18 @@ TEST_F(ResultPageTest, RanksFromTheCountAndSkipsRejectedLinks) {
     EXPECT_EQ(found[i]->Facts.IsNested, expected[i].nested) << i;
     EXPECT_EQ(found[i]->Source.Title, expected[i].title);
     EXPECT_EQ(found[i]->Description(), expected[i].description);
+  }
+  // A page asked for the meta boost alone gives the same results, places
+  // and links, without their texts.
+  const TResultList boosting = Parse(kGoogle, 3, page, "", true);
+  ASSERT_EQ(boosting.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(boosting[i]->Source.Link, expected[i].link);
+    EXPECT_EQ(boosting[i]->Source.EngineRank, expected[i].rank);
+    EXPECT_EQ(boosting[i]->Source.Engine, kGoogle);
+    EXPECT_EQ(boosting[i]->Source.Task, query_->Task);
+    EXPECT_EQ(boosting[i]->Source.Title, "");
+    EXPECT_EQ(boosting[i]->Description(), "");
   }
   // Only Google nests.
   const TResultList yahoo = Parse(kYahoo, 3, page);

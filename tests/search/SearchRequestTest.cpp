@@ -75,8 +75,11 @@ TEST(SearchRequest, ProbeTellsHowManyPagesAndTheOtherEnginesBoost) {
     EXPECT_LE(session->Results->Count(), static_cast<size_t>(row.total));
     for (const auto& result : session->Results->List) EXPECT_EQ(result->Source.Engine, row.selected);
     for (int list = 0; list < 2; ++list)
-      for (const auto& result : session->MetaResults->GetList(list))
+      for (const auto& result : session->MetaResults->GetList(list)) {
         EXPECT_EQ(result->Source.Engine, list == 0 ? row.meta0 : row.meta1);
+        // Only the boost reads them: they carry no texts.
+        EXPECT_TRUE(result->Source.Title.empty() && result->Description().empty());
+      }
     const TTask* task = session->Results->LastTask();
     ASSERT_TRUE(task);
     // Pages beyond the count leave no trace in the statistics.
