@@ -10,10 +10,17 @@ namespace orvane {
 namespace {
 
 // JSON speaks UTF-8; a page that is not valid UTF-8 is read as Latin-1, so no
-// byte is lost.
-simdjson::padded_string AsUtf8(std::string_view page) {
-  if (simdjson::validate_utf8(page.data(), page.size())) return simdjson::padded_string(page);
-  return simdjson::padded_string(Latin1ToUtf8(page));
+// byte is lost. The text goes into a buffer the thread keeps from page to
+// page, with the padding the parser reads past the end.
+std::string_view AsUtf8(std::string_view page) {
+  thread_local std::string buffer;
+  if (simdjson::validate_utf8(page.data(), page.size()))
+    buffer.assign(page);
+  else
+    buffer = Latin1ToUtf8(page);
+  const size_t size = buffer.size();
+  buffer.resize(size + simdjson::SIMDJSON_PADDING);
+  return {buffer.data(), size};
 }
 
 std::string Latin1(std::string_view utf8) {
@@ -51,22 +58,61 @@ int64_t TotalAt(simdjson::dom::element root, const std::string& pointer) {
   return -1;
 }
 
-// The id in the link template: blanks as "_", then percent-encoded UTF-8.
-std::string LinkFromTemplate(const std::string& pattern, const std::string& id) {
+// Bytes an id keeps as they are in a link; a blank becomes "_".
+constexpr bool KeptInLink(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+         std::string_view("-._~!$'()*,;:@/").find(c) != std::string_view::npos;
+}
+
+// How many bytes a byte of the id takes in the link: a Latin-1 byte beyond
+// ASCII is two bytes of UTF-8, each percent-encoded.
+size_t LinkBytes(char c) {
+  if (static_cast<unsigned char>(c) >= 0x80) return 6;
+  return c == ' ' || KeptInLink(c) ? 1 : 3;
+}
+
+char* WriteEscape(unsigned char byte, char* out) {
   static const char kHex[] = "0123456789ABCDEF";
-  std::string encoded;
-  for (char c : Latin1ToUtf8(ReplaceAll(id, " ", "_"))) {
-    const auto b = static_cast<unsigned char>(c);
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-        std::string_view("-._~_!$'()*,;:@/").find(c) != std::string_view::npos) {
-      encoded += c;
-    } else {
-      encoded += '%';
-      encoded += kHex[b >> 4];
-      encoded += kHex[b & 15];
-    }
+  *out++ = '%';
+  *out++ = kHex[byte >> 4];
+  *out++ = kHex[byte & 15];
+  return out;
+}
+
+char* WriteLinkBytes(char c, char* out) {
+  const auto byte = static_cast<unsigned char>(c);
+  if (byte >= 0x80)
+    return WriteEscape(static_cast<unsigned char>(0x80 | (byte & 0x3F)),
+                       WriteEscape(static_cast<unsigned char>(0xC0 | (byte >> 6)), out));
+  if (c == ' ') c = '_';
+  if (KeptInLink(c)) {
+    *out = c;
+    return out + 1;
   }
-  return ReplaceAll(pattern, "{id}", encoded);
+  return WriteEscape(byte, out);
+}
+
+// The id in the link template: blanks as "_", then percent-encoded UTF-8.
+// Sized first and written in one go: it is done for every item of a page.
+std::string LinkFromTemplate(std::string_view pattern, std::string_view id) {
+  static constexpr std::string_view kMark = "{id}";
+  size_t marks = 0;
+  for (size_t at = pattern.find(kMark); at != std::string_view::npos; at = pattern.find(kMark, at + kMark.size()))
+    ++marks;
+  size_t idBytes = 0;
+  for (char c : id) idBytes += LinkBytes(c);
+  std::string link(pattern.size() - marks * kMark.size() + marks * idBytes, '\0');
+  char* out = link.data();
+  size_t from = 0;
+  for (size_t at = pattern.find(kMark); at != std::string_view::npos; at = pattern.find(kMark, from)) {
+    const std::string_view before = pattern.substr(from, at - from);
+    out = std::copy(before.begin(), before.end(), out);
+    for (char c : id) out = WriteLinkBytes(c, out);
+    from = at + kMark.size();
+  }
+  const std::string_view rest = pattern.substr(from);
+  std::copy(rest.begin(), rest.end(), out);
+  return link;
 }
 
 }  // namespace
@@ -83,9 +129,9 @@ TDataPage ReadJsonPage(const TEngineShape& shape, std::string_view page) {
   TDataPage out;
   // A parser keeps its buffers for the next page of the same thread.
   thread_local simdjson::dom::parser parser;
-  const simdjson::padded_string text = AsUtf8(page);
+  const std::string_view text = AsUtf8(page);
   simdjson::dom::element root;
-  if (const auto error = parser.parse(text).get(root); error != simdjson::SUCCESS) {
+  if (const auto error = parser.parse(text.data(), text.size(), false).get(root); error != simdjson::SUCCESS) {
     out.Error = std::string("not JSON: ") + simdjson::error_message(error);
     return out;
   }

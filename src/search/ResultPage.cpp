@@ -337,7 +337,7 @@ bool ScriptLink(std::string_view link) {
 }  // namespace
 
 void TResultPage::ParseData(std::string_view page) {
-  const TDataPage read = engine_.Shape.Format == "json" ? ReadJsonPage(engine_.Shape, page) : ReadFeedPage(page);
+  TDataPage read = engine_.Shape.Format == "json" ? ReadJsonPage(engine_.Shape, page) : ReadFeedPage(page);
   Results.clear();
   if (!read.Read) {
     Log(logModule_, engine_.Name + ": " + read.Error + "; no results from this page");
@@ -357,11 +357,11 @@ void TResultPage::ParseData(std::string_view page) {
   PageCount = static_cast<int32_t>(first >= total ? pages + 1 : pages);
   FirstRank = static_cast<int32_t>(first + 1);
   int32_t rank = FirstRank;
-  for (const TDataItem& item : read.Items) {
+  for (TDataItem& item : read.Items) {
     TBlockText fields;
     fields.Title = item.Title;
     fields.Description = item.Description;
-    fields.Link = item.Link;
+    fields.Link = std::move(item.Link);
     fields.Parsed = true;
     if (!NormaliseLink(engine_.Shape, fields.Link) || ScriptLink(fields.Link)) continue;
     if (IsEmptyGroup(fields.Title)) fields.LinkTitle = fields.Link;

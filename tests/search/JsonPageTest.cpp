@@ -49,6 +49,15 @@ TEST(JsonPage, ReadsTotalListAndItemsWithTheLinkTemplate) {
   EXPECT_EQ(read.Items[2].Title, "? tone");
 }
 
+TEST(JsonPage, TheIdIsEscapedAtEveryMarkOfTheTemplate) {
+  TEngineShape shape = WikipediaShape();
+  shape.LinkTemplate = "https://w.org/{id}?from={id}&x={i}";
+  const std::string page = R"({"query":{"search":[{"title":"100% a&b?#~\u00ff"},{"title":""}]}})";
+  const TDataPage read = ReadJsonPage(shape, page);
+  ASSERT_EQ(read.Items.size(), 1u);
+  EXPECT_EQ(read.Items[0].Link, "https://w.org/100%25_a%26b%3F%23~%C3%BF?from=100%25_a%26b%3F%23~%C3%BF&x={i}");
+}
+
 TEST(JsonPage, BrokenOrEmptyPagesReadNothingAndSayWhy) {
   const struct { const char* name; std::string page; bool read; const char* error; size_t items; } rows[] = {
       {"not json", "<html>rate limited</html>", false, "not JSON", 0},
