@@ -1,9 +1,9 @@
-#include "search/DataPage.h"
-
 #include <algorithm>
+#include <array>
 #include <pugixml.hpp>
 
 #include "base/StrUtils.h"
+#include "search/DataPage.h"
 
 namespace orvane {
 
@@ -21,6 +21,20 @@ pugi::xml_node Child(pugi::xml_node parent, std::string_view localName) {
   return {};
 }
 
+// The first element child of each name, found in one walk over the children
+// rather than one walk a name: it is done for every entry of a page.
+template <size_t N>
+std::array<pugi::xml_node, N> Children(pugi::xml_node parent, const std::array<std::string_view, N>& localNames) {
+  std::array<pugi::xml_node, N> found;
+  for (pugi::xml_node child : parent.children()) {
+    if (child.type() != pugi::node_element) continue;
+    const std::string_view name = LocalName(child);
+    for (size_t i = 0; i < N; ++i)
+      if (!found[i] && name == localNames[i]) found[i] = child;
+  }
+  return found;
+}
+
 // All the text below the node (an xhtml title has elements inside).
 std::string TextOf(pugi::xml_node node) {
   std::string text;
@@ -32,23 +46,56 @@ std::string TextOf(pugi::xml_node node) {
 }
 
 // The parser hands out UTF-8; text is Latin-1 inside.
-std::string Latin1(const std::string& utf8) {
-  // Most text is ASCII, which is the same in both.
-  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-    return std::string(utf8);
+std::string Latin1(std::string utf8) {
+  // Most text is ASCII, which is the same in both: it is kept, not copied.
+  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return utf8;
   std::string out;
   return Utf8ToLatin1(utf8, out) ? out : utf8;
 }
 
-std::string AtomLink(pugi::xml_node entry) {
-  std::string first;
-  for (pugi::xml_node link : entry.children()) {
-    if (LocalName(link) != "link") continue;
-    const std::string_view rel = link.attribute("rel").value();
-    if (rel.empty() || rel == "alternate") return link.attribute("href").value();
-    if (first.empty()) first = link.attribute("href").value();
+// An Atom entry's parts, found in one walk over its children: it is done for
+// every entry of a page.
+struct TAtomEntry {
+  pugi::xml_node Title, Summary, Content, Id;
+  pugi::xml_node Alternate;  // the first link without rel or with rel "alternate"
+  pugi::xml_node Other;      // the first other link with an address
+};
+
+TAtomEntry ReadEntry(pugi::xml_node entry) {
+  TAtomEntry parts;
+  for (pugi::xml_node child : entry.children()) {
+    if (child.type() != pugi::node_element) continue;
+    const std::string_view name = LocalName(child);
+    if (name == "link") {
+      const std::string_view rel = child.attribute("rel").value();
+      if (rel.empty() || rel == "alternate") {
+        if (!parts.Alternate) parts.Alternate = child;
+      } else if (!parts.Other && *child.attribute("href").value()) {
+        parts.Other = child;
+      }
+    } else if (name == "title") {
+      if (!parts.Title) parts.Title = child;
+    } else if (name == "summary") {
+      if (!parts.Summary) parts.Summary = child;
+    } else if (name == "content") {
+      if (!parts.Content) parts.Content = child;
+    } else if (name == "id") {
+      if (!parts.Id) parts.Id = child;
+    }
   }
-  return first.empty() ? TextOf(Child(entry, "id")) : first;
+  return parts;
+}
+
+// The alternate link, else the first other link, else the entry's id.
+std::string AtomLink(const TAtomEntry& parts) {
+  if (parts.Alternate) return parts.Alternate.attribute("href").value();
+  if (parts.Other) return parts.Other.attribute("href").value();
+  return TextOf(parts.Id);
+}
+
+std::string Trimmed(std::string text) {
+  TrimInPlace(text);
+  return text;
 }
 
 void ReadTotal(pugi::xml_node parent, TDataPage& out) {
@@ -77,10 +124,9 @@ TDataPage ReadFeedPage(std::string_view page) {
     ReadTotal(root, out);
     for (pugi::xml_node entry : root.children()) {
       if (LocalName(entry) != "entry") continue;
-      pugi::xml_node description = Child(entry, "summary");
-      if (!description) description = Child(entry, "content");
-      out.Items.push_back({Latin1(TextOf(Child(entry, "title"))), Latin1(Trim(AtomLink(entry))),
-                           Latin1(TextOf(description))});
+      const TAtomEntry parts = ReadEntry(entry);
+      out.Items.push_back({Latin1(TextOf(parts.Title)), Latin1(Trimmed(AtomLink(parts))),
+                           Latin1(TextOf(parts.Summary ? parts.Summary : parts.Content))});
     }
   } else if (LocalName(root) == "rss" && Child(root, "channel")) {
     out.Read = true;
@@ -88,8 +134,8 @@ TDataPage ReadFeedPage(std::string_view page) {
     ReadTotal(channel, out);
     for (pugi::xml_node item : channel.children()) {
       if (LocalName(item) != "item") continue;
-      out.Items.push_back({Latin1(TextOf(Child(item, "title"))), Latin1(Trim(TextOf(Child(item, "link")))),
-                           Latin1(TextOf(Child(item, "description")))});
+      const auto [title, link, description] = Children<3>(item, {"title", "link", "description"});
+      out.Items.push_back({Latin1(TextOf(title)), Latin1(Trimmed(TextOf(link))), Latin1(TextOf(description))});
     }
   } else {
     out.Error = "not a feed: the root is <" + std::string(root.name()) + ">";

@@ -44,6 +44,23 @@ TEST(FeedPage, ReadsAtomEntriesWithTheirAlternateLinkAndTheTotal) {
   EXPECT_EQ(read.Items[2].Description, "c");
 }
 
+TEST(FeedPage, EachPartOfAnEntryIsTheFirstOfItsKind) {
+  const std::string page =
+      AtomFeed("2",
+               "<entry><content>c</content><title>one</title><title>two</title><summary>s</summary>"
+               "<link rel=\"related\" href=\"\"/><link rel=\"related\" href=\"http://r.org/2\"/>"
+               "<link rel=\"related\" href=\"http://r.org/3\"/><id>http://id.org/</id></entry>"
+               "<entry><title>t</title><link href=\"http://a.org/1\"/><link rel=\"alternate\" href=\"http://a.org/2\"/>"
+               "<link rel=\"related\" href=\"http://r.org/\"/></entry>");
+  const TDataPage read = ReadFeedPage(page);
+  ASSERT_TRUE(read.Read) << read.Error;
+  ASSERT_EQ(read.Items.size(), 2u);
+  EXPECT_EQ(read.Items[0].Title, "one");
+  EXPECT_EQ(read.Items[0].Description, "s");        // the summary before the content, wherever it stands
+  EXPECT_EQ(read.Items[0].Link, "http://r.org/2");  // no alternate: the first other link with an address
+  EXPECT_EQ(read.Items[1].Link, "http://a.org/1");
+}
+
 TEST(FeedPage, ReadsRssItemsInEitherEncoding) {
   const std::string items = "<item><title>Caf\xe9</title><link> http://a.org/ </link><description>d</description></item>"
                             "<item><title>no link</title></item>";
