@@ -4,6 +4,7 @@
 #include <pcre2.h>
 
 #include <cstring>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -79,30 +80,14 @@ pcre2_match_data* WholeMatchData() {
 }  // namespace
 
 TMatch::TMatch(const TRegex& regex)
-    : regex_(regex), data_(pcre2_match_data_create_from_pattern(regex.code_, nullptr)) {}
+    : regex_(regex),
+      data_(pcre2_match_data_create_from_pattern(regex.code_, nullptr)),
+      offsets_(pcre2_get_ovector_pointer(data_)),
+      pairs_(pcre2_get_ovector_count(data_)) {
+  static_assert(std::is_same_v<PCRE2_SIZE, size_t> && PCRE2_UNSET == kUnset);
+}
 
 TMatch::~TMatch() { pcre2_match_data_free(data_); }
-
-bool TMatch::IsSet(int number) const {
-  if (number < 0 || static_cast<uint32_t>(number) >= pcre2_get_ovector_count(data_)) return false;
-  return pcre2_get_ovector_pointer(data_)[2 * number] != PCRE2_UNSET;
-}
-
-size_t TMatch::Start(int number) const {
-  return IsSet(number) ? pcre2_get_ovector_pointer(data_)[2 * number] : std::string_view::npos;
-}
-
-size_t TMatch::End(int number) const {
-  return IsSet(number) ? pcre2_get_ovector_pointer(data_)[2 * number + 1] : std::string_view::npos;
-}
-
-std::string_view TMatch::Group(int number) const {
-  if (!IsSet(number)) return {};
-  const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data_);
-  const size_t start = ovector[2 * number], end = ovector[2 * number + 1];
-  if (end < start) return {};  // \K can make a match end before it starts
-  return subject_.substr(start, end - start);
-}
 
 std::string_view TMatch::Named(const char* name) const { return Group(regex_.GroupNumber(name)); }
 

@@ -26,16 +26,29 @@ class TMatch {
   TMatch& operator=(const TMatch&) = delete;
 
   // Group 0 is the whole match. An unset group is empty with Start npos.
-  std::string_view Group(int number) const;
+  // Inline over the offsets kept here: they are read for every block of
+  // every page.
+  std::string_view Group(int number) const {
+    if (!IsSet(number)) return {};
+    const size_t start = offsets_[2 * number], end = offsets_[2 * number + 1];
+    if (end < start) return {};  // \K can make a match end before it starts
+    return subject_.substr(start, end - start);
+  }
   std::string_view Named(const char* name) const;
-  bool IsSet(int number) const;
-  size_t Start(int number = 0) const;
-  size_t End(int number = 0) const;
+  bool IsSet(int number) const {
+    return number >= 0 && static_cast<size_t>(number) < pairs_ && offsets_[2 * number] != kUnset;
+  }
+  size_t Start(int number = 0) const { return IsSet(number) ? offsets_[2 * number] : std::string_view::npos; }
+  size_t End(int number = 0) const { return IsSet(number) ? offsets_[2 * number + 1] : std::string_view::npos; }
 
  private:
   friend class TRegex;
+  static constexpr size_t kUnset = ~size_t{0};  // PCRE2's mark of a group that took no part
+
   const TRegex& regex_;
   pcre2_real_match_data_8* data_;
+  const size_t* offsets_;  // the match data's offset pairs, where they stay while it lives
+  size_t pairs_;
   std::string_view subject_;
 };
 
