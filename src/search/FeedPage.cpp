@@ -1,9 +1,10 @@
+#include "search/DataPage.h"
+
 #include <algorithm>
 #include <array>
 #include <pugixml.hpp>
 
 #include "base/StrUtils.h"
-#include "search/DataPage.h"
 
 namespace orvane {
 
@@ -22,17 +23,28 @@ pugi::xml_node Child(pugi::xml_node parent, std::string_view localName) {
 }
 
 // The first element child of each name, found in one walk over the children
-// rather than one walk a name: it is done for every entry of a page.
-template <size_t N>
-std::array<pugi::xml_node, N> Children(pugi::xml_node parent, const std::array<std::string_view, N>& localNames) {
+// rather than one walk a name: it is done for every entry of a page. `each`
+// sees every element child with its local name.
+template <size_t N, typename OnEach>
+std::array<pugi::xml_node, N> Children(pugi::xml_node parent, const std::array<std::string_view, N>& localNames,
+                                       OnEach each) {
   std::array<pugi::xml_node, N> found;
   for (pugi::xml_node child : parent.children()) {
     if (child.type() != pugi::node_element) continue;
     const std::string_view name = LocalName(child);
-    for (size_t i = 0; i < N; ++i)
-      if (!found[i] && name == localNames[i]) found[i] = child;
+    each(child, name);
+    for (size_t i = 0; i < N; ++i) {
+      if (name != localNames[i]) continue;
+      if (!found[i]) found[i] = child;
+      break;
+    }
   }
   return found;
+}
+
+template <size_t N>
+std::array<pugi::xml_node, N> Children(pugi::xml_node parent, const std::array<std::string_view, N>& localNames) {
+  return Children(parent, localNames, [](pugi::xml_node, std::string_view) {});
 }
 
 // All the text below the node (an xhtml title has elements inside).
@@ -53,8 +65,7 @@ std::string Latin1(std::string utf8) {
   return Utf8ToLatin1(utf8, out) ? out : utf8;
 }
 
-// An Atom entry's parts, found in one walk over its children: it is done for
-// every entry of a page.
+// An Atom entry's parts, found in one walk over its children.
 struct TAtomEntry {
   pugi::xml_node Title, Summary, Content, Id;
   pugi::xml_node Alternate;  // the first link without rel or with rel "alternate"
@@ -63,26 +74,20 @@ struct TAtomEntry {
 
 TAtomEntry ReadEntry(pugi::xml_node entry) {
   TAtomEntry parts;
-  for (pugi::xml_node child : entry.children()) {
-    if (child.type() != pugi::node_element) continue;
-    const std::string_view name = LocalName(child);
-    if (name == "link") {
-      const std::string_view rel = child.attribute("rel").value();
-      if (rel.empty() || rel == "alternate") {
-        if (!parts.Alternate) parts.Alternate = child;
-      } else if (!parts.Other && *child.attribute("href").value()) {
-        parts.Other = child;
-      }
-    } else if (name == "title") {
-      if (!parts.Title) parts.Title = child;
-    } else if (name == "summary") {
-      if (!parts.Summary) parts.Summary = child;
-    } else if (name == "content") {
-      if (!parts.Content) parts.Content = child;
-    } else if (name == "id") {
-      if (!parts.Id) parts.Id = child;
+  const auto readLink = [&parts](pugi::xml_node child, std::string_view name) {
+    if (name != "link") return;
+    const std::string_view rel = child.attribute("rel").value();
+    if (rel.empty() || rel == "alternate") {
+      if (!parts.Alternate) parts.Alternate = child;
+    } else if (!parts.Other && *child.attribute("href").value()) {
+      parts.Other = child;
     }
-  }
+  };
+  const auto found = Children<4>(entry, {"title", "summary", "content", "id"}, readLink);
+  parts.Title = found[0];
+  parts.Summary = found[1];
+  parts.Content = found[2];
+  parts.Id = found[3];
   return parts;
 }
 
