@@ -20,9 +20,9 @@ inline constexpr size_t kPrefaultFrom = size_t{64} << 10;
 // Makes the whole pages inside a block resident in one call, its bytes
 // unchanged. Each page the heap hands out fresh (a search mostly gets pages
 // the last idle give-back returned) would otherwise cost a trap when first
-// written, and on a virtual machine the traps cost three times what making
-// the pages resident does. False when the kernel cannot (before 5.14): the
-// pages then come one trap at a time, as before.
+// written, and on a virtual machine the traps cost three to twenty times
+// what making the pages resident does. False when the kernel cannot (before
+// 5.14): the pages then come one trap at a time, as before.
 bool PrefaultPages(void* memory, size_t bytes);
 
 // Reserves room for `bytes` in `text`, its pages made resident when it is big.

@@ -62,6 +62,7 @@ std::string StartPageURL(int port) { return "http://127.0.0.1:" + std::to_string
 
 int main(int argc, char** argv) {
   ShareAllocatorArenas();
+  FixAllocatorThresholds();
   // SIGINT and SIGTERM are the confirmed "E&xit": block them in every thread
   // and wait for them on the main thread.
   sigset_t exitSignals;

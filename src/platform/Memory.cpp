@@ -9,6 +9,8 @@
 #include <semaphore>
 #include <thread>
 
+#include "base/BigArray.h"
+
 namespace orvane {
 
 namespace {
@@ -28,6 +30,26 @@ std::counting_semaphore<>& ArenaTurns() {
 void ShareAllocatorArenas() {
   if (std::getenv("MALLOC_ARENA_MAX")) return;
   ::mallopt(M_ARENA_MAX, static_cast<int>(ArenasForProcessors()));
+}
+
+void WarmHeapTop(size_t bytes) {
+  size_t top = ::mallinfo2().keepcost;
+  if (top < bytes) {
+    // A block past the top's size grows the heap; given back, it joins the top.
+    void* block = std::malloc(bytes);
+    if (!block) return;
+    std::free(block);
+    top = ::mallinfo2().keepcost;
+  }
+  // The first arena's top ends where the heap does.
+  char* end = static_cast<char*>(::sbrk(0));
+  if (end == reinterpret_cast<char*>(-1) || top == 0) return;
+  PrefaultPages(end - top, std::min(top, bytes));
+}
+
+void FixAllocatorThresholds() {
+  ::mallopt(M_MMAP_THRESHOLD, static_cast<int>(kHugePagesFrom));
+  ::mallopt(M_TRIM_THRESHOLD, static_cast<int>(2 * kHugePagesFrom));
 }
 
 unsigned AllocatorArenas() {

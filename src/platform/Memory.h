@@ -11,6 +11,24 @@ namespace orvane {
 // thread starts; a MALLOC_ARENA_MAX in the environment is left to decide.
 void ShareAllocatorArenas();
 
+// Makes the free room at the top of the heap resident, up to `bytes`, with
+// the top grown to that first when it is smaller: a search's results, words
+// and tables then find their pages there instead of trapping on each one
+// (on a virtual machine a trap can cost twenty times what populating the
+// page does). Only the heap of the process's first arena, which is all of it
+// on two processors; memory the allocator cannot give leaves the room as it
+// was.
+void WarmHeapTop(size_t bytes);
+
+// Fixes the allocator's thresholds where it would otherwise move them as
+// blocks come and go: every block below kHugePagesFrom comes from the heap,
+// and freeing gives the system back the top of the heap only past twice that.
+// The memory a search frees then stays resident for the next one, and the
+// room WarmHeapTop readies stays until it is used. The idle
+// give-back (ReturnFreedMemory) returns all of it. Called before any thread
+// starts.
+void FixAllocatorThresholds();
+
 // How many arenas threads share: ShareAllocatorArenas' count, or what
 // MALLOC_ARENA_MAX asks for.
 unsigned AllocatorArenas();

@@ -24,6 +24,7 @@ TEST(SessionMemory, ExpiredSessionsGiveTheirMemoryBack) {
   GTEST_SKIP() << "the sanitizers keep freed memory on purpose";
 #endif
   ShareAllocatorArenas();  // as the server's main does, before any thread starts
+  FixAllocatorThresholds();
   TSearchPipeline pipeline;
   // The engine simulator runs in this process: its threads and caches are
   // warmed up first, so that what is measured is the server's own memory.

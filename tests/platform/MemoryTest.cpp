@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
+#include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <stdexcept>
@@ -82,6 +88,45 @@ TEST(ArenaTurn, NoMoreHoldersAtOnceThanArenasAndAThrowGivesTheTurnBack) {
   EXPECT_EQ(through.load(), threads);
   EXPECT_LE(most.load(), arenas);
   EXPECT_GE(most.load(), 1u);
+}
+
+// How many of the whole pages inside a block are resident. It allocates
+// nothing: a block taken after the one looked at would keep that one from
+// joining the heap's top again when it is freed.
+size_t ResidentPages(void* block, size_t bytes) {
+  const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const uintptr_t first = (reinterpret_cast<uintptr_t>(block) + page - 1) & ~(page - 1);
+  const uintptr_t last = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(page - 1);
+  std::array<unsigned char, 2048> resident{};
+  if (last <= first || (last - first) / page > resident.size()) return 0;
+  if (mincore(reinterpret_cast<void*>(first), last - first, resident.data()) != 0) return 0;
+  return static_cast<size_t>(
+      std::count_if(resident.begin(), resident.begin() + (last - first) / page, [](unsigned char r) { return r & 1; }));
+}
+
+// Once the heap gave its free memory back, a big block comes from pages
+// nobody wrote yet; warmed first, the heap hands out resident ones, after
+// growing its top to the room asked for.
+TEST(HeapTop, WarmedRoomIsResidentWhenTheNextBlockTakesIt) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers bring allocators of their own";
+#endif
+  FixAllocatorThresholds();
+  constexpr size_t kBlock = size_t{3} << 20;  // past any hole the other tests left
+  auto take = [] {
+    char* block = static_cast<char*>(std::malloc(kBlock));
+    const size_t resident = ResidentPages(block + 4096, kBlock - 8192);
+    std::free(block);
+    return resident;
+  };
+  const size_t pages = (kBlock - 8192) / static_cast<size_t>(sysconf(_SC_PAGESIZE)) - 1;
+  ::malloc_trim(0);
+  EXPECT_LT(take(), pages / 2) << "a trimmed heap should have handed out pages not yet written";
+  ::malloc_trim(0);
+  WarmHeapTop(kBlock + (size_t{1} << 20));
+  EXPECT_GE(take(), pages);
+  // The room stays when the block goes back: the next one finds it too.
+  EXPECT_GE(take(), pages);
 }
 
 }  // namespace
