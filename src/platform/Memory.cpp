@@ -35,8 +35,9 @@ void ShareAllocatorArenas() {
 void WarmHeapTop(size_t bytes) {
   size_t top = ::mallinfo2().keepcost;
   if (top < bytes) {
-    // A block past the top's size grows the heap; given back, it joins the top.
-    void* block = std::malloc(bytes);
+    // A block past the top's size grows the heap; given back, it joins the
+    // top. Held through a volatile, so that no compiler drops the pair.
+    void* volatile block = std::malloc(bytes);
     if (!block) return;
     std::free(block);
     top = ::mallinfo2().keepcost;

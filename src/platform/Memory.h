@@ -24,9 +24,8 @@ void WarmHeapTop(size_t bytes);
 // blocks come and go: every block below kHugePagesFrom comes from the heap,
 // and freeing gives the system back the top of the heap only past twice that.
 // The memory a search frees then stays resident for the next one, and the
-// room WarmHeapTop readies stays until it is used. The idle
-// give-back (ReturnFreedMemory) returns all of it. Called before any thread
-// starts.
+// room WarmHeapTop readies stays until it is used. The idle give-back
+// (ReturnFreedMemory) returns all of it. Called before any thread starts.
 void FixAllocatorThresholds();
 
 // How many arenas threads share: ShareAllocatorArenas' count, or what
