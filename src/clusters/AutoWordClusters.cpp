@@ -16,15 +16,6 @@ namespace {
 
 constexpr size_t kPrefetchAhead = 8;
 
-const TWordList& WordsOf(const TOccurrence& occurrence) {
-  return occurrence.InDescription ? occurrence.Result->Words.DescriptionWords : occurrence.Result->Words.TitleWords;
-}
-
-std::span<TOccurrence> SlotsOf(const TOccurrence& occurrence) {
-  return occurrence.InDescription ? occurrence.Result->Words.DescriptionOccurrences
-                                  : occurrence.Result->Words.TitleOccurrences;
-}
-
 size_t WordCount(const TResult& result) {
   return result.Words.DescriptionWords.size() + result.Words.TitleWords.size();
 }
@@ -65,7 +56,7 @@ TAutoWordClusters::~TAutoWordClusters() = default;
 void TAutoWordClusters::AddResult(TResult& result) {
   auto add = [this](const TWordList& words, std::span<TOccurrence> slots) {
     const size_t count = std::min(words.size(), slots.size());
-    for (size_t i = 0; i < count; ++i) slots[i].Entry = WordTable->Add(words[i].Text, &slots[i]);
+    for (size_t i = 0; i < count; ++i) slots[i].Entry = WordTable->Add(words[i].Text, &slots[i])->Number;
   };
   add(result.Words.DescriptionWords, result.Words.DescriptionOccurrences);
   add(result.Words.TitleWords, result.Words.TitleOccurrences);
@@ -114,7 +105,7 @@ void TAutoWordClusters::Prepare(const std::vector<std::string>& ignoreList) {
       if (k + kPrefetchAhead < occurrences.size()) __builtin_prefetch(occurrences[k + kPrefetchAhead]);
       if (k + kPrefetchAhead / 2 < occurrences.size()) {
         const TOccurrence* ahead = occurrences[k + kPrefetchAhead / 2];
-        if (ahead->HasNext) __builtin_prefetch(ahead[1].Entry);
+        if (ahead->HasNext) __builtin_prefetch(WordTable->Entry(ahead[1].Entry));
       }
       TOccurrence* occurrence = occurrences[k];
       if (occurrence->HasNext) {
@@ -122,13 +113,13 @@ void TAutoWordClusters::Prepare(const std::vector<std::string>& ignoreList) {
         // word went into this table with its result: its entry holds the
         // text and its hash, which spares reaching into the result for them.
         TOccurrence* next = occurrence + 1;
-        PhraseTable->AddPhrase(entry, *next->Entry, next);
+        PhraseTable->AddPhrase(entry, *WordTable->Entry(next->Entry), next);
         continue;
       }
       const TWordList& words = WordsOf(*occurrence);
       const auto next = static_cast<size_t>(occurrence->WordIndex) + 1;
       if (next >= words.size() || next >= SlotsOf(*occurrence).size()) continue;
-      const THashEntry second{words[next].Text, nullptr, TClusterHash::Hash(words[next].Text)};
+      const THashEntry second{words[next].Text, nullptr, TClusterHash::Hash(words[next].Text), 0};
       PhraseTable->AddPhrase(entry, second, &SlotsOf(*occurrence)[next]);
     }
   });
@@ -162,7 +153,7 @@ bool TAutoWordClusters::IsCandidate(const TWordRecord& record) const {
   if (record.Ignored || record.Forms.empty() || record.Occurrences.empty()) return false;
   const std::string_view text = record.Forms.front();
   if (text.size() < 3 || AllDigits(text)) return false;
-  THashEntry* entry = record.Occurrences.front()->Entry;
+  THashEntry* entry = WordTable->Entry(record.Occurrences.front()->Entry);
   if (!entry) return false;
   const TWordRecord* word = TClusterHash::RecordOf(entry);
   if (word == &record) return true;

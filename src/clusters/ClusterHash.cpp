@@ -10,6 +10,8 @@
 
 namespace orvane {
 
+static_assert(sizeof(THashEntry) == 32, "the entry number fits in the padding");
+
 namespace {
 
 constexpr size_t kFirstSlots = 64;
@@ -169,6 +171,7 @@ THashEntry* TClusterHash::Insert(uint32_t hash, size_t size, const Same& same, c
     entry->Word = {text, size};
     entry->Record = &record;
     entry->Hash = hash;
+    entry->Number = index + 1;
     record.Forms = TWordForms(entry->Word);
     slots_[slot] = TSlot{hash, index + 1};
   }

@@ -70,6 +70,7 @@ struct THashEntry {
   std::string_view Word;          // kept by the table
   TWordRecord* Record = nullptr;  // after a plural fold, the singular's
   uint32_t Hash = 0;
+  uint32_t Number = 0;  // 1-based, among the table's entries
 };
 
 class TClusterHash {
@@ -92,6 +93,9 @@ class TClusterHash {
   THashEntry* AddPhrase(const THashEntry& first, const THashEntry& second, TOccurrence* occurrence);
   // Folds `from` into `into`: both words then find one record.
   void Merge(THashEntry* into, THashEntry* from);
+
+  // The entry of a 1-based number; none for 0 or a number past the last.
+  THashEntry* Entry(uint32_t number) { return number - 1 < entries_.size() ? &entries_[number - 1] : nullptr; }
 
   // The entry's current record (following folds).
   static TWordRecord* RecordOf(THashEntry* entry);

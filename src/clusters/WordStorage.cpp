@@ -6,7 +6,18 @@
 
 namespace orvane {
 
-static_assert(sizeof(TOccurrence) == 24, "a search keeps one per word");
+static_assert(sizeof(TOccurrence) == 16, "a search keeps one per word");
+
+const TWordList& WordsOf(const TOccurrence& occurrence) {
+  return occurrence.InDescription ? occurrence.Result->Words.DescriptionWords : occurrence.Result->Words.TitleWords;
+}
+
+std::span<TOccurrence> SlotsOf(const TOccurrence& occurrence) {
+  return occurrence.InDescription ? occurrence.Result->Words.DescriptionOccurrences
+                                  : occurrence.Result->Words.TitleOccurrences;
+}
+
+int32_t CharPosOf(const TOccurrence& occurrence) { return WordsOf(occurrence)[occurrence.WordIndex].Position; }
 
 void TWordStorage::Build(TResults& results, size_t total) {
   size_t words = 0;
@@ -26,7 +37,6 @@ void TWordStorage::Build(TResults& results, size_t total) {
       record.WordIndex = static_cast<uint32_t>(i);
       record.Result = &result;
       record.InDescription = inDescription;
-      record.CharPos = list[i].Position;
       record.HasNext = i + 1 < count;
     }
   };

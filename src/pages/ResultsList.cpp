@@ -53,7 +53,7 @@ void HighlightWords(std::string& out, const std::string& text, uint8_t kind, con
   for (const THighLightData& record : result.Marks.HighLights)
     if (record.Kind == kind && record.Occurrence && !record.Word.empty()) records.push_back(&record);
   std::stable_sort(records.begin(), records.end(), [](const THighLightData* a, const THighLightData* b) {
-    return a->Occurrence->CharPos > b->Occurrence->CharPos;
+    return CharPosOf(*a->Occurrence) > CharPosOf(*b->Occurrence);
   });
   struct TMark {
     size_t at;
@@ -63,7 +63,7 @@ void HighlightWords(std::string& out, const std::string& text, uint8_t kind, con
   std::vector<TMark> marks;
   int32_t lastPosition = -1;
   for (const THighLightData* record : records) {
-    const int32_t position = record->Occurrence->CharPos;
+    const int32_t position = CharPosOf(*record->Occurrence);
     if (position == lastPosition) continue;
     lastPosition = position;
     // 1-based; a place past the end inserts at the end.

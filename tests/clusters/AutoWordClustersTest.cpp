@@ -164,7 +164,7 @@ TEST(FindResultsWithPhrase, MatchesWithinOneTextAndMarksEveryWord) {
   const auto& marks = found[0]->Marks.HighLights;
   ASSERT_EQ(marks.size(), 2u);
   EXPECT_EQ(marks[0].Word, "york");
-  EXPECT_EQ(marks[0].Occurrence->CharPos, 5);
+  EXPECT_EQ(CharPosOf(*marks[0].Occurrence), 5);
   EXPECT_EQ(marks[1].Kind, THighLightData::kTitle);
   for (const char* nothing : {"", "   ", "unknown words"}) {
     found.clear();

@@ -52,6 +52,24 @@ TEST(ClusterHash, WalksInTheOrderOfAChainedTable) {
   }
 }
 
+// Occurrences keep an entry's number, not its address: the number must
+// lead back to the entry across the table's blocks, and nowhere else.
+TEST(ClusterHash, EntryNumbersLeadBackToTheirEntries) {
+  const size_t count = 5000;  // several blocks of entries
+  TPlaces places(count + 1, 1);
+  TClusterHash table(count);
+  std::vector<THashEntry*> added;
+  for (size_t i = 0; i < count; ++i) added.push_back(table.Add("w" + std::to_string(i), &places.places[i]));
+  EXPECT_EQ(table.Add("w7", &places.places[count]), added[7]);  // a word again keeps its number
+  for (size_t i = 0; i < count; ++i) {
+    ASSERT_EQ(added[i]->Number, i + 1);
+    ASSERT_EQ(table.Entry(added[i]->Number), added[i]);
+  }
+  EXPECT_EQ(table.Entry(0), nullptr);
+  EXPECT_EQ(table.Entry(count + 1), nullptr);
+  EXPECT_EQ(table.Entry(UINT32_MAX), nullptr);
+}
+
 TEST(ClusterHash, PhrasesFromTwoEntriesAreTheJoinedText) {
   const std::vector<std::string> words = {"new", "york", "hotels", "a", "toolongtofitinoneload", "x/y_z"};
   TPlaces places(64, 2);

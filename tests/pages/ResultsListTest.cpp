@@ -24,10 +24,16 @@ class ResultsList : public ::testing::Test {
     return *results.AddResult(std::move(result));
   }
   void Mark(TResult& result, uint8_t kind, const std::string& word, int32_t position, const std::string& color = "red") {
+    // The place is the word list's, as the word index keeps it.
     const TOccurrence* place = nullptr;
     if (position > 0) {
+      const bool inDescription = kind == THighLightData::kDescription;
+      TWordList& words = inDescription ? result.Words.DescriptionWords : result.Words.TitleWords;
+      words.push_back(TWord{word, position});
       auto occurrence = std::make_unique<TOccurrence>();
-      occurrence->CharPos = position;
+      occurrence->Result = &result;
+      occurrence->InDescription = inDescription;
+      occurrence->WordIndex = static_cast<uint32_t>(words.size() - 1);
       place = occurrence.get();
       places.push_back(std::move(occurrence));
     }
