@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
+#include <stdexcept>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -127,14 +129,43 @@ TWordList::TWordList(std::initializer_list<TWord> words) {
   for (const TWord& word : words) push_back(word);
 }
 
+TWordList& TWordList::operator=(const TWordList& other) {
+  if (this != &other) Assign(other.Ends(), other.count_, other.Text(), other.bytes_);
+  return *this;
+}
+
+TWordList& TWordList::operator=(TWordList&& other) noexcept {
+  block_ = std::move(other.block_);
+  count_ = std::exchange(other.count_, 0);
+  bytes_ = std::exchange(other.bytes_, 0);
+  return *this;
+}
+
 void TWordList::clear() {
-  text_.clear();
-  ends_.clear();
+  block_.reset();
+  count_ = 0;
+  bytes_ = 0;
+}
+
+void TWordList::Assign(const TEntry* ends, size_t count, const char* text, size_t bytes) {
+  if (count > UINT32_MAX || bytes > UINT32_MAX) throw std::length_error("word list too long");
+  // An array of char begins the lifetime of the entries placed in it.
+  std::unique_ptr<char[]> block(count ? new char[count * sizeof(TEntry) + bytes] : nullptr);
+  if (count) {
+    std::memcpy(block.get(), ends, count * sizeof(TEntry));
+    std::memcpy(block.get() + count * sizeof(TEntry), text, bytes);
+  }
+  block_ = std::move(block);
+  count_ = static_cast<uint32_t>(count);
+  bytes_ = static_cast<uint32_t>(count ? bytes : 0);
 }
 
 void TWordList::push_back(TWord word) {
-  text_.append(word.Text);
-  ends_.push_back({static_cast<uint32_t>(text_.size()), word.Position});
+  std::vector<TEntry> ends(Ends(), Ends() + count_);
+  std::string text(Text(), bytes_);
+  text.append(word.Text);
+  ends.push_back({static_cast<uint32_t>(text.size()), word.Position});
+  Assign(ends.data(), ends.size(), text.data(), text.size());
 }
 
 bool TWordList::operator==(const TWordList& other) const {
@@ -208,8 +239,7 @@ void TSeperateWords::Separate(std::string_view text, TWordList& words) const {
     blocked = classOf(end - 1) & kBlocks;
     pos = end;
   }
-  words.text_.assign(letters.data(), static_cast<size_t>(out - letters.data()));
-  words.ends_.assign(ends.begin(), ends.begin() + static_cast<std::ptrdiff_t>(count));
+  words.Assign(ends.data(), count, letters.data(), static_cast<size_t>(out - letters.data()));
   if (size > kKeptScratch) {
     letters = std::string();
     ends = std::vector<TWordList::TEntry>();

@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <initializer_list>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace orvane {
@@ -24,9 +26,11 @@ struct TWord {
   bool operator==(const TWord&) const = default;
 };
 
-// The words of one text, their texts back to back in one string. A search
-// of 1,000 results keeps some 20,000 words for its clusters; a string and a
-// heap block for each cost more than the words themselves.
+// The words of one text: their places, then their texts back to back, in
+// one heap block. A search of 1,000 results keeps some 20,000 words for its
+// clusters, and on a fresh session each byte of them is memory new to the
+// process: a string and a vector per list cost two blocks and 56 bytes in
+// every result, this one block and 16.
 class TWordList {
  public:
   class const_iterator {
@@ -51,18 +55,27 @@ class TWordList {
 
   TWordList() = default;
   TWordList(std::initializer_list<TWord> words);
+  TWordList(const TWordList& other) { Assign(other.Ends(), other.count_, other.Text(), other.bytes_); }
+  TWordList(TWordList&& other) noexcept
+      : block_(std::move(other.block_)),
+        count_(std::exchange(other.count_, 0)),
+        bytes_(std::exchange(other.bytes_, 0)) {}
+  TWordList& operator=(const TWordList& other);
+  TWordList& operator=(TWordList&& other) noexcept;
 
-  size_t size() const { return ends_.size(); }
-  bool empty() const { return ends_.empty(); }
+  size_t size() const { return count_; }
+  bool empty() const { return count_ == 0; }
   void clear();
   TWord operator[](size_t index) const {
-    const uint32_t start = index == 0 ? 0 : ends_[index - 1].End;
-    return {std::string_view(text_.data() + start, ends_[index].End - start), ends_[index].Position};
+    const TEntry* ends = Ends();
+    const uint32_t start = index == 0 ? 0 : ends[index - 1].End;
+    return {std::string_view(Text() + start, ends[index].End - start), ends[index].Position};
   }
   TWord front() const { return (*this)[0]; }
   const_iterator begin() const { return {this, 0}; }
   const_iterator end() const { return {this, size()}; }
-  // Copies the word's text.
+  // Copies the word's text, and the list with it: lists are made whole by
+  // TSeperateWords, this is for the few built word by word.
   void push_back(TWord word);
 
   bool operator==(const TWordList& other) const;
@@ -70,11 +83,19 @@ class TWordList {
  private:
   friend class TSeperateWords;  // fills a list in one go
   struct TEntry {
-    uint32_t End = 0;  // of the word's text in text_
+    uint32_t End = 0;  // of the word's text, from the first text byte
     int32_t Position = 0;
   };
-  std::string text_;
-  std::vector<TEntry> ends_;
+  static_assert(alignof(TEntry) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
+
+  const TEntry* Ends() const { return reinterpret_cast<const TEntry*>(block_.get()); }
+  const char* Text() const { return block_.get() + count_ * sizeof(TEntry); }
+  // Replaces the list; `ends` and `text` may not point into it.
+  void Assign(const TEntry* ends, size_t count, const char* text, size_t bytes);
+
+  std::unique_ptr<char[]> block_;  // none for an empty list
+  uint32_t count_ = 0;
+  uint32_t bytes_ = 0;  // of the texts
 };
 
 // Cuts a text into lower-case words of ASCII letters, digits, "_" and "/",

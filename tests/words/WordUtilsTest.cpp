@@ -93,6 +93,26 @@ TEST(WordList, KeepsEveryWordAcrossCopiesAndReuse) {
   size_t seen = 0;
   for (const TWord word : list) seen += word.Text.size();
   EXPECT_EQ(seen, 4u);
+
+  // Moved, assigned and grown word by word, each list keeps its own words.
+  TWordList moved = std::move(list);
+  EXPECT_TRUE(list.empty());  // NOLINT(bugprone-use-after-move): a moved list is empty, and usable
+  EXPECT_EQ(list.begin(), list.end());
+  list = moved;
+  list.push_back({"z3", 7});
+  EXPECT_EQ(moved, (TWordList{{"x1", 1}, {"y2", 4}}));
+  EXPECT_EQ(list, (TWordList{{"x1", 1}, {"y2", 4}, {"z3", 7}}));
+  const TWordList& same = list;
+  list = same;  // onto itself
+  EXPECT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[2].Text, "z3");
+  moved = TWordList();
+  EXPECT_TRUE(moved.empty());
+  separator.Separate("", list);
+  EXPECT_TRUE(list.empty());
+  list.push_back({"", 1});  // an empty text is still a word of the list
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].Text, "");
 }
 
 TEST(ClearArgument, KeepsOnlyLowerCaseLettersAndDigits) {
