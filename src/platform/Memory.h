@@ -17,8 +17,9 @@ void ShareAllocatorArenas();
 // (on a virtual machine a trap can cost twenty times what populating the
 // page does). Only the heap of the process's first arena, which is all of it
 // on two processors; memory the allocator cannot give leaves the room as it
-// was.
-void WarmHeapTop(size_t bytes);
+// was. Room an earlier call readied is not asked for again; returns the
+// bytes made resident now.
+size_t WarmHeapTop(size_t bytes);
 
 // Fixes the allocator's thresholds where it would otherwise move them as
 // blocks come and go: every block below kHugePagesFrom comes from the heap,

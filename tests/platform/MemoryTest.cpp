@@ -122,10 +122,21 @@ TEST(HeapTop, WarmedRoomIsResidentWhenTheNextBlockTakesIt) {
   const size_t pages = (kBlock - 8192) / static_cast<size_t>(sysconf(_SC_PAGESIZE)) - 1;
   ::malloc_trim(0);
   EXPECT_LT(take(), pages / 2) << "a trimmed heap should have handed out pages not yet written";
+  constexpr size_t kRoom = kBlock + (size_t{1} << 20);
+  WarmHeapTop(kRoom);
+  // Trimmed behind its back (the heap's end went down), the warm-up still
+  // readies the room the heap grows into again.
   ::malloc_trim(0);
-  WarmHeapTop(kBlock + (size_t{1} << 20));
+  EXPECT_GE(WarmHeapTop(kRoom), kBlock);
   EXPECT_GE(take(), pages);
-  // The room stays when the block goes back: the next one finds it too.
+  // The room stays when the block goes back: the next one finds it too, and
+  // a warm-up now has next to nothing left to ask for.
+  EXPECT_GE(take(), pages);
+  EXPECT_LT(WarmHeapTop(kRoom), size_t{64} << 10);
+  EXPECT_GE(take(), pages);
+  // The idle give-back returns the room: the next warm-up asks for all of it.
+  ReturnFreedMemory();
+  EXPECT_GE(WarmHeapTop(kRoom), kBlock);
   EXPECT_GE(take(), pages);
 }
 
