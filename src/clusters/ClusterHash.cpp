@@ -230,10 +230,16 @@ void TClusterHash::LayOutPlaces() {
   std::vector<uint32_t> next(records_.size() + 1, 0);
   for (const TAddition& addition : additions_) ++next[addition.Record + 1];
   for (size_t i = 1; i < next.size(); ++i) next[i] += next[i - 1];
-  places_ = MakeBigBlock<TOccurrence*>(additions_.size());
+  base_ = additions_.empty() ? nullptr : additions_[0].Occurrence;
+  for (const TAddition& addition : additions_) base_ = std::min(base_, addition.Occurrence);
+  places_ = MakeBigBlock<uint32_t>(additions_.size());
   for (size_t i = 0; i < records_.size(); ++i)
-    records_[i].Occurrences = {places_.get() + next[i], next[i + 1] - next[i]};
-  for (const TAddition& addition : additions_) places_[next[addition.Record]++] = addition.Occurrence;
+    records_[i].Occurrences = {base_, places_.get() + next[i], next[i + 1] - next[i]};
+  for (const TAddition& addition : additions_) {
+    const auto place = static_cast<size_t>(addition.Occurrence - base_);
+    if (place > UINT32_MAX) throw std::length_error("word table places lie too far apart");
+    places_[next[addition.Record]++] = static_cast<uint32_t>(place);
+  }
   // Assigning {} would keep the capacity: a moved-in empty array frees it.
   additions_ = TBigArray<TAddition>();
 }
@@ -243,9 +249,11 @@ void TClusterHash::Merge(THashEntry* into, THashEntry* from) {
   TWordRecord* source = RecordOf(from);
   if (target == source) return;
   LayOut();
-  std::vector<TOccurrence*>& places = mergedPlaces_.emplace_back(target->Occurrences.begin(), target->Occurrences.end());
-  places.insert(places.end(), source->Occurrences.begin(), source->Occurrences.end());
-  target->Occurrences = places;
+  std::vector<uint32_t>& places = mergedPlaces_.emplace_back();
+  places.reserve(target->Occurrences.size() + source->Occurrences.size());
+  for (const TPlaceList* list : {&target->Occurrences, &source->Occurrences})
+    for (const TOccurrence* occurrence : *list) places.push_back(static_cast<uint32_t>(occurrence - base_));
+  target->Occurrences = {base_, places.data(), places.size()};
   target->Forms.Append(source->Forms);
   std::unordered_set<const TResult*> results;
   for (const TOccurrence* occurrence : target->Occurrences) results.insert(occurrence->Result);

@@ -12,18 +12,17 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/BigArray.h"
 #include "base/BlockArray.h"
+#include "clusters/WordStorage.h"
 
 namespace orvane {
-
-struct TOccurrence;
 
 class TResult;
 
@@ -54,10 +53,52 @@ class TWordForms {
 
 bool operator==(const TWordForms& forms, const std::vector<std::string>& texts);
 
+// A record's places: each the index of an occurrence from the lowest one
+// its table was given, four bytes instead of a pointer's eight. A search's
+// word tables keep some 30,000 places, and on a fresh session each byte of
+// them is memory new to the process.
+class TPlaceList {
+ public:
+  class const_iterator {
+   public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = TOccurrence*;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = TOccurrence*;
+
+    const_iterator() = default;
+    const_iterator(TOccurrence* base, const uint32_t* at) : base_(base), at_(at) {}
+    TOccurrence* operator*() const { return base_ + *at_; }
+    const_iterator& operator++() { return ++at_, *this; }
+    const_iterator operator++(int) { return {base_, at_++}; }
+    bool operator==(const const_iterator& other) const { return at_ == other.at_; }
+
+   private:
+    TOccurrence* base_ = nullptr;
+    const uint32_t* at_ = nullptr;
+  };
+
+  TPlaceList() = default;
+  TPlaceList(TOccurrence* base, const uint32_t* places, size_t count) : base_(base), places_(places), count_(count) {}
+
+  size_t size() const { return count_; }
+  bool empty() const { return count_ == 0; }
+  TOccurrence* operator[](size_t index) const { return base_ + places_[index]; }
+  TOccurrence* front() const { return (*this)[0]; }
+  const_iterator begin() const { return {base_, places_}; }
+  const_iterator end() const { return {base_, places_ + count_}; }
+
+ private:
+  TOccurrence* base_ = nullptr;
+  const uint32_t* places_ = nullptr;
+  size_t count_ = 0;
+};
+
 struct TWordRecord {
   // Every place, in the order added; kept by the table, which lays them out
   // once the additions are over.
-  std::span<TOccurrence* const> Occurrences;
+  TPlaceList Occurrences;
   int32_t Count = 0;  // distinct results among them
   bool Ignored = false;
   bool Used = false;
@@ -146,9 +187,12 @@ class TClusterHash {
   mutable std::vector<uint32_t> order_;  // entry indexes; stale when shorter
   // The places in the order added, until laid out record by record.
   TBigArray<TAddition> additions_;
-  TBigBlock<TOccurrence*> places_;
+  // The lowest place added; every place is counted from it. All places of a
+  // table lie in one word storage.
+  TOccurrence* base_ = nullptr;
+  TBigBlock<uint32_t> places_;
   bool laidOut_ = false;
-  std::vector<std::vector<TOccurrence*>> mergedPlaces_;  // one list per fold
+  std::vector<std::vector<uint32_t>> mergedPlaces_;  // one list per fold
 };
 
 }  // namespace orvane

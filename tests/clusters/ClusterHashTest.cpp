@@ -70,6 +70,26 @@ TEST(ClusterHash, EntryNumbersLeadBackToTheirEntries) {
   EXPECT_EQ(table.Entry(UINT32_MAX), nullptr);
 }
 
+// Places are kept as indexes from the lowest one added, whichever came first;
+// a fold keeps both records' places in their order.
+TEST(ClusterHash, PlacesComeBackInTheOrderAddedWhereverTheyLie) {
+  TPlaces places(8, 1);
+  TClusterHash table(2);
+  for (size_t i : {5, 7, 0, 3}) table.Add("low", &places.places[i]);
+  for (size_t i : {6, 1}) table.Add("high", &places.places[i]);
+  auto listed = [&](const char* word) {
+    std::vector<const TOccurrence*> found;
+    for (const TOccurrence* occurrence : table.Find(word)->Record->Occurrences) found.push_back(occurrence);
+    return found;
+  };
+  const auto at = [&](size_t i) -> const TOccurrence* { return &places.places[i]; };
+  EXPECT_EQ(listed("low"), (std::vector<const TOccurrence*>{at(5), at(7), at(0), at(3)}));
+  EXPECT_EQ(listed("high"), (std::vector<const TOccurrence*>{at(6), at(1)}));
+  table.Merge(table.Find("high"), table.Find("low"));
+  EXPECT_EQ(listed("low"), (std::vector<const TOccurrence*>{at(6), at(1), at(5), at(7), at(0), at(3)}));
+  EXPECT_EQ(table.Find("high")->Record->Occurrences.front(), at(6));
+}
+
 TEST(ClusterHash, PhrasesFromTwoEntriesAreTheJoinedText) {
   const std::vector<std::string> words = {"new", "york", "hotels", "a", "toolongtofitinoneload", "x/y_z"};
   TPlaces places(64, 2);
