@@ -125,19 +125,23 @@ size_t CopyShortWord(std::string_view text, size_t pos, char* out) {
 
 }  // namespace
 
+static_assert(sizeof(TWordList) == 16, "every result keeps two");
+
 TWordList::TWordList(std::initializer_list<TWord> words) {
   for (const TWord& word : words) push_back(word);
 }
 
 TWordList& TWordList::operator=(const TWordList& other) {
-  if (this != &other) Assign(other.Ends(), other.count_, other.Text(), other.bytes_);
+  if (this != &other) CopyFrom(other);
   return *this;
 }
 
 TWordList& TWordList::operator=(TWordList&& other) noexcept {
   block_ = std::move(other.block_);
   count_ = std::exchange(other.count_, 0);
-  bytes_ = std::exchange(other.bytes_, 0);
+  bytes_ = other.bytes_;
+  wide_ = other.wide_;
+  other.bytes_ = 0;
   return *this;
 }
 
@@ -147,21 +151,43 @@ void TWordList::clear() {
   bytes_ = 0;
 }
 
+void TWordList::CopyFrom(const TWordList& other) {
+  std::unique_ptr<char[]> block(other.count_ ? new char[other.BlockBytes()] : nullptr);
+  if (other.count_) std::memcpy(block.get(), other.block_.get(), other.BlockBytes());
+  block_ = std::move(block);
+  count_ = other.count_;
+  bytes_ = other.bytes_;
+  wide_ = other.wide_;
+}
+
 void TWordList::Assign(const TEntry* ends, size_t count, const char* text, size_t bytes) {
-  if (count > UINT32_MAX || bytes > UINT32_MAX) throw std::length_error("word list too long");
-  // An array of char begins the lifetime of the entries placed in it.
-  std::unique_ptr<char[]> block(count ? new char[count * sizeof(TEntry) + bytes] : nullptr);
-  if (count) {
+  if (count > UINT32_MAX || bytes >= (size_t{1} << 31)) throw std::length_error("word list too long");
+  if (count == 0) return clear();
+  constexpr size_t kNarrow = UINT16_MAX;
+  const bool wide = bytes > kNarrow || std::any_of(ends, ends + count, [](const TEntry& entry) {
+                      return entry.Position < 0 || static_cast<size_t>(entry.Position) > kNarrow;
+                    });
+  const size_t entryBytes = wide ? sizeof(TEntry) : sizeof(TNarrowEntry);
+  std::unique_ptr<char[]> block(new char[count * entryBytes + bytes]);
+  if (wide) {
     std::memcpy(block.get(), ends, count * sizeof(TEntry));
-    std::memcpy(block.get() + count * sizeof(TEntry), text, bytes);
+  } else {
+    for (size_t i = 0; i < count; ++i) {
+      const TNarrowEntry narrow{static_cast<uint16_t>(ends[i].End), static_cast<uint16_t>(ends[i].Position)};
+      std::memcpy(block.get() + i * sizeof(TNarrowEntry), &narrow, sizeof(narrow));
+    }
   }
+  std::memcpy(block.get() + count * entryBytes, text, bytes);
   block_ = std::move(block);
   count_ = static_cast<uint32_t>(count);
-  bytes_ = static_cast<uint32_t>(count ? bytes : 0);
+  bytes_ = static_cast<uint32_t>(bytes);
+  wide_ = wide;
 }
 
 void TWordList::push_back(TWord word) {
-  std::vector<TEntry> ends(Ends(), Ends() + count_);
+  std::vector<TEntry> ends;
+  uint32_t end = 0;
+  for (const TWord kept : *this) ends.push_back({end += static_cast<uint32_t>(kept.Text.size()), kept.Position});
   std::string text(Text(), bytes_);
   text.append(word.Text);
   ends.push_back({static_cast<uint32_t>(text.size()), word.Position});

@@ -30,7 +30,8 @@ struct TWord {
 // one heap block. A search of 1,000 results keeps some 20,000 words for its
 // clusters, and on a fresh session each byte of them is memory new to the
 // process: a string and a vector per list cost two blocks and 56 bytes in
-// every result, this one block and 16.
+// every result, this one block and 16. A word's place takes four bytes when
+// the text is shorter than 64 KB (all but a few), eight otherwise.
 class TWordList {
  public:
   class const_iterator {
@@ -55,22 +56,15 @@ class TWordList {
 
   TWordList() = default;
   TWordList(std::initializer_list<TWord> words);
-  TWordList(const TWordList& other) { Assign(other.Ends(), other.count_, other.Text(), other.bytes_); }
-  TWordList(TWordList&& other) noexcept
-      : block_(std::move(other.block_)),
-        count_(std::exchange(other.count_, 0)),
-        bytes_(std::exchange(other.bytes_, 0)) {}
+  TWordList(const TWordList& other) { CopyFrom(other); }
+  TWordList(TWordList&& other) noexcept { *this = std::move(other); }
   TWordList& operator=(const TWordList& other);
   TWordList& operator=(TWordList&& other) noexcept;
 
   size_t size() const { return count_; }
   bool empty() const { return count_ == 0; }
   void clear();
-  TWord operator[](size_t index) const {
-    const TEntry* ends = Ends();
-    const uint32_t start = index == 0 ? 0 : ends[index - 1].End;
-    return {std::string_view(Text() + start, ends[index].End - start), ends[index].Position};
-  }
+  TWord operator[](size_t index) const { return wide_ ? WordAt<TEntry>(index) : WordAt<TNarrowEntry>(index); }
   TWord front() const { return (*this)[0]; }
   const_iterator begin() const { return {this, 0}; }
   const_iterator end() const { return {this, size()}; }
@@ -86,16 +80,30 @@ class TWordList {
     uint32_t End = 0;  // of the word's text, from the first text byte
     int32_t Position = 0;
   };
+  struct TNarrowEntry {  // the same, for a text shorter than 64 KB
+    uint16_t End = 0;
+    uint16_t Position = 0;
+  };
   static_assert(alignof(TEntry) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
 
-  const TEntry* Ends() const { return reinterpret_cast<const TEntry*>(block_.get()); }
-  const char* Text() const { return block_.get() + count_ * sizeof(TEntry); }
+  template <typename Entry>
+  TWord WordAt(size_t index) const {
+    // An array of char begins the lifetime of the entries placed in it.
+    const auto* ends = reinterpret_cast<const Entry*>(block_.get());
+    const uint32_t start = index == 0 ? 0 : ends[index - 1].End;
+    return {std::string_view(Text() + start, ends[index].End - start), static_cast<int32_t>(ends[index].Position)};
+  }
+  size_t EntryBytes() const { return wide_ ? sizeof(TEntry) : sizeof(TNarrowEntry); }
+  size_t BlockBytes() const { return count_ * EntryBytes() + bytes_; }
+  const char* Text() const { return block_.get() + count_ * EntryBytes(); }
   // Replaces the list; `ends` and `text` may not point into it.
   void Assign(const TEntry* ends, size_t count, const char* text, size_t bytes);
+  void CopyFrom(const TWordList& other);
 
   std::unique_ptr<char[]> block_;  // none for an empty list
   uint32_t count_ = 0;
-  uint32_t bytes_ = 0;  // of the texts
+  uint32_t bytes_ : 31 = 0;  // of the texts
+  uint32_t wide_ : 1 = 0;    // the places are TEntry, not TNarrowEntry
 };
 
 // Cuts a text into lower-case words of ASCII letters, digits, "_" and "/",

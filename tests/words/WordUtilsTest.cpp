@@ -88,6 +88,12 @@ TEST(WordList, KeepsEveryWordAcrossCopiesAndReuse) {
   ASSERT_EQ(list.size(), 30000u);
   EXPECT_EQ(list[29999].Text, "wd9");
   EXPECT_EQ(list[29999].Position, 29999 * 4 + 1);
+  const TWordList longCopy = list;
+  EXPECT_EQ(longCopy, list);
+  EXPECT_EQ(longCopy[12345].Text, "wd5");
+  // Few letters far into a long text: the place must not be cut to 16 bits.
+  separator.Separate(std::string(70000, ' ') + "ab " + std::string(65536, '.') + " cd", list);
+  EXPECT_EQ(list, (TWordList{{"ab", 70001}, {"cd", 135541}}));
   separator.Separate("x1 y2", list);
   EXPECT_EQ(list, (TWordList{{"x1", 1}, {"y2", 4}}));
   size_t seen = 0;
